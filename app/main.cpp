@@ -1,0 +1,26 @@
+#include "app/mainwindow.h"
+#include "app/programfolder.h"
+#include "conversion/progressbridge.h"
+#include "conversion/progresschannel.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char *argv[])
+{
+    // Registered before anything else, so that every tool started later
+    // inherits the channel and the number is fixed before the filter can run.
+    ProgressChannel progressChannel;
+    progressMessageId = progressChannel.messageId();
+
+    QApplication app(argc, argv);
+    progressChannel.setEventFilter(progressMessageFilter);
+
+    MainWindow window;
+    window.show();
+
+    // From here on the tool and the help page are found by their bare names.
+    QDir::setCurrent(programFolder());
+
+    return app.exec();
+}

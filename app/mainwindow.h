@@ -1,0 +1,64 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include "conversion/conversionthread.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <QVector>
+
+class QTableWidgetItem;
+class Ui_MainWindow;
+
+// The application's only window and the owner of all of its state. Its
+// members are defined next to the subsystem they belong to: the shell here in
+// app/, the file-list commands in filelist/, the conversion run in conversion/.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    QString estimateDuration(const QString &path, uint *duration) const;
+    static QString formatFileSize(qint64 size);
+
+    // Read-only views of the per-file lists, for the tests.
+    const QStringList &paths() const { return inputPaths; }
+    const QStringList &names() const { return inputNames; }
+    const QVector<uint> &durationList() const { return durations; }
+    const QStringList &failures() const { return failedNames; }
+    const ConversionThread &worker() const { return conversionThread; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void OnFileCompleted(int index, bool isSuccess);
+    void OnFileProgress(int index, uint completedDuration);
+    void OnFileExists(QString outputFile);
+    void on_btnAddFile_clicked();
+    void on_btnRemoveFile_clicked();
+    void on_btnChangeDir_clicked();
+    void on_btnConvert_clicked();
+    void on_tblFiles_itemSelectionChanged();
+    void on_tblFiles_itemChanged(QTableWidgetItem *item);
+    void on_btnHelp_clicked();
+
+private:
+    QString documentsFolder() const;
+    void setUpDefaultOutputFolder();
+    void showSummary();
+    void stopConversion();
+
+    Ui_MainWindow *ui;
+    QStringList inputPaths;
+    QStringList inputNames;
+    QVector<uint> durations;
+    QStringList failedNames;
+    ConversionThread conversionThread;
+    bool stoppingRun = false;
+};
+
+#endif // MAINWINDOW_H

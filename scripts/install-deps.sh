@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Tarvelo needs on Debian 12.
+set -euo pipefail
+
+packages=(
+    cmake g++ make pkg-config
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    libqt6gui6 qt6-qpa-plugins qt6-image-formats-plugins
+    libavformat-dev libavutil-dev libavcodec-dev
+    ffmpeg
+    fonts-dejavu-core
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,354 @@
+#include "app/mainwindow.h"
+#include "ui/uimainwindow.h"
+
+#include <QCheckBox>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+// Receives the URLs that the help button asks the desktop to open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void windowIsFixedTitledAndDecorated();
+    void layoutNamesAndTexts_data();
+    void layoutNamesAndTexts();
+    void tableHeadersAndBehaviour();
+    void focusOrderAndBuddy();
+    void presetObjectNameIsKept();
+    void defaultOutputFolderIsCreatedUnderDocuments();
+    void browsingGivesOneTrailingSlash_data();
+    void browsingGivesOneTrailingSlash();
+    void cancelledBrowsingKeepsFolder();
+    void helpOpensPageFromProgramFolder();
+    void buttonsFollowRowsAndSelection();
+    void dropsAreAnsweredAsCopyAndChangeNothing();
+
+private:
+    template<typename T>
+    static T *widget(QWidget &window, const char *name)
+    {
+        auto *found = window.findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("no widget %s", name);
+        return found;
+    }
+    void answerModalLater(const std::function<void(QWidget *)> &answer);
+
+    QTemporaryDir home;
+};
+
+void TestMainWindow::initTestCase()
+{
+    QVERIFY(home.isValid());
+    // The documents folder comes from the XDG user dirs of this fake home.
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("config")));
+    QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
+    QVERIFY(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/My Docs\"\n");
+    dirs.close();
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+}
+
+void TestMainWindow::windowIsFixedTitledAndDecorated()
+{
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(window.size(), QSize(600, 480));
+    QCOMPARE(window.minimumSize(), QSize(600, 480));
+    QCOMPARE(window.maximumSize(), QSize(600, 480));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Tarvelo"));
+
+    QList<int> iconSizes;
+    for (const QSize &size : window.windowIcon().availableSizes())
+        iconSizes.append(size.width());
+    for (int expected : {256, 128, 64, 32, 16})
+        QVERIFY2(iconSizes.contains(expected), qPrintable(QString::number(expected)));
+
+    auto *banner = widget<QLabel>(window, "pctBanner");
+    QCOMPARE(banner->pixmap().size(), QSize(580, 100));
+    QCOMPARE(banner->size(), QSize(600, 100));
+
+    QVERIFY(widget<QProgressBar>(window, "prgrsConversion")->isHidden());
+    QVERIFY(!widget<QProgressBar>(window, "prgrsConversion")->isTextVisible());
+}
+
+void TestMainWindow::layoutNamesAndTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("enabled");
+
+    QTest::newRow("add") << "btnAddFile" << "QPushButton" << "&Add Input File..." << true;
+    QTest::newRow("remove") << "btnRemoveFile" << "QPushButton" << "&Remove Selected" << false;
+    QTest::newRow("help") << "btnHelp" << "QPushButton" << "&Help" << true;
+    QTest::newRow("browse") << "btnChangeDir" << "QPushButton" << "&Browse..." << true;
+    QTest::newRow("convert") << "btnConvert" << "QPushButton" << "&Convert File(s)" << false;
+    QTest::newRow("shutdown") << "chckShutdown" << "QCheckBox" << "&Shutdown Computer After Finishing Conversion"
+                              << true;
+    QTest::newRow("folder label") << "label_5" << "QLabel" << "&Output Folder:" << true;
+    QTest::newRow("small") << "label_2" << "QLabel" << "Smallest Size" << true;
+    QTest::newRow("high") << "label_3" << "QLabel" << "Highest Quality" << true;
+    QTest::newRow("table") << "tblFiles" << "TableWidgetWithMime" << QString() << true;
+    QTest::newRow("slider") << "sliderQuality" << "QSlider" << QString() << true;
+    QTest::newRow("folder") << "txtCurrentDir" << "QPlainTextEdit" << QString() << true;
+    QTest::newRow("central") << "centralWidget" << "QWidget" << QString() << true;
+}
+
+void TestMainWindow::layoutNamesAndTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    QFETCH(QString, text);
+    QFETCH(bool, enabled);
+
+    MainWindow window;
+    auto *found = window.findChild<QWidget *>(name);
+    QVERIFY(found);
+    QCOMPARE(QString::fromLatin1(found->metaObject()->className()), className);
+    QCOMPARE(found->isEnabled(), enabled);
+    if (text.isEmpty())
+        return;
+    if (auto *button = qobject_cast<QAbstractButton *>(found))
+        QCOMPARE(button->text(), text);
+    else
+        QCOMPARE(qobject_cast<QLabel *>(found)->text(), text);
+}
+
+void TestMainWindow::tableHeadersAndBehaviour()
+{
+    MainWindow window;
+    auto *table = widget<QTableWidget>(window, "tblFiles");
+    QCOMPARE(table->columnCount(), 3);
+    const QStringList headers{QStringLiteral("File Name"), QStringLiteral("Duration"), QStringLiteral("File Size")};
+    for (int column = 0; column < 3; ++column) {
+        QCOMPARE(table->horizontalHeaderItem(column)->text(), headers.at(column));
+        QCOMPARE(table->horizontalHeaderItem(column)->textAlignment(), int(Qt::AlignCenter));
+    }
+    QCOMPARE(table->horizontalHeader()->defaultSectionSize(), 200);
+    QCOMPARE(table->horizontalHeader()->minimumSectionSize(), 50);
+    QVERIFY(table->horizontalHeader()->stretchLastSection());
+    QCOMPARE(table->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
+    QCOMPARE(table->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+
+    auto *folder = widget<QPlainTextEdit>(window, "txtCurrentDir");
+    QVERIFY(folder->isReadOnly());
+    QCOMPARE(folder->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(folder->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(folder->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+
+    auto *slider = widget<QSlider>(window, "sliderQuality");
+    QCOMPARE(slider->minimum(), 0);
+    QCOMPARE(slider->maximum(), 99);
+    QCOMPARE(slider->value(), 50);
+    QCOMPARE(slider->orientation(), Qt::Horizontal);
+}
+
+void TestMainWindow::focusOrderAndBuddy()
+{
+    MainWindow window;
+    const QStringList expected{"tblFiles", "btnRemoveFile", "btnHelp", "btnChangeDir", "sliderQuality",
+                               "chckShutdown", "btnConvert", "btnAddFile", "txtCurrentDir"};
+    QStringList order;
+    QWidget *current = widget<QWidget>(window, "tblFiles");
+    while (order.size() < expected.size()) {
+        if (expected.contains(current->objectName()) && !order.contains(current->objectName()))
+            order.append(current->objectName());
+        current = current->nextInFocusChain();
+        if (current->objectName() == QLatin1String("tblFiles"))
+            break;
+    }
+    QCOMPARE(order, expected);
+    QCOMPARE(widget<QLabel>(window, "label_5")->buddy(), widget<QWidget>(window, "btnChangeDir"));
+}
+
+void TestMainWindow::presetObjectNameIsKept()
+{
+    QMainWindow named;
+    named.setObjectName(QStringLiteral("Preset"));
+    Ui_MainWindow first;
+    first.setupUi(&named);
+    QCOMPARE(named.objectName(), QStringLiteral("Preset"));
+    QCOMPARE(named.width(), 600);
+
+    QMainWindow unnamed;
+    Ui_MainWindow second;
+    second.setupUi(&unnamed);
+    QCOMPARE(unnamed.objectName(), QStringLiteral("MainWindow"));
+}
+
+void TestMainWindow::defaultOutputFolderIsCreatedUnderDocuments()
+{
+    const QString expected = home.path() + QStringLiteral("/My Docs/Tarvelo Output/");
+    QDir(expected).removeRecursively();
+
+    MainWindow window;
+    QCOMPARE(widget<QPlainTextEdit>(window, "txtCurrentDir")->toPlainText(), expected);
+    QVERIFY(QFileInfo(expected).isDir());
+}
+
+void TestMainWindow::answerModalLater(const std::function<void(QWidget *)> &answer)
+{
+    auto *timer = new QTimer(this);
+    timer->setInterval(20);
+    connect(timer, &QTimer::timeout, this, [timer, answer] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            answer(modal);
+        }
+    });
+    timer->start();
+}
+
+void TestMainWindow::browsingGivesOneTrailingSlash_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("root") << "/" << "/";
+    QTest::newRow("folder") << "PLACEHOLDER/Videos" << "PLACEHOLDER/Videos/";
+    QTest::newRow("odd name") << "PLACEHOLDER/it's \\ $x ##" << "PLACEHOLDER/it's \\ $x ##/";
+}
+
+void TestMainWindow::browsingGivesOneTrailingSlash()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, shown);
+    chosen.replace(QLatin1String("PLACEHOLDER"), home.path());
+    shown.replace(QLatin1String("PLACEHOLDER"), home.path());
+    QVERIFY(QDir().mkpath(chosen));
+
+    MainWindow window;
+    window.show();
+    QString caption;
+    answerModalLater([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        caption = dialog->windowTitle();
+        // Typed into the dialog's name field, as a user would.
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(chosen);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    widget<QPushButton>(window, "btnChangeDir")->click();
+    QCOMPARE(caption, QStringLiteral("Output Directory"));
+    QCOMPARE(widget<QPlainTextEdit>(window, "txtCurrentDir")->toPlainText(), shown);
+}
+
+void TestMainWindow::cancelledBrowsingKeepsFolder()
+{
+    MainWindow window;
+    window.show();
+    auto *folder = widget<QPlainTextEdit>(window, "txtCurrentDir");
+    const QString before = folder->toPlainText();
+    answerModalLater([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
+    widget<QPushButton>(window, "btnChangeDir")->click();
+    QCOMPARE(folder->toPlainText(), before);
+}
+
+void TestMainWindow::helpOpensPageFromProgramFolder()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QStringLiteral(TARVELO_PROGRAM_DIR)));
+
+    MainWindow window;
+    widget<QPushButton>(window, "btnHelp")->click();
+
+    QDir::setCurrent(previous);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(catcher.urls.size(), 1);
+    const QFileInfo page(catcher.urls.first().toLocalFile());
+    QCOMPARE(page.canonicalFilePath(), QFileInfo(QStringLiteral(TARVELO_PROGRAM_DIR "/help.html")).canonicalFilePath());
+    QVERIFY(page.isFile());
+}
+
+void TestMainWindow::buttonsFollowRowsAndSelection()
+{
+    MainWindow window;
+    auto *table = widget<QTableWidget>(window, "tblFiles");
+    auto *convert = widget<QPushButton>(window, "btnConvert");
+    auto *remove = widget<QPushButton>(window, "btnRemoveFile");
+
+    table->insertRow(0);
+    QVERIFY(!convert->isEnabled());
+    table->setItem(0, 0, new QTableWidgetItem(QStringLiteral("a.mp4")));
+    QVERIFY(convert->isEnabled());
+    QVERIFY(!remove->isEnabled());
+
+    table->selectRow(0);
+    QVERIFY(remove->isEnabled());
+    QCOMPARE(table->selectedItems().size(), 1);
+    table->clearSelection();
+    QVERIFY(!remove->isEnabled());
+}
+
+void TestMainWindow::dropsAreAnsweredAsCopyAndChangeNothing()
+{
+    QTemporaryDir dir;
+    QFile clip(dir.filePath(QStringLiteral("clip.mp4")));
+    QVERIFY(clip.open(QIODevice::WriteOnly));
+    clip.close();
+
+    MainWindow window;
+    window.show();
+    auto *table = widget<QTableWidget>(window, "tblFiles");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(clip.fileName())});
+    const QPoint at(20, 20);
+
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    enter.setDropAction(Qt::MoveAction);
+    QApplication::sendEvent(table->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    drop.setDropAction(Qt::MoveAction);
+    QApplication::sendEvent(table->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+
+    QDragEnterEvent moveOnly(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(table->viewport(), &moveOnly);
+    QVERIFY(!moveOnly.isAccepted());
+
+    QCOMPARE(table->rowCount(), 0);
+    QVERIFY(window.paths().isEmpty());
+    QVERIFY(clip.exists());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

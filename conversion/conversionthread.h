@@ -1,0 +1,52 @@
+#ifndef CONVERSIONTHREAD_H
+#define CONVERSIONTHREAD_H
+
+#include <QAtomicInt>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+
+// Converts the window's list one file after another, one tool process per
+// file. It owns no list: the window hands it pointers before every run and
+// keeps the lists unchanged while the run lasts.
+class ConversionThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit ConversionThread(QObject *parent = nullptr);
+    ~ConversionThread() override;
+
+    const QStringList *pathList = nullptr;
+    const QStringList *nameList = nullptr;
+    int quality = 50;
+    QString outputFolder;
+    bool overwriteExisting = false;
+    QAtomicInt currentIndex = 0;
+
+    // Asks a run in progress to end: the running tool is told to stop, and no
+    // further file is started. Safe to call from any thread.
+    void requestStop();
+    bool isStopRequested() const;
+
+    static QString outputNameFor(const QString &inputName);
+
+signals:
+    void fileCompleted(int index, bool isSuccess);
+    void fileProgress(int index, uint completedDuration);
+    void fileExists(QString outputFile);
+
+protected:
+    void run() override;
+
+private:
+    bool convertFile(int index);
+    bool runTool(const QStringList &arguments, QByteArray *output);
+
+    QAtomicInt stopRequested = 0;
+};
+
+// The one worker of the process, reached by the progress bridge.
+extern ConversionThread *activeConversionThread;
+
+#endif // CONVERSIONTHREAD_H

@@ -1,0 +1,155 @@
+#include "app/mainwindow.h"
+
+#include "ui/tablewidgetwithmime.h"
+#include "ui/uimainwindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+
+void MainWindow::on_btnConvert_clicked()
+{
+    // The worker may still be returning from the previous run's last file.
+    if (inputPaths.isEmpty() || conversionThread.isRunning())
+        return;
+
+    ui->tblFiles->clearSelection();
+    ui->tblFiles->setSelectionMode(QAbstractItemView::NoSelection);
+    ui->btnAddFile->setEnabled(false);
+    ui->btnChangeDir->setEnabled(false);
+    ui->btnConvert->setEnabled(false);
+    failedNames.clear();
+
+    ui->prgrsConversion->setValue(0);
+    ui->prgrsConversion->setVisible(true);
+    ui->prgrsConversion->setMaximum(100 * int(inputPaths.size()));
+
+    conversionThread.pathList = &inputPaths;
+    conversionThread.nameList = &inputNames;
+    conversionThread.quality = ui->sliderQuality->value();
+    conversionThread.outputFolder = ui->txtCurrentDir->toPlainText();
+    conversionThread.start();
+}
+
+void MainWindow::OnFileProgress(int index, uint completedDuration)
+{
+    // Reports outside a run, or after its last file, belong to no row.
+    if (index < 0 || index >= durations.size())
+        return;
+    const uint duration = durations.at(index);
+    const qint64 share = duration == 0 ? 0 : qint64(double(completedDuration) / duration * 100.0);
+    const qint64 value = qint64(index) * 100 + share;
+    if (value >= ui->prgrsConversion->minimum() && value <= ui->prgrsConversion->maximum())
+        ui->prgrsConversion->setValue(int(value));
+}
+
+void MainWindow::OnFileExists(QString outputFile)
+{
+    // Unattended runs, and runs being stopped, never overwrite.
+    if (ui->chckShutdown->isChecked() || stoppingRun) {
+        conversionThread.overwriteExisting = false;
+        return;
+    }
+
+    QMessageBox box(QMessageBox::Question, tr("File Exists"),
+                    tr("File: %1 exists in the output directory!\nWould you like to overwrite it?").arg(outputFile),
+                    QMessageBox::NoButton, this);
+    // Both buttons share one role so that they keep their order and neither
+    // becomes the escape button: the question must be answered.
+    QPushButton *overwrite = box.addButton(tr("Overwrite"), QMessageBox::AcceptRole);
+    box.addButton(tr("Ignore"), QMessageBox::AcceptRole);
+    box.setDefaultButton(overwrite);
+    box.exec();
+    conversionThread.overwriteExisting = box.clickedButton() == overwrite;
+}
+
+void MainWindow::OnFileCompleted(int index, bool isSuccess)
+{
+    if (index < 0 || index >= ui->tblFiles->rowCount())
+        return;
+
+    const QBrush background(isSuccess ? Qt::darkGreen : Qt::red);
+    for (int column = 0; column < ui->tblFiles->columnCount(); ++column) {
+        if (QTableWidgetItem *item = ui->tblFiles->item(index, column))
+            item->setBackground(background);
+    }
+    if (!isSuccess)
+        failedNames.append(inputNames.at(index));
+    ui->prgrsConversion->setValue((index + 1) * 100);
+
+    if (index != inputNames.size() - 1 || stoppingRun)
+        return;
+
+    if (ui->chckShutdown->isChecked()) {
+        QProcess::startDetached(QStringLiteral("systemctl"), {QStringLiteral("poweroff")});
+        return;
+    }
+    showSummary();
+}
+
+void MainWindow::showSummary()
+{
+    QString text = tr("Completed converting the selected files!");
+    if (!failedNames.isEmpty()) {
+        text += tr("\nThe following files failed to be converted:\n");
+        for (const QString &name : std::as_const(failedNames))
+            text += name + QLatin1Char('\n');
+    }
+
+    QMessageBox box(QMessageBox::Information, tr("Conversion Completed!"), text, QMessageBox::NoButton, this);
+    QPushButton *newConversion = box.addButton(tr("New Conversion"), QMessageBox::AcceptRole);
+    box.addButton(tr("Exit"), QMessageBox::AcceptRole);
+    box.setDefaultButton(newConversion);
+    box.exec();
+
+    // The last report has arrived; the worker is at most returning from run().
+    conversionThread.wait();
+    if (box.clickedButton() != newConversion) {
+        QCoreApplication::exit(0);
+        return;
+    }
+
+    ui->prgrsConversion->setVisible(false);
+    ui->tblFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ui->btnAddFile->setEnabled(true);
+    ui->btnChangeDir->setEnabled(true);
+    ui->btnConvert->setEnabled(true);
+    ui->tblFiles->setRowCount(0);
+    inputNames.clear();
+    inputPaths.clear();
+    durations.clear();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!conversionThread.isRunning()) {
+        QMainWindow::closeEvent(event);
+        return;
+    }
+    // Closing waits for the run to stop cleanly; the window goes once the
+    // worker has returned, without freezing meanwhile.
+    event->ignore();
+    if (!stoppingRun) {
+        stoppingRun = true;
+        conversionThread.requestStop();
+        connect(&conversionThread, &QThread::finished, this, &QWidget::close, Qt::QueuedConnection);
+    }
+}
+
+void MainWindow::stopConversion()
+{
+    if (!conversionThread.isRunning())
+        return;
+    stoppingRun = true;
+    conversionThread.requestStop();
+    // The worker may be waiting inside its existing-output question, whose
+    // answer is delivered through this thread's queue: keep delivering.
+    while (!conversionThread.wait(50))
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}

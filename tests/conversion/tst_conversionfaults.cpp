@@ -1,0 +1,272 @@
+#include "app/mainwindow.h"
+#include "conversion/conversionthread.h"
+#include "conversion/progressbridge.h"
+#include "conversion/progressmessage.h"
+#include "modalanswerer.h"
+#include "testmedia.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace TestMedia;
+
+// The worker and the bridge against tools that misbehave on purpose.
+class TestConversionFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void outputNames_data();
+    void outputNames();
+    void filterForwardsOnlyProgressMessages();
+    void onlyTheMarkerBeforeAnyNulCounts_data();
+    void onlyTheMarkerBeforeAnyNulCounts();
+    void pathsReachTheToolUnchanged();
+    void missingToolFailsEveryFileInOrder();
+    void emptyListEmitsNothing();
+    void stubbornToolIsKilledWhenStopped();
+    void barFollowsProgressWithinEachBand();
+    void destroyingWindowDuringRunStopsTheTool();
+
+private:
+    using Completions = QList<QPair<int, bool>>;
+    Completions runWorker(ConversionThread &worker, const QStringList &paths);
+
+    QTemporaryDir root;
+    QString programDir;
+    QString inputs;
+    QString output;
+};
+
+void TestConversionFaults::initTestCase()
+{
+    QVERIFY(root.isValid());
+    qputenv("HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
+    programDir = root.filePath(QStringLiteral("program"));
+    inputs = root.filePath(QStringLiteral("in ## <dir> $x"));
+    output = root.filePath(QStringLiteral("out"));
+    QVERIFY(QDir().mkpath(programDir) && QDir().mkpath(inputs) && QDir().mkpath(output));
+    for (const char *name : {"a.mp4", "b.mp4", "c.mp4", "d.mp4"})
+        QVERIFY(writeFile(inputs + QLatin1Char('/') + QLatin1String(name), "not really a clip"));
+
+    // Probes answer ten seconds; conversions behave as FAKE_TOOL says.
+    QVERIFY(writeScript(programDir + QStringLiteral("/tarvelo-transcode"), R"(
+if [ "$#" -eq 2 ]; then echo '$10$'; exit 0; fi
+case "$FAKE_TOOL" in
+  nul) printf 'x\000##success##\n' ;;
+  upper) echo '##SUCCESS##' ;;
+  marker-then-crash) echo 'noise ##success## noise'; kill -SEGV $$ ;;
+  args) printf '%s\n' "$@" > "$ARGS_FILE"; echo '##success##' ;;
+  wait) while [ ! -e "$RELEASE" ]; do sleep 0.05; done; echo '##success##' ;;
+  stubborn) trap '' TERM; echo started > "$STARTED"; while :; do sleep 0.05; done ;;
+esac)"));
+    QVERIFY(QDir::setCurrent(programDir));
+}
+
+TestConversionFaults::Completions TestConversionFaults::runWorker(ConversionThread &worker, const QStringList &paths)
+{
+    QStringList names;
+    for (const QString &path : paths)
+        names << QFileInfo(path).fileName();
+    worker.pathList = &paths;
+    worker.nameList = &names;
+    worker.outputFolder = output + QLatin1Char('/');
+    QSignalSpy spy(&worker, &ConversionThread::fileCompleted);
+    worker.start();
+    worker.wait();
+    // Completions are queued to this thread; collect them.
+    QCoreApplication::processEvents();
+    Completions completions;
+    for (const QList<QVariant> &arguments : std::as_const(spy))
+        completions.append({arguments.at(0).toInt(), arguments.at(1).toBool()});
+    return completions;
+}
+
+void TestConversionFaults::outputNames_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "clip.mp4" << "clip.avi";
+    QTest::newRow("several dots") << "my.holiday.mov" << "my.holiday.avi";
+    QTest::newRow("upper case") << "clip.AVI" << "clip.avi";
+    QTest::newRow("trailing dot") << "clip." << "clip.avi";
+    QTest::newRow("no dot") << "clip" << "clip.avi";
+    QTest::newRow("markers") << "##x<y>.mkv" << "##x<y>.avi";
+}
+
+void TestConversionFaults::outputNames()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, expected);
+    QCOMPARE(ConversionThread::outputNameFor(input), expected);
+}
+
+void TestConversionFaults::filterForwardsOnlyProgressMessages()
+{
+    progressMessageId = registeredMessageId(progressMessageName);
+    ProgressMessage progress{progressMessageId, 30};
+    ProgressMessage other{progressMessageId + 1, 30};
+
+    QVERIFY(!activeConversionThread);
+    QVERIFY(progressMessageFilter(&progress)); // no worker yet: consumed, nothing read
+
+    ConversionThread worker;
+    worker.currentIndex = 2;
+    QSignalSpy spy(&worker, &ConversionThread::fileProgress);
+    QVERIFY(!progressMessageFilter(&other));
+    QVERIFY(spy.isEmpty());
+    QVERIFY(progressMessageFilter(&progress));
+    QCOMPARE(spy.size(), 1);
+    QCOMPARE(spy.at(0).at(0).toInt(), 2);
+    QCOMPARE(spy.at(0).at(1).toUInt(), 30u);
+}
+
+void TestConversionFaults::onlyTheMarkerBeforeAnyNulCounts_data()
+{
+    QTest::addColumn<QByteArray>("mode");
+    QTest::addColumn<bool>("converted");
+    QTest::newRow("after a NUL") << QByteArray("nul") << false;
+    QTest::newRow("upper case") << QByteArray("upper") << false;
+    QTest::newRow("crash after the marker") << QByteArray("marker-then-crash") << true;
+}
+
+void TestConversionFaults::onlyTheMarkerBeforeAnyNulCounts()
+{
+    QFETCH(QByteArray, mode);
+    QFETCH(bool, converted);
+    qputenv("FAKE_TOOL", mode);
+    ConversionThread worker;
+    QCOMPARE(runWorker(worker, {inputs + QStringLiteral("/a.mp4")}), Completions({{0, converted}}));
+}
+
+void TestConversionFaults::pathsReachTheToolUnchanged()
+{
+    const QString argsFile = root.filePath(QStringLiteral("args"));
+    qputenv("FAKE_TOOL", "args");
+    qputenv("ARGS_FILE", QFile::encodeName(argsFile));
+    ConversionThread worker;
+    worker.quality = 0;
+    const QString input = inputs + QStringLiteral("/a.mp4");
+    QCOMPARE(runWorker(worker, {input}), Completions({{0, true}}));
+
+    const QStringList expected{"-i", input, "-vcodec", "mpeg4", "-aq", "0", "-acodec", "libmp3lame",
+                               "-aq", "0", "-f", "avi", output + QStringLiteral("/a.avi")};
+    QCOMPARE(QString::fromUtf8(readFile(argsFile)).split(QLatin1Char('\n'), Qt::SkipEmptyParts), expected);
+}
+
+void TestConversionFaults::missingToolFailsEveryFileInOrder()
+{
+    const QString empty = root.filePath(QStringLiteral("empty"));
+    QVERIFY(QDir().mkpath(empty));
+    QVERIFY(QDir::setCurrent(empty));
+    ConversionThread worker;
+    const Completions completions = runWorker(worker, {inputs + "/a.mp4", inputs + "/b.mp4", inputs + "/c.mp4"});
+    QVERIFY(QDir::setCurrent(programDir));
+    QCOMPARE(completions, Completions({{0, false}, {1, false}, {2, false}}));
+    QCOMPARE(worker.currentIndex.loadAcquire(), 3);
+}
+
+void TestConversionFaults::emptyListEmitsNothing()
+{
+    ConversionThread worker;
+    QVERIFY(runWorker(worker, {}).isEmpty());
+    worker.pathList = nullptr;
+    worker.start();
+    QVERIFY(worker.wait(5000));
+}
+
+void TestConversionFaults::stubbornToolIsKilledWhenStopped()
+{
+    const QString started = root.filePath(QStringLiteral("started"));
+    qputenv("FAKE_TOOL", "stubborn");
+    qputenv("STARTED", QFile::encodeName(started));
+    const QStringList paths{inputs + QStringLiteral("/a.mp4"), inputs + QStringLiteral("/b.mp4")};
+    const QStringList names{"a.mp4", "b.mp4"};
+    ConversionThread worker;
+    worker.pathList = &paths;
+    worker.nameList = &names;
+    worker.outputFolder = output + QLatin1Char('/');
+    QSignalSpy spy(&worker, &ConversionThread::fileCompleted);
+    worker.start();
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(started), 10000);
+
+    worker.requestStop();
+    QVERIFY(worker.wait(30000));
+    QCoreApplication::processEvents();
+    QCOMPARE(spy.size(), 1); // the stopped file; the next one never started
+    QCOMPARE(spy.at(0).at(1).toBool(), false);
+    QVERIFY(processesMentioning(inputs).isEmpty());
+    QFile::remove(started);
+}
+
+void TestConversionFaults::barFollowsProgressWithinEachBand()
+{
+    const QString release = root.filePath(QStringLiteral("release"));
+    qputenv("FAKE_TOOL", "wait");
+    qputenv("RELEASE", QFile::encodeName(release));
+    MainWindow window;
+    window.show();
+    window.findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(output + QLatin1Char('/'));
+    ModalAnswerer answerer;
+    answerer.onFileDialog = [&](QFileDialog *dialog) {
+        ModalAnswerer::chooseFiles(dialog, inputs, {"a.mp4", "b.mp4", "c.mp4", "d.mp4"});
+    };
+    bool summarised = false;
+    answerer.onMessageBox = [&](QMessageBox *box) {
+        summarised = true;
+        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
+    };
+    window.findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
+    QCOMPARE(window.durationList(), QVector<uint>({10, 10, 10, 10}));
+
+    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("prgrsConversion"));
+    window.findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+    QCOMPARE(bar->maximum(), 400);
+
+    const auto report = [&](int index, uint seconds) { emit activeConversionThread->fileProgress(index, seconds); };
+    report(1, 5);
+    QCOMPARE(bar->value(), 150);
+    report(9, 1); // no such file: dropped
+    QCOMPARE(bar->value(), 150);
+    report(-1, 1);
+    QCOMPARE(bar->value(), 150);
+    report(3, 1000); // beyond the bar's end: left as it is
+    QCOMPARE(bar->value(), 150);
+    report(1, 30); // beyond its own file: into the next files' bands
+    QCOMPARE(bar->value(), 400);
+    report(2, 4294967295u);
+    QCOMPARE(bar->value(), 400);
+
+    QVERIFY(writeFile(release, "go"));
+    QTRY_VERIFY_WITH_TIMEOUT(summarised, 30000);
+    QFile::remove(release);
+}
+
+void TestConversionFaults::destroyingWindowDuringRunStopsTheTool()
+{
+    qputenv("FAKE_TOOL", "wait");
+    qputenv("RELEASE", QFile::encodeName(root.filePath(QStringLiteral("never"))));
+    auto window = std::make_unique<MainWindow>();
+    window->findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(output + QLatin1Char('/'));
+    ModalAnswerer answerer;
+    answerer.onFileDialog = [&](QFileDialog *dialog) { ModalAnswerer::chooseFiles(dialog, inputs, {"a.mp4"}); };
+    window->findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
+    window->findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!processesMentioning(inputs).isEmpty(), 10000);
+
+    window.reset();
+    QVERIFY(processesMentioning(inputs).isEmpty());
+    QVERIFY(!activeConversionThread);
+}
+
+QTEST_MAIN(TestConversionFaults)
+#include "tst_conversionfaults.moc"

@@ -1,0 +1,311 @@
+#include "app/mainwindow.h"
+#include "conversion/progressbridge.h"
+#include "conversion/progresschannel.h"
+#include "modalanswerer.h"
+#include "testmedia.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace TestMedia;
+
+// Whole runs through the real window, the real tool and the real ffmpeg.
+class TestConversionRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void batchConvertsWithProgressWithinEachFile();
+    void corruptFileFailsAndTheRunGoesOn();
+    void existingOutputsAreOverwrittenOrIgnored();
+    void failedOverwriteKeepsTheOldFile();
+    void outputThatIsTheInputIsNeverTouched();
+    void unattendedRunSkipsExistingOutputsAndPowersOff();
+    void closingDuringRunStopsCleanly();
+
+private:
+    void addFiles(const QString &folder, const QStringList &names);
+    QString rowColour(int row) const;
+    QStringList outputFiles() const;
+    template<typename T>
+    T *widget(const char *name) const { return window->findChild<T *>(QLatin1String(name)); }
+
+    QTemporaryDir root;
+    QString media;
+    QString output;
+    std::unique_ptr<ProgressChannel> channel;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<ModalAnswerer> answerer;
+    QString summary;
+    QStringList summaryColours;
+};
+
+void TestConversionRun::initTestCase()
+{
+    QVERIFY(root.isValid());
+    qputenv("HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
+    qunsetenv("XDG_CONFIG_HOME");
+    media = root.filePath(QStringLiteral("media"));
+    QVERIFY(QDir().mkpath(media));
+    QVERIFY(makeClip(media + QStringLiteral("/a.mp4"), 3));
+    QVERIFY(makeClip(media + QStringLiteral("/it's $x ##y.mp4"), 3));
+    QVERIFY(makeClip(media + QStringLiteral("/-lead ünï.mp4"), 2));
+    QVERIFY(makeClip(media + QStringLiteral("/long.mp4"), 40, QStringLiteral("640x360")));
+    QVERIFY(writeFile(media + QStringLiteral("/bad.mp4"), QByteArray(4096, 'x').prepend("\0\0\0\x18" "ftypmp42")));
+
+    channel = std::make_unique<ProgressChannel>();
+    QVERIFY(channel->isValid());
+    progressMessageId = channel->messageId();
+    channel->setEventFilter(progressMessageFilter);
+
+    // The application runs the tool by its bare name from the program folder.
+    QVERIFY(QDir::setCurrent(QStringLiteral(TARVELO_PROGRAM_DIR)));
+    QVERIFY(QFileInfo(QStringLiteral("tarvelo-transcode")).isExecutable());
+}
+
+void TestConversionRun::init()
+{
+    output = root.filePath(QStringLiteral("out-%1").arg(QTest::currentTestFunction()));
+    QVERIFY(QDir().mkpath(output));
+    summary.clear();
+    summaryColours.clear();
+
+    window = std::make_unique<MainWindow>();
+    window->show();
+    widget<QPlainTextEdit>("txtCurrentDir")->setPlainText(output + QLatin1Char('/'));
+
+    answerer = std::make_unique<ModalAnswerer>();
+    answerer->onMessageBox = [this](QMessageBox *box) {
+        if (box->windowTitle() != QLatin1String("Conversion Completed!"))
+            return;
+        summary = box->text();
+        for (int row = 0; row < widget<QTableWidget>("tblFiles")->rowCount(); ++row)
+            summaryColours << rowColour(row);
+        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
+    };
+}
+
+void TestConversionRun::cleanup()
+{
+    answerer.reset();
+    window.reset();
+    QVERIFY2(processesMentioning(root.path()).isEmpty(), qPrintable(processesMentioning(root.path()).join('\n')));
+}
+
+void TestConversionRun::addFiles(const QString &folder, const QStringList &names)
+{
+    answerer->onFileDialog = [=](QFileDialog *dialog) { ModalAnswerer::chooseFiles(dialog, folder, names); };
+    widget<QPushButton>("btnAddFile")->click();
+    QCOMPARE(window->names(), names);
+}
+
+QString TestConversionRun::rowColour(int row) const
+{
+    auto *table = widget<QTableWidget>("tblFiles");
+    const QColor colour = table->item(row, 0)->background().color();
+    for (int column = 1; column < 3; ++column) {
+        if (table->item(row, column)->background().color() != colour)
+            return QStringLiteral("mixed");
+    }
+    if (colour == QColor(Qt::darkGreen))
+        return QStringLiteral("green");
+    if (colour == QColor(Qt::red))
+        return QStringLiteral("red");
+    return colour.name();
+}
+
+QStringList TestConversionRun::outputFiles() const
+{
+    return QDir(output).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+void TestConversionRun::batchConvertsWithProgressWithinEachFile()
+{
+    const QStringList names{"a.mp4", "it's $x ##y.mp4", "long.mp4"};
+    addFiles(media, names);
+
+    auto *bar = widget<QProgressBar>("prgrsConversion");
+    QList<int> values;
+    QList<int> rowsDoneAtValue;
+    connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
+        values << value;
+        int done = 0;
+        auto *table = widget<QTableWidget>("tblFiles");
+        while (done < table->rowCount() && table->item(done, 0)->background().style() != Qt::NoBrush)
+            ++done;
+        rowsDoneAtValue << done;
+    });
+
+    widget<QPushButton>("btnConvert")->click();
+    QCOMPARE(bar->maximum(), 300);
+    QVERIFY(bar->isVisible());
+    QVERIFY(!widget<QPushButton>("btnAddFile")->isEnabled());
+    QVERIFY(!widget<QPushButton>("btnChangeDir")->isEnabled());
+    QVERIFY(!widget<QPushButton>("btnConvert")->isEnabled());
+
+    QTRY_VERIFY_WITH_TIMEOUT(!summary.isEmpty(), 120000);
+    QCOMPARE(summary, QStringLiteral("Completed converting the selected files!"));
+    QCOMPARE(summaryColours, QStringList({"green", "green", "green"}));
+
+    // The long clip's band was entered from real progress notifications
+    // while its row was still uncoloured.
+    bool movedWithinLongClip = false;
+    for (int i = 0; i < values.size(); ++i)
+        movedWithinLongClip |= values[i] > 200 && values[i] < 300 && rowsDoneAtValue[i] == 2;
+    QVERIFY2(movedWithinLongClip, qPrintable(QString::number(values.size())));
+
+    QCOMPARE(outputFiles(), QStringList({"a.avi", "it's $x ##y.avi", "long.avi"}));
+    for (const QString &file : outputFiles())
+        QCOMPARE(describe(output + QLatin1Char('/') + file), QStringLiteral("mpeg4,XVID mp3,U[0][0][0] avi"));
+
+    // "New Conversion" starts over with an empty list.
+    QCOMPARE(widget<QTableWidget>("tblFiles")->rowCount(), 0);
+    QVERIFY(window->names().isEmpty() && window->paths().isEmpty() && window->durationList().isEmpty());
+    QVERIFY(bar->isHidden());
+    QVERIFY(widget<QPushButton>("btnAddFile")->isEnabled());
+    QVERIFY(widget<QPushButton>("btnChangeDir")->isEnabled());
+    QVERIFY(widget<QPushButton>("btnConvert")->isEnabled());
+}
+
+void TestConversionRun::corruptFileFailsAndTheRunGoesOn()
+{
+    addFiles(media, {"a.mp4", "bad.mp4", "-lead ünï.mp4"});
+    widget<QPushButton>("btnConvert")->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(!summary.isEmpty(), 120000);
+    QCOMPARE(summary, QStringLiteral("Completed converting the selected files!\n"
+                                     "The following files failed to be converted:\nbad.mp4\n"));
+    QCOMPARE(summaryColours, QStringList({"green", "red", "green"}));
+    QCOMPARE(window->failures(), QStringList{"bad.mp4"});
+    QCOMPARE(outputFiles(), QStringList({"-lead ünï.avi", "a.avi"}));
+}
+
+void TestConversionRun::existingOutputsAreOverwrittenOrIgnored()
+{
+    QVERIFY(writeFile(output + QStringLiteral("/a.avi"), "OLD-A"));
+    QVERIFY(writeFile(output + QStringLiteral("/it's $x ##y.avi"), "OLD-B"));
+    addFiles(media, {"a.mp4", "it's $x ##y.mp4"});
+
+    QStringList questions;
+    const auto summaryHandler = answerer->onMessageBox;
+    answerer->onMessageBox = [&](QMessageBox *box) {
+        if (box->windowTitle() != QLatin1String("File Exists"))
+            return summaryHandler(box);
+        questions << box->text();
+        QCOMPARE(box->icon(), QMessageBox::Question);
+        QCOMPARE(box->buttons().size(), 2);
+        QCOMPARE(box->defaultButton()->text(), QStringLiteral("Overwrite"));
+        QVERIFY(!box->escapeButton());
+        ModalAnswerer::clickButton(box, box->text().contains(QLatin1String("a.avi")) ? QStringLiteral("Overwrite")
+                                                                                      : QStringLiteral("Ignore"));
+    };
+    widget<QPushButton>("btnConvert")->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(!summary.isEmpty(), 120000);
+    QCOMPARE(questions, QStringList({"File: a.avi exists in the output directory!\nWould you like to overwrite it?",
+                                     "File: it's $x ##y.avi exists in the output directory!\n"
+                                     "Would you like to overwrite it?"}));
+    QCOMPARE(summaryColours, QStringList({"green", "red"}));
+    QCOMPARE(describe(output + QStringLiteral("/a.avi")), QStringLiteral("mpeg4,XVID mp3,U[0][0][0] avi"));
+    QCOMPARE(readFile(output + QStringLiteral("/it's $x ##y.avi")), QByteArray("OLD-B"));
+    QCOMPARE(outputFiles(), QStringList({"a.avi", "it's $x ##y.avi"}));
+}
+
+void TestConversionRun::failedOverwriteKeepsTheOldFile()
+{
+    QVERIFY(writeFile(output + QStringLiteral("/bad.avi"), "OLD"));
+    addFiles(media, {"bad.mp4"});
+    const auto summaryHandler = answerer->onMessageBox;
+    answerer->onMessageBox = [&](QMessageBox *box) {
+        if (box->windowTitle() == QLatin1String("File Exists"))
+            ModalAnswerer::clickButton(box, QStringLiteral("Overwrite"));
+        else
+            summaryHandler(box);
+    };
+    widget<QPushButton>("btnConvert")->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(!summary.isEmpty(), 60000);
+    QCOMPARE(summaryColours, QStringList{"red"});
+    QCOMPARE(readFile(output + QStringLiteral("/bad.avi")), QByteArray("OLD"));
+    QCOMPARE(outputFiles(), QStringList{"bad.avi"});
+}
+
+void TestConversionRun::outputThatIsTheInputIsNeverTouched()
+{
+    // An AVI converted into its own folder would be its own output.
+    QVERIFY(QFile::copy(media + QStringLiteral("/a.mp4"), output + QStringLiteral("/same.AVI")));
+    QVERIFY(QFile::link(output + QStringLiteral("/same.AVI"), output + QStringLiteral("/same.avi")));
+    const QByteArray before = readFile(output + QStringLiteral("/same.AVI"));
+    addFiles(output, {"same.AVI"});
+    widget<QPushButton>("btnConvert")->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(!summary.isEmpty(), 60000);
+    QCOMPARE(answerer->titles, QStringList{"Conversion Completed!"});
+    QCOMPARE(summaryColours, QStringList{"red"});
+    QCOMPARE(readFile(output + QStringLiteral("/same.AVI")), before);
+    QCOMPARE(outputFiles(), QStringList({"same.AVI", "same.avi"}));
+}
+
+void TestConversionRun::unattendedRunSkipsExistingOutputsAndPowersOff()
+{
+    // A stand-in for systemctl, first on the path, so the real one never runs.
+    const QString bin = root.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    const QString called = root.filePath(QStringLiteral("systemctl-called"));
+    QVERIFY(writeScript(bin + QStringLiteral("/systemctl"), "echo \"$@\" > '" + called.toUtf8() + "'"));
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
+    QCOMPARE(QStandardPaths::findExecutable(QStringLiteral("systemctl")), bin + QStringLiteral("/systemctl"));
+
+    QVERIFY(writeFile(output + QStringLiteral("/a.avi"), "OLD"));
+    addFiles(media, {"a.mp4", "-lead ünï.mp4"});
+    widget<QCheckBox>("chckShutdown")->setChecked(true);
+    widget<QPushButton>("btnConvert")->click();
+
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(called), 60000);
+    qputenv("PATH", oldPath);
+    QCOMPARE(readFile(called), QByteArray("poweroff\n"));
+    QVERIFY(answerer->titles.isEmpty());
+    QCOMPARE(rowColour(0), QStringLiteral("red"));
+    QCOMPARE(rowColour(1), QStringLiteral("green"));
+    QCOMPARE(readFile(output + QStringLiteral("/a.avi")), QByteArray("OLD"));
+    QVERIFY(!widget<QPushButton>("btnAddFile")->isEnabled());
+}
+
+void TestConversionRun::closingDuringRunStopsCleanly()
+{
+    QVERIFY(writeFile(output + QStringLiteral("/long.avi"), "OLD"));
+    addFiles(media, {"long.mp4", "a.mp4"});
+    answerer->onMessageBox = [](QMessageBox *box) {
+        if (box->windowTitle() == QLatin1String("File Exists"))
+            ModalAnswerer::clickButton(box, QStringLiteral("Overwrite"));
+    };
+    widget<QPushButton>("btnConvert")->click();
+    // Closed while the long clip is known to be half-way.
+    auto *bar = widget<QProgressBar>("prgrsConversion");
+    QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 0 && bar->value() < 100, 30000);
+
+    window->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
+    QVERIFY(!window->worker().isRunning());
+    QCOMPARE(answerer->titles, QStringList{"File Exists"});
+    QCOMPARE(readFile(output + QStringLiteral("/long.avi")), QByteArray("OLD"));
+    QCOMPARE(outputFiles(), QStringList{"long.avi"});
+}
+
+QTEST_MAIN(TestConversionRun)
+#include "tst_conversionrun.moc"

@@ -30,6 +30,17 @@ QSpacerItem *newExpandingSpacer()
     return new QSpacerItem(40, 20, QSizePolicy::Expanding, QSizePolicy::Minimum);
 }
 
+// The fixed widths suit a small system font; where the platform's font is
+// wider, the widget grows to its text instead of cutting it short.
+void widenToText(QWidget *widget)
+{
+    const int needed = widget->sizeHint().width();
+    if (needed > widget->maximumWidth()) {
+        widget->setMinimumWidth(needed);
+        widget->setMaximumWidth(needed);
+    }
+}
+
 QHBoxLayout *newRow(const char *name)
 {
     auto *row = new QHBoxLayout();
@@ -239,4 +250,7 @@ void Ui_MainWindow::retranslateUi(QMainWindow *MainWindow)
     label_3->setText(QCoreApplication::translate("MainWindow", "Highest Quality"));
     chckShutdown->setText(QCoreApplication::translate("MainWindow", "&Shutdown Computer After Finishing Conversion"));
     btnConvert->setText(QCoreApplication::translate("MainWindow", "&Convert File(s)"));
+
+    widenToText(label_5);
+    widenToText(chckShutdown);
 }

@@ -41,6 +41,7 @@ private slots:
     void tableHeadersAndBehaviour();
     void focusOrderAndBuddy();
     void presetObjectNameIsKept();
+    void noTextIsCutShort();
     void defaultOutputFolderIsCreatedUnderDocuments();
     void browsingGivesOneTrailingSlash_data();
     void browsingGivesOneTrailingSlash();
@@ -205,6 +206,23 @@ void TestMainWindow::presetObjectNameIsKept()
     Ui_MainWindow second;
     second.setupUi(&unnamed);
     QCOMPARE(unnamed.objectName(), QStringLiteral("MainWindow"));
+}
+
+void TestMainWindow::noTextIsCutShort()
+{
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (QWidget *child : window.findChildren<QWidget *>()) {
+        auto *label = qobject_cast<QLabel *>(child);
+        if (!qobject_cast<QAbstractButton *>(child) && !(label && !label->wordWrap() && label->pixmap().isNull()))
+            continue;
+        // A push button's hint adds generous padding; its text is what must fit.
+        int needed = child->sizeHint().width();
+        if (auto *button = qobject_cast<QPushButton *>(child))
+            needed = button->fontMetrics().horizontalAdvance(button->text().remove(QLatin1Char('&'))) + 8;
+        QVERIFY2(child->width() >= needed, qPrintable(child->objectName()));
+    }
 }
 
 void TestMainWindow::defaultOutputFolderIsCreatedUnderDocuments()

@@ -1,0 +1,136 @@
+// The file-list commands of MainWindow: adding files with their playing time
+// and size, removing the selected rows, and the size text.
+
+#include "app/mainwindow.h"
+#include "filelist/durationprobe.h"
+#include "filelist/durationtext.h"
+#include "ui/tablewidgetwithmime.h"
+#include "ui/uimainwindow.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSet>
+
+#include <algorithm>
+
+namespace {
+
+QString fileNameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QTableWidgetItem *centredItem(const QString &text)
+{
+    auto *item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignCenter);
+    return item;
+}
+
+void appendRow(QTableWidget *table, const QString &path, const QString &name,
+               const QString &durationText, const QString &sizeText)
+{
+    const int row = table->rowCount();
+    table->insertRow(row);
+    auto *nameItem = new QTableWidgetItem(name);
+    nameItem->setToolTip(path);
+    table->setItem(row, 0, nameItem);
+    table->setItem(row, 1, centredItem(durationText));
+    table->setItem(row, 2, centredItem(sizeText));
+}
+
+// Names are compared ignoring letter case, so the key of a name is its case fold.
+QSet<QString> nameKeys(const QStringList &names)
+{
+    QSet<QString> keys;
+    keys.reserve(names.size());
+    for (const QString &name : names)
+        keys.insert(name.toCaseFolded());
+    return keys;
+}
+
+} // namespace
+
+QString MainWindow::estimateDuration(const QString &path, uint *duration) const
+{
+    const QByteArray output = DurationProbe(QStringLiteral("./tarvelo-transcode")).run(path);
+    const QString text = DurationText::parse(output, duration);
+    return text.isNull() ? tr("Couldn't estimate duration") : text;
+}
+
+QString MainWindow::formatFileSize(qint64 size)
+{
+    const qint64 kilobytes = size / 1024;
+    if (kilobytes == 0)
+        return QString::number(size) + QStringLiteral(" B");
+    if (kilobytes == 1)
+        return QString::number(size / 1024.0, 'f', 2) + QStringLiteral(" KB");
+    return QString::number(size / 1048576.0, 'f', 2) + QStringLiteral(" MB");
+}
+
+void MainWindow::on_btnAddFile_clicked()
+{
+    // The worker reads the lists while it runs; they must not move under it.
+    if (conversionThread.isRunning())
+        return;
+
+    const QStringList chosen = QFileDialog::getOpenFileNames(
+        this, tr("Add File(s)"), QString(),
+        tr("All Video Files (*.3g2 *.3gp *.asf *.asx *.avi *.flv *.mov *.mp4 *.mpg *.rv *.rm *.rmvb *.vob "
+           "*.wmv);;All Files (*.*)"));
+
+    QSet<QString> listed = nameKeys(inputNames);
+    QString duplicates;
+    for (const QString &path : chosen) {
+        const QString name = fileNameOf(path);
+        const QString key = name.toCaseFolded();
+        if (listed.contains(key)) {
+            duplicates += QLatin1Char('\n') + name;
+            continue;
+        }
+        listed.insert(key);
+
+        uint seconds = 0;
+        const QString durationText = estimateDuration(path, &seconds);
+        appendRow(ui->tblFiles, path, name, durationText, formatFileSize(QFileInfo(path).size()));
+        inputNames.append(name);
+        inputPaths.append(path);
+        durations.append(seconds);
+    }
+
+    if (duplicates.isEmpty())
+        return;
+    // Plain text: a file name must never be taken for markup.
+    QMessageBox box(QMessageBox::Warning, tr("Duplicate Files"),
+                    tr("The folowing files already exist in the list and will not be added:") + duplicates,
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+void MainWindow::on_btnRemoveFile_clicked()
+{
+    if (conversionThread.isRunning())
+        return;
+
+    QList<int> rows;
+    const QModelIndexList selected = ui->tblFiles->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : selected)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+
+    // Each removal shifts the rows after it up by one.
+    for (int k = 0; k < rows.size(); ++k) {
+        const int i = rows.at(k) - k;
+        inputPaths.removeAt(i);
+        inputNames.removeAt(i);
+        durations.removeAt(i);
+        ui->tblFiles->removeRow(i);
+    }
+
+    if (ui->tblFiles->rowCount() == 0)
+        ui->btnConvert->setEnabled(false);
+}

@@ -1,0 +1,90 @@
+#include "filelist/durationtext.h"
+
+#include <QTest>
+
+class TestDurationText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsTheNumberBetweenTheDollars_data();
+    void readsTheNumberBetweenTheDollars();
+    void anythingElseIsNoDuration_data();
+    void anythingElseIsNoDuration();
+    void worksWithoutAPlaceForTheSeconds();
+};
+
+void TestDurationText::readsTheNumberBetweenTheDollars_data()
+{
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<uint>("seconds");
+
+    QTest::newRow("plain pair") << QByteArray("$187$\n") << "0:3:7" << 187u;
+    QTest::newRow("text on the same line") << QByteArray("length $187$ seconds") << "0:3:7" << 187u;
+    QTest::newRow("text on other lines") << QByteArray("probing\n$187$\ndone\n") << "0:3:7" << 187u;
+    QTest::newRow("blanks inside the pair") << QByteArray("$  187\t $") << "0:3:7" << 187u;
+    QTest::newRow("bare number") << QByteArray("187\n") << "0:3:7" << 187u;
+    QTest::newRow("single dollar") << QByteArray("$187") << "0:3:7" << 187u;
+    QTest::newRow("text before a single dollar") << QByteArray("seconds:$ 42\n") << "0:0:42" << 42u;
+    QTest::newRow("59 seconds") << QByteArray("$59$") << "0:0:59" << 59u;
+    QTest::newRow("one second short of an hour") << QByteArray("$3599$") << "0:59:59" << 3599u;
+    QTest::newRow("one hour") << QByteArray("$3600$") << "1:0:0" << 3600u;
+    QTest::newRow("zero byte hides what follows")
+        << QByteArray("$12\0$34$", 8) << "0:0:12" << 12u;
+    QTest::newRow("zero byte cuts the number short") << QByteArray("$1\0" "87$", 6) << "0:0:1" << 1u;
+    QTest::newRow("largest storable count") << QByteArray("$4294967295$") << "1193046:28:15" << 4294967295u;
+    QTest::newRow("Latin-1 chatter around the pair") << QByteArray("\xe9t\xe9 $61$ \xff") << "0:1:1" << 61u;
+}
+
+void TestDurationText::readsTheNumberBetweenTheDollars()
+{
+    QFETCH(QByteArray, output);
+    QFETCH(QString, text);
+    QFETCH(uint, seconds);
+
+    uint duration = 0;
+    QCOMPARE(DurationText::parse(output, &duration), text);
+    QCOMPARE(duration, seconds);
+}
+
+void TestDurationText::anythingElseIsNoDuration_data()
+{
+    QTest::addColumn<QByteArray>("output");
+
+    QTest::newRow("nothing") << QByteArray();
+    QTest::newRow("empty pair") << QByteArray("$$\n");
+    QTest::newRow("zero") << QByteArray("$0$");
+    QTest::newRow("two pairs") << QByteArray("$5$ $7$");
+    QTest::newRow("two numbers") << QByteArray("$1 2$");
+    QTest::newRow("letters") << QByteArray("$abc$");
+    QTest::newRow("number with a unit") << QByteArray("$12s$");
+    QTest::newRow("hexadecimal") << QByteArray("$0x10$");
+    QTest::newRow("fraction") << QByteArray("$3.5$");
+    QTest::newRow("zero byte before the pair") << QByteArray("x\0$187$", 7);
+    // A negative count must not be stored as a huge duration, nor a count
+    // beyond 32 bits as whatever its low bits happen to say.
+    QTest::newRow("negative") << QByteArray("$-5$");
+    QTest::newRow("just beyond 32 bits") << QByteArray("$4294967296$");
+    QTest::newRow("low bits look fine") << QByteArray("$4294967483$");
+    QTest::newRow("beyond 64 bits") << QByteArray("$99999999999999999999$");
+}
+
+void TestDurationText::anythingElseIsNoDuration()
+{
+    QFETCH(QByteArray, output);
+
+    uint duration = 12345;
+    const QString text = DurationText::parse(output, &duration);
+    QVERIFY2(text.isNull(), qPrintable(text));
+    QCOMPARE(duration, 0u);
+}
+
+void TestDurationText::worksWithoutAPlaceForTheSeconds()
+{
+    QCOMPARE(DurationText::parse("$187$", nullptr), QStringLiteral("0:3:7"));
+    QVERIFY(DurationText::parse("$-1$", nullptr).isNull());
+}
+
+QTEST_APPLESS_MAIN(TestDurationText)
+#include "tst_durationtext.moc"

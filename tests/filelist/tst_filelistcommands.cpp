@@ -1,0 +1,312 @@
+#include "app/mainwindow.h"
+#include "dialoganswerer.h"
+#include "testhome.h"
+#include "testmedia.h"
+#include "toolfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSet>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+using Way = DialogAnswerer::Way;
+
+// Adding and removing files through the real window, its real open-files
+// dialog and its real message box.
+class TestFileListCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { TestHome::enter(); }
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void addsTheChosenFiles();
+    void refusesNamesAlreadyListed();
+    void oddNamesArriveIntact();
+    void failedProbeStillAddsTheRow();
+    void cancelledDialogChangesNothing();
+    void removesTheSelectedRows();
+    void sizeTextsIgnoreTheLocale_data();
+    void sizeTextsIgnoreTheLocale();
+
+private:
+    QString folder(const QString &name) const;
+    QString placeClip(const QString &folderName, const QString &name);
+    QString placeFile(const QString &folderName, const QString &name, const QByteArray &content = {});
+    void add(MainWindow &window);
+    void useRealTool();
+    void checkRowsMatchLists(const MainWindow &window);
+
+    QTemporaryDir files;
+    ToolFolder tools;
+    QString clip;
+};
+
+void TestFileListCommands::initTestCase()
+{
+    QVERIFY(files.isValid());
+    QVERIFY(tools.isValid());
+    clip = files.filePath(QStringLiteral("source.mp4"));
+    QVERIFY(TestMedia::makeClip(clip));
+}
+
+void TestFileListCommands::init()
+{
+    QVERIFY(QDir::setCurrent(tools.path()));
+}
+
+QString TestFileListCommands::folder(const QString &name) const
+{
+    QDir(files.path()).mkpath(name);
+    return files.filePath(name);
+}
+
+QString TestFileListCommands::placeClip(const QString &folderName, const QString &name)
+{
+    const QString path = folder(folderName) + QLatin1Char('/') + name;
+    if (!QFile::exists(path) && !QFile::copy(clip, path))
+        return QString();
+    return path;
+}
+
+QString TestFileListCommands::placeFile(const QString &folderName, const QString &name, const QByteArray &content)
+{
+    const QString path = folder(folderName) + QLatin1Char('/') + name;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(content);
+    return path;
+}
+
+void TestFileListCommands::add(MainWindow &window)
+{
+    auto *button = window.findChild<QPushButton *>(QStringLiteral("btnAddFile"));
+    QVERIFY(button && button->isEnabled());
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void TestFileListCommands::useRealTool()
+{
+    const QString folder = TestMedia::realToolFolder();
+    if (folder.isEmpty())
+        QSKIP("tarvelo-transcode is not built yet");
+    QVERIFY(QDir::setCurrent(folder));
+}
+
+void TestFileListCommands::checkRowsMatchLists(const MainWindow &window)
+{
+    auto *table = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"));
+    QCOMPARE(table->rowCount(), window.names().size());
+    QCOMPARE(window.paths().size(), window.names().size());
+    QCOMPARE(window.durationList().size(), window.names().size());
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const QString path = window.paths().at(row);
+        QCOMPARE(window.names().at(row), path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+        QCOMPARE(table->item(row, 0)->text(), window.names().at(row));
+        QCOMPARE(table->item(row, 0)->toolTip(), path);
+        QCOMPARE(table->item(row, 1)->textAlignment(), int(Qt::AlignCenter));
+        QCOMPARE(table->item(row, 2)->text(), MainWindow::formatFileSize(QFileInfo(path).size()));
+        QCOMPARE(table->item(row, 2)->textAlignment(), int(Qt::AlignCenter));
+    }
+}
+
+void TestFileListCommands::addsTheChosenFiles()
+{
+    useRealTool();
+    const QStringList chosen = {QStringLiteral("CLIP.MP4"), QStringLiteral("holiday.MOV"), QStringLiteral("clip.mp4")};
+    for (const QString &name : chosen)
+        QVERIFY(!placeClip(QStringLiteral("camera"), name).isEmpty());
+    QVERIFY(!placeFile(QStringLiteral("camera"), QStringLiteral("notes.txt"), "no video").isEmpty());
+
+    MainWindow window;
+    DialogAnswerer answerer;
+    answerer.answer(Way::Pick, folder(QStringLiteral("camera")), {chosen.at(0), chosen.at(1)});
+    add(window);
+
+    QVERIFY(!answerer.gaveUp);
+    QCOMPARE(answerer.dialogTitle, QStringLiteral("Add File(s)"));
+    QCOMPARE(answerer.dialogFilters,
+             QStringList({QStringLiteral("All Video Files (*.3g2 *.3gp *.asf *.asx *.avi *.flv *.mov *.mp4 *.mpg "
+                                         "*.rv *.rm *.rmvb *.vob *.wmv)"),
+                          QStringLiteral("All Files (*.*)")}));
+    // Camera files carry upper-case extensions; the video filter must show them.
+    QVERIFY(answerer.listedNames.contains(QStringLiteral("CLIP.MP4")));
+    QVERIFY(answerer.listedNames.contains(QStringLiteral("holiday.MOV")));
+    QVERIFY(!answerer.listedNames.contains(QStringLiteral("notes.txt")));
+
+    QCOMPARE(window.names(), QStringList({chosen.at(0), chosen.at(1)}));
+    QCOMPARE(window.paths().first(), folder(QStringLiteral("camera")) + QStringLiteral("/CLIP.MP4"));
+    QCOMPARE(window.durationList(), QVector<uint>({3, 3}));
+    checkRowsMatchLists(window);
+    auto *table = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"));
+    QCOMPARE(table->item(1, 1)->text(), QStringLiteral("0:0:3"));
+    QVERIFY(window.findChild<QPushButton *>(QStringLiteral("btnConvert"))->isEnabled());
+    QVERIFY(answerer.messages.isEmpty());
+}
+
+void TestFileListCommands::refusesNamesAlreadyListed()
+{
+    useRealTool();
+    const QString first = placeClip(QStringLiteral("a"), QStringLiteral("clip.mp4"));
+    const QStringList second = {placeClip(QStringLiteral("b"), QStringLiteral("CLIP.mp4")),
+                                placeClip(QStringLiteral("b"), QStringLiteral("new.mp4")),
+                                placeClip(QStringLiteral("c"), QStringLiteral("NEW.mp4")),
+                                placeClip(QStringLiteral("c"), QStringLiteral("last.mp4"))};
+
+    MainWindow window;
+    DialogAnswerer answerer;
+    answerer.answer(Way::Type, folder(QStringLiteral("a")), {QStringLiteral("clip.mp4")});
+    add(window);
+    // The same name in another folder and in another case, and two names
+    // that only differ in case within one pass.
+    answerer.answer(Way::Type, folder(QStringLiteral("b")), second);
+    add(window);
+
+    QCOMPARE(window.paths(), QStringList({first, second.at(1), second.at(3)}));
+    checkRowsMatchLists(window);
+    QCOMPARE(answerer.messages.size(), 1);
+    QCOMPARE(answerer.messages.first().title, QStringLiteral("Duplicate Files"));
+    QCOMPARE(answerer.messages.first().text,
+             QStringLiteral("The folowing files already exist in the list and will not be added:\nCLIP.mp4\nNEW.mp4"));
+    QCOMPARE(answerer.messages.first().buttons, int(QMessageBox::Ok));
+}
+
+void TestFileListCommands::oddNamesArriveIntact()
+{
+    useRealTool();
+    const QStringList odd = {QStringLiteral("my clip's \"best\".mp4"), QStringLiteral("$5$ ## 50.mp4"),
+                             QStringLiteral("-i.mp4"), QStringLiteral("back\\slash.mp4"),
+                             QStringLiteral("été 映画.mp4"), QStringLiteral("<b>bold<b> &amp;.mp4")};
+    for (const QString &name : odd)
+        QVERIFY(!placeClip(QStringLiteral("odd"), name).isEmpty());
+
+    MainWindow window;
+    DialogAnswerer answerer;
+    answerer.answer(Way::Pick, folder(QStringLiteral("odd")), odd);
+    add(window);
+    QVERIFY(!answerer.gaveUp);
+    QCOMPARE(QSet<QString>(window.names().cbegin(), window.names().cend()), QSet<QString>(odd.cbegin(), odd.cend()));
+    QCOMPARE(window.durationList(), QVector<uint>(odd.size(), 3));
+    checkRowsMatchLists(window);
+
+    // Choosing them all again names every one, each on a line of its own.
+    add(window);
+    QCOMPARE(window.names().size(), odd.size());
+    QCOMPARE(answerer.messages.size(), 1);
+    QStringList lines = answerer.messages.first().text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.takeFirst(), QStringLiteral("The folowing files already exist in the list and will not be added:"));
+    QCOMPARE(QSet<QString>(lines.cbegin(), lines.cend()), QSet<QString>(odd.cbegin(), odd.cend()));
+}
+
+void TestFileListCommands::failedProbeStillAddsTheRow()
+{
+    // The current folder holds no tool at all.
+    const QString path = placeClip(QStringLiteral("notool"), QStringLiteral("clip.mp4"));
+    MainWindow window;
+    DialogAnswerer answerer;
+    answerer.answer(Way::Type, folder(QStringLiteral("notool")), {QStringLiteral("clip.mp4")});
+    add(window);
+
+    QCOMPARE(window.paths(), QStringList({path}));
+    QCOMPARE(window.durationList(), QVector<uint>({0}));
+    checkRowsMatchLists(window);
+    auto *table = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"));
+    QCOMPARE(table->item(0, 1)->text(), QStringLiteral("Couldn't estimate duration"));
+}
+
+void TestFileListCommands::cancelledDialogChangesNothing()
+{
+    MainWindow window;
+    DialogAnswerer answerer;
+    answerer.answer(Way::Cancel, folder(QStringLiteral("a")));
+    add(window);
+
+    QVERIFY(window.names().isEmpty());
+    QCOMPARE(window.findChild<QTableWidget *>(QStringLiteral("tblFiles"))->rowCount(), 0);
+    QVERIFY(!window.findChild<QPushButton *>(QStringLiteral("btnConvert"))->isEnabled());
+    QVERIFY(answerer.messages.isEmpty());
+}
+
+void TestFileListCommands::removesTheSelectedRows()
+{
+    // A fake tool that answers with the number in the file's name, so that
+    // each row's duration is its own.
+    QVERIFY(tools.install("n=$(basename \"$2\" .mp4)\necho \"\\$$n\\$\""));
+    QStringList chosen;
+    for (int n = 10; n < 15; ++n) {
+        chosen.append(QString::number(n) + QStringLiteral(".mp4"));
+        QVERIFY(!placeFile(QStringLiteral("numbered"), chosen.last(), QByteArray(n * 100, 'x')).isEmpty());
+    }
+    MainWindow window;
+    DialogAnswerer answerer;
+    answerer.answer(Way::Type, folder(QStringLiteral("numbered")), chosen);
+    add(window);
+    QCOMPARE(window.durationList(), QVector<uint>({10, 11, 12, 13, 14}));
+
+    auto *table = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"));
+    auto *remove = window.findChild<QPushButton *>(QStringLiteral("btnRemoveFile"));
+    auto *convert = window.findChild<QPushButton *>(QStringLiteral("btnConvert"));
+    QItemSelectionModel *selection = table->selectionModel();
+    const auto pick = QItemSelectionModel::Select | QItemSelectionModel::Rows;
+    selection->select(table->model()->index(1, 0), pick);
+    selection->select(table->model()->index(4, 1), pick);
+    // Row 3 chosen cell by cell must still go only once.
+    for (int column = 0; column < 3; ++column)
+        selection->select(table->model()->index(3, column), QItemSelectionModel::Select);
+    QVERIFY(remove->isEnabled());
+    QTest::mouseClick(remove, Qt::LeftButton);
+
+    QCOMPARE(window.names(), QStringList({chosen.at(0), chosen.at(2)}));
+    QCOMPARE(window.durationList(), QVector<uint>({10, 12}));
+    checkRowsMatchLists(window);
+    QCOMPARE(table->item(1, 1)->text(), QStringLiteral("0:0:12"));
+    QVERIFY(convert->isEnabled());
+
+    table->selectAll();
+    QTest::mouseClick(remove, Qt::LeftButton);
+    QCOMPARE(table->rowCount(), 0);
+    QVERIFY(window.names().isEmpty() && window.paths().isEmpty() && window.durationList().isEmpty());
+    QVERIFY(!convert->isEnabled());
+    QVERIFY(!remove->isEnabled());
+}
+
+void TestFileListCommands::sizeTextsIgnoreTheLocale_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("empty") << qint64(0) << "0 B";
+    QTest::newRow("last byte count") << qint64(1023) << "1023 B";
+    QTest::newRow("first kilobyte") << qint64(1024) << "1.00 KB";
+    QTest::newRow("kilobyte and a half") << qint64(1536) << "1.50 KB";
+    QTest::newRow("last kilobyte count") << qint64(2047) << "2.00 KB";
+    QTest::newRow("first megabyte count") << qint64(2048) << "0.00 MB";
+    QTest::newRow("rounds up to a hundredth") << qint64(10486) << "0.01 MB";
+    QTest::newRow("one megabyte") << qint64(1048576) << "1.00 MB";
+    QTest::newRow("no larger unit") << qint64(5368709120) << "5120.00 MB";
+}
+
+void TestFileListCommands::sizeTextsIgnoreTheLocale()
+{
+    QFETCH(qint64, size);
+    QFETCH(QString, text);
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString shown = MainWindow::formatFileSize(size);
+    QLocale::setDefault(previous);
+    QCOMPARE(shown, text);
+}
+
+QTEST_MAIN(TestFileListCommands)
+#include "tst_filelistcommands.moc"

@@ -1,0 +1,42 @@
+#ifndef PROGRESSCHANNEL_H
+#define PROGRESSCHANNEL_H
+
+#include <QtGlobal>
+#include <QPointer>
+#include <QString>
+
+class QSocketNotifier;
+
+// The receiving end of the transcoder's progress notifications: a Unix
+// datagram socket in a folder only this user can enter, announced to every
+// child through the environment.
+class ProgressChannel
+{
+public:
+    using Filter = bool (*)(void *message);   // message points to a ProgressMessage
+
+    ProgressChannel();
+    ~ProgressChannel();
+    ProgressChannel(const ProgressChannel &) = delete;
+    ProgressChannel &operator=(const ProgressChannel &) = delete;
+
+    quint32 messageId() const;
+    QString socketPath() const;
+    bool isValid() const;
+
+    Filter setEventFilter(Filter filter);
+
+private:
+    bool bindSocket(const QByteArray &baseFolder);
+    static QByteArray privateBaseFolder();
+    static void removeStaleFolders(const QByteArray &baseFolder);
+    void readPending();
+
+    int m_socket = -1;
+    QByteArray m_folder;
+    QByteArray m_path;
+    Filter m_filter = nullptr;
+    QPointer<QSocketNotifier> m_notifier;
+};
+
+#endif // PROGRESSCHANNEL_H

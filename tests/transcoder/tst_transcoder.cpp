@@ -1,0 +1,531 @@
+#include "mediatools.h"
+
+#include "conversion/progresschannel.h"
+#include "conversion/progressmessage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/types.h>
+
+namespace {
+
+const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
+
+struct Outcome
+{
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray out;
+    QByteArray err;
+    bool succeeded() const { return exitCode == 0 && out.contains("##success##"); }
+};
+
+QStringList convertArguments(const QString &input, const QString &output, const QString &quality = "50")
+{
+    return {"-i", input, "-vcodec", "mpeg4", "-aq", quality, "-acodec", "libmp3lame",
+            "-aq", quality, "-f", "avi", output};
+}
+
+// What a folder looks like from outside: names, sizes and times of its files.
+QStringList snapshot(const QString &folder)
+{
+    QStringList entries;
+    const QFileInfoList infos = QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                                           | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &info : infos)
+        entries << info.fileName() + ' ' + QString::number(info.size()) + ' '
+                       + QString::number(info.lastModified().toMSecsSinceEpoch());
+    return entries;
+}
+
+// Live processes (zombies do not count) whose command line mentions the text.
+QList<qint64> processesMentioning(const QString &text)
+{
+    QList<qint64> found;
+    const QStringList pids = QDir("/proc").entryList(QDir::Dirs);
+    for (const QString &pid : pids) {
+        bool isNumber = false;
+        const qint64 number = pid.toLongLong(&isNumber);
+        if (!isNumber || number == QCoreApplication::applicationPid())
+            continue;
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        QFile stat("/proc/" + pid + "/stat");
+        if (!cmdline.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray state = stat.readAll();
+        const int close = state.lastIndexOf(')');
+        if (close < 0 || state.mid(close + 2, 1) == "Z")
+            continue;
+        if (cmdline.readAll().contains(text.toUtf8()))
+            found << number;
+    }
+    return found;
+}
+
+} // namespace
+
+class TestTranscoder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void usageAndHelp_data();
+    void usageAndHelp();
+    void probe_data();
+    void probe();
+    void convertReadsBack_data();
+    void convertReadsBack();
+    void oddFileNames_data();
+    void oddFileNames();
+    void failuresLeaveFolderAsItWas_data();
+    void failuresLeaveFolderAsItWas();
+    void refusesOutputOntoInput();
+    void qualityRaisesSizeAndFidelity();
+    void stopsOnSignal_data();
+    void stopsOnSignal();
+    void progressReachesChannel();
+
+private:
+    Outcome run(const QStringList &arguments, const QString &workingFolder = {},
+                const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const;
+    QString media(const QString &name) const { return m_media.filePath(name); }
+    QString freshFolder(const QString &name) const;
+    QString slowFfmpegPath() const;
+    QString fakeFfmpegPath(const QString &name, const QByteArray &script) const;
+    QProcessEnvironment environmentWithPath(const QString &path) const;
+
+    QTemporaryDir m_media;
+    QTemporaryDir m_work;
+    QString m_immutableFolder;
+};
+
+Outcome TestTranscoder::run(const QStringList &arguments, const QString &workingFolder,
+                            const QProcessEnvironment &environment) const
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    if (!workingFolder.isEmpty())
+        process.setWorkingDirectory(workingFolder);
+    process.start(tool, arguments);
+    Outcome outcome;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return outcome;
+    }
+    outcome.crashed = process.exitStatus() != QProcess::NormalExit;
+    outcome.exitCode = outcome.crashed ? -1 : process.exitCode();
+    outcome.out = process.readAllStandardOutput();
+    outcome.err = process.readAllStandardError();
+    return outcome;
+}
+
+QString TestTranscoder::freshFolder(const QString &name) const
+{
+    const QString path = m_work.filePath(name);
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path;
+}
+
+QString TestTranscoder::fakeFfmpegPath(const QString &name, const QByteArray &script) const
+{
+    const QString folder = m_work.filePath("bin-" + name);
+    QDir().mkpath(folder);
+    QFile file(folder + "/ffmpeg");
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("#!/bin/sh\n" + script + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return folder;
+}
+
+// Real ffmpeg held to the input's real-time pace, so there is time to stop it.
+QString TestTranscoder::slowFfmpegPath() const
+{
+    const QString ffmpeg = QStandardPaths::findExecutable("ffmpeg");
+    return fakeFfmpegPath("slow", "exec '" + ffmpeg.toUtf8() + "' -re \"$@\"");
+}
+
+QProcessEnvironment TestTranscoder::environmentWithPath(const QString &path) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", path + ':' + environment.value("PATH"));
+    return environment;
+}
+
+void TestTranscoder::initTestCase()
+{
+    if (!MediaTools::available())
+        QSKIP("ffmpeg and ffprobe are needed");
+    QVERIFY(QFileInfo(tool).isExecutable());
+    QVERIFY(m_media.isValid() && m_work.isValid());
+    const QStringList video = {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3"};
+    const QStringList tone = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=3"};
+    QVERIFY(MediaTools::make(media("clip.mkv"), video + tone + QStringList{"-c:v", "ffv1", "-c:a", "flac", "-shortest"}));
+    QVERIFY(MediaTools::make(media("short.mp4"), {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=0.4",
+                                                  "-c:v", "mpeg4"}));
+    QVERIFY(MediaTools::make(media("silent.mkv"), video + QStringList{"-c:v", "ffv1"}));
+    QVERIFY(MediaTools::make(media("surround.mkv"),
+        {"-f", "lavfi", "-i", "testsrc=size=161x121:rate=25:duration=2",
+         "-f", "lavfi", "-i", "aevalsrc=sin(440*2*PI*t)|sin(660*2*PI*t)|0|0|0|0:c=5.1:s=96000:d=2",
+         "-c:v", "ffv1", "-c:a", "pcm_s24le", "-shortest"}));
+    QVERIFY(MediaTools::make(media("anamorphic.mkv"),
+        {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=2,setsar=16/11", "-c:v", "ffv1"}));
+    QVERIFY(MediaTools::make(media("audio.mp3"), tone));
+    // A phone held upright: stored sideways, with a rotation for the player.
+    QVERIFY(MediaTools::make(media("upright.mp4"), {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=2",
+                                                    "-c:v", "mpeg4"}));
+    QVERIFY(MediaTools::make(media("rotated.mp4"), {"-i", media("upright.mp4"), "-c", "copy",
+                                                    "-metadata:s:v:0", "rotate=90"}));
+
+    QFile empty(media("empty.avi"));
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    QFile text(media("notes.avi"));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("These are not moving pictures.\n");
+    text.close();
+    // A real file's start with garbage after it: the container is recognised
+    // but nothing in it decodes.
+    QFile source(media("clip.mkv"));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QFile corrupt(media("corrupt.mkv"));
+    QVERIFY(corrupt.open(QIODevice::WriteOnly));
+    corrupt.write(source.read(300));
+    for (int i = 0; i < 20000; ++i)
+        corrupt.write(QByteArray::number(i * 7919 % 251, 16));
+    corrupt.close();
+}
+
+void TestTranscoder::cleanupTestCase()
+{
+    if (!m_immutableFolder.isEmpty())
+        QProcess::execute("chattr", {"-i", m_immutableFolder});
+}
+
+void TestTranscoder::usageAndHelp_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("help") << QStringList{"--help"} << 0;
+    QTest::newRow("nothing") << QStringList{} << 2;
+    QTest::newRow("quality above 99") << convertArguments("a.mkv", "a.avi", "100") << 2;
+    QTest::newRow("negative quality") << convertArguments("a.mkv", "a.avi", "-1") << 2;
+    QTest::newRow("quality not a number") << convertArguments("a.mkv", "a.avi", "5x") << 2;
+    QStringList differentQualities = convertArguments("a.mkv", "a.avi");
+    differentQualities[9] = "20";
+    QTest::newRow("two different qualities") << differentQualities << 2;
+    QStringList otherCodec = convertArguments("a.mkv", "a.avi");
+    otherCodec[3] = "libx264";
+    QTest::newRow("another codec") << otherCodec << 2;
+    QTest::newRow("extra argument") << convertArguments("a.mkv", "a.avi") + QStringList{"-y"} << 2;
+    QTest::newRow("probe without path") << QStringList{"-i"} << 2;
+}
+
+void TestTranscoder::usageAndHelp()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    const Outcome outcome = run(arguments, m_work.path());
+    QCOMPARE(outcome.exitCode, exitCode);
+    // The help text names the marker; a refused command must print nothing at all.
+    if (exitCode != 0)
+        QVERIFY(outcome.out.isEmpty());
+    const QByteArray usage = exitCode == 0 ? outcome.out : outcome.err;
+    QVERIFY(usage.contains("Usage"));
+    QVERIFY(usage.contains("Quality curve"));
+    QVERIFY(!QFile::exists(m_work.filePath("a.avi")));
+}
+
+void TestTranscoder::probe_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("expected");   // empty: the probe must fail
+    QTest::newRow("three seconds") << media("clip.mkv") << "$3$\n";
+    QTest::newRow("0.4 s rounds up") << media("short.mp4") << "$1$\n";
+    QTest::newRow("no audio") << media("silent.mkv") << "$3$\n";
+    // The encoder's delay and padding make this 3.03 s.
+    QTest::newRow("audio only, just over 3 s") << media("audio.mp3") << "$4$\n";
+    QTest::newRow("empty") << media("empty.avi") << QString();
+    QTest::newRow("text") << media("notes.avi") << QString();
+    QTest::newRow("missing") << media("missing.avi") << QString();
+    QTest::newRow("folder") << m_media.path() << QString();
+}
+
+void TestTranscoder::probe()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, expected);
+    const Outcome outcome = run({"-i", file});
+    if (!expected.isEmpty()) {
+        QCOMPARE(outcome.exitCode, 0);
+        QCOMPARE(QString::fromLatin1(outcome.out), expected);
+        return;
+    }
+    QVERIFY(outcome.exitCode > 0);
+    QVERIFY(!QRegularExpression("\\$[^$]+\\$").match(QString::fromLatin1(outcome.out)).hasMatch());
+    QCOMPARE(outcome.err.count('\n'), 1);
+}
+
+void TestTranscoder::convertReadsBack_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("channels");      // 0: no audio stream expected
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::newRow("ordinary") << "clip.mkv" << 1 << 176 << 144;
+    QTest::newRow("odd size, 5.1 at 96 kHz") << "surround.mkv" << 2 << 162 << 122;
+    QTest::newRow("no audio") << "silent.mkv" << 0 << 176 << 144;
+    QTest::newRow("non-square pixels") << "anamorphic.mkv" << 0 << 256 << 144;
+    QTest::newRow("rotated") << "rotated.mp4" << 0 << 144 << 176;
+}
+
+void TestTranscoder::convertReadsBack()
+{
+    QFETCH(QString, input);
+    QFETCH(int, channels);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    const QString folder = freshFolder("readback");
+    const QString output = folder + "/out.avi";
+    const Outcome outcome = run(convertArguments(media(input), output));
+    QVERIFY2(outcome.succeeded(), outcome.err.constData());
+    QCOMPARE(outcome.out.count("##success##"), 1);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"out.avi"});
+
+    const QJsonObject probe = MediaTools::probe(output);
+    QCOMPARE(probe.value("format").toObject().value("format_name").toString(), QString("avi"));
+    const QJsonObject video = MediaTools::stream(probe, "video");
+    QCOMPARE(video.value("codec_name").toString(), QString("mpeg4"));
+    QCOMPARE(video.value("codec_tag_string").toString(), QString("XVID"));
+    QCOMPARE(video.value("pix_fmt").toString(), QString("yuv420p"));
+    QCOMPARE(video.value("width").toInt(), width);
+    QCOMPARE(video.value("height").toInt(), height);
+    const QJsonObject audio = MediaTools::stream(probe, "audio");
+    if (channels == 0) {
+        QVERIFY(audio.isEmpty());
+    } else {
+        QCOMPARE(audio.value("codec_name").toString(), QString("mp3"));
+        QCOMPARE(audio.value("channels").toInt(), channels);
+        const int rate = audio.value("sample_rate").toString().toInt();
+        QVERIFY2(QList<int>({32000, 44100, 48000}).contains(rate), qPrintable(QString::number(rate)));
+    }
+    const double inputDuration = MediaTools::probe(media(input)).value("format").toObject()
+                                     .value("duration").toString().toDouble();
+    const double outputDuration = probe.value("format").toObject().value("duration").toString().toDouble();
+    QVERIFY2(qAbs(outputDuration - inputDuration) < 0.25,
+             qPrintable(QString("%1 vs %2").arg(outputDuration).arg(inputDuration)));
+}
+
+void TestTranscoder::oddFileNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("blanks") << "my holiday clip.mkv";
+    QTest::newRow("quotes") << "say \"cheese\" it's.mkv";
+    QTest::newRow("dollars") << "$5$ and $HOME.mkv";
+    QTest::newRow("hashes") << "##success## ##.mkv";
+    QTest::newRow("leading minus") << "-y.mkv";
+    QTest::newRow("protocol-like") << "http:x.mkv";
+    QTest::newRow("non-ASCII") << QString::fromUtf8("Grüße – 東京.mkv");
+}
+
+// Names are given relative to the working folder, the hardest case for
+// anything that would read a name as an option or a URL.
+void TestTranscoder::oddFileNames()
+{
+    QFETCH(QString, name);
+    const QString folder = freshFolder("names");
+    QVERIFY(QFile::copy(media("clip.mkv"), folder + '/' + name));
+    const QString output = name.left(name.size() - 4) + ".avi";
+
+    const Outcome probe = run({"-i", name}, folder);
+    QCOMPARE(probe.out, QByteArray("$3$\n"));
+
+    const Outcome outcome = run(convertArguments(name, output), folder);
+    QVERIFY2(outcome.succeeded(), outcome.err.constData());
+    QCOMPARE(outcome.out, QByteArray("##success##\n"));
+    QStringList expected{name, output};
+    expected.sort();
+    QStringList present = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    present.sort();
+    QCOMPARE(present, expected);
+    QCOMPARE(MediaTools::stream(MediaTools::probe(folder + '/' + output), "video")
+                 .value("codec_name").toString(), QString("mpeg4"));
+}
+
+void TestTranscoder::failuresLeaveFolderAsItWas_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("fakeFfmpeg");   // script body, empty for the real one
+    QTest::addColumn<bool>("unwritableFolder");
+    QTest::addColumn<bool>("previousOutput");
+    QTest::newRow("corrupt") << media("corrupt.mkv") << QString() << false << false;
+    QTest::newRow("corrupt, old output") << media("corrupt.mkv") << QString() << false << true;
+    QTest::newRow("empty") << media("empty.avi") << QString() << false << false;
+    QTest::newRow("text") << media("notes.avi") << QString() << false << true;
+    QTest::newRow("missing") << media("missing.mkv") << QString() << false << false;
+    QTest::newRow("audio only") << media("audio.mp3") << QString() << false << false;
+    QTest::newRow("unwritable folder") << media("clip.mkv") << QString() << true << false;
+    QTest::newRow("ffmpeg missing") << media("clip.mkv") << "<none>" << false << true;
+    QTest::newRow("ffmpeg crashes") << media("clip.mkv") << "kill -SEGV $$" << false << true;
+    QTest::newRow("ffmpeg succeeds without output") << media("clip.mkv") << "exit 0" << false << true;
+    QTest::newRow("ffmpeg writes garbage") << media("clip.mkv")
+        << "for last; do :; done; echo RIFF > \"${last#file:}\"; exit 0" << false << true;
+}
+
+void TestTranscoder::failuresLeaveFolderAsItWas()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, fakeFfmpeg);
+    QFETCH(bool, unwritableFolder);
+    QFETCH(bool, previousOutput);
+    const QString folder = freshFolder("failures");
+    const QString output = folder + "/result.avi";
+    if (previousOutput) {
+        QFile old(output);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the user's earlier file");
+    }
+    if (unwritableFolder) {
+        // Everything here runs as root, for whom permission bits do not count.
+        if (QProcess::execute("chattr", {"+i", folder}) != 0)
+            QSKIP("chattr +i is not available, and root can write anywhere else");
+        m_immutableFolder = folder;
+    }
+    const QStringList before = snapshot(folder);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (fakeFfmpeg == QLatin1String("<none>"))
+        environment.insert("PATH", freshFolder("empty-bin"));
+    else if (!fakeFfmpeg.isEmpty())
+        environment = environmentWithPath(fakeFfmpegPath(QTest::currentDataTag(), fakeFfmpeg.toUtf8()));
+    const Outcome outcome = run(convertArguments(input, output), {}, environment);
+    if (unwritableFolder) {
+        QProcess::execute("chattr", {"-i", folder});
+        m_immutableFolder.clear();
+    }
+    QVERIFY(!outcome.crashed);
+    QVERIFY(outcome.exitCode > 0);
+    QVERIFY(!outcome.out.contains("##success##"));
+    QCOMPARE(outcome.err.count('\n'), 1);
+    QCOMPARE(snapshot(folder), before);
+}
+
+void TestTranscoder::refusesOutputOntoInput()
+{
+    const QString folder = freshFolder("same");
+    const QString input = folder + "/clip.mkv";
+    QVERIFY(QFile::copy(media("clip.mkv"), input));
+    QVERIFY(QFile::link(input, folder + "/link.avi"));
+    const QStringList before = snapshot(folder);
+    for (const QString &output : {QString("clip.mkv"), QString("./clip.mkv"), QString("link.avi")}) {
+        const Outcome outcome = run(convertArguments("clip.mkv", output), folder);
+        QVERIFY(outcome.exitCode > 0);
+        QVERIFY(!outcome.out.contains("##success##"));
+        QCOMPARE(snapshot(folder), before);
+    }
+}
+
+void TestTranscoder::qualityRaisesSizeAndFidelity()
+{
+    const QString folder = freshFolder("quality");
+    qint64 lastSize = 0;
+    double lastPsnr = 0;
+    for (const char *level : {"0", "25", "50", "75", "99"}) {
+        const QString quality = QLatin1String(level);
+        const QString output = folder + "/q" + quality + ".avi";
+        const Outcome outcome = run(convertArguments(media("clip.mkv"), output, quality));
+        QVERIFY2(outcome.succeeded(), outcome.err.constData());
+        const qint64 size = QFileInfo(output).size();
+        const double psnr = MediaTools::psnr(output, media("clip.mkv"));
+        qInfo("Q %s: %lld bytes, PSNR %.2f dB", qPrintable(quality), size, psnr);
+        QVERIFY2(size > lastSize, qPrintable(quality));
+        QVERIFY2(psnr > lastPsnr, qPrintable(quality));
+        if (quality == QLatin1String("50"))
+            QVERIFY2(psnr > 35, "the default quality must look good");
+        lastSize = size;
+        lastPsnr = psnr;
+    }
+}
+
+void TestTranscoder::stopsOnSignal_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGKILL") << int(SIGKILL);
+}
+
+void TestTranscoder::stopsOnSignal()
+{
+    QFETCH(int, signalNumber);
+    const QString folder = freshFolder("stop");
+    const QString input = folder + "/stop-me.mkv";
+    QVERIFY(QFile::copy(media("clip.mkv"), input));
+    const QString output = folder + "/stop-me.avi";
+    QFile old(output);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("the user's earlier file");
+    old.close();
+    const QStringList before = snapshot(folder);
+
+    QProcess process;
+    process.setProcessEnvironment(environmentWithPath(slowFfmpegPath()));
+    process.start(tool, convertArguments(input, output));
+    QVERIFY(process.waitForStarted());
+    // Wait until ffmpeg is really at work before stopping the tool.
+    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(input).size() >= 2, 10000);
+    QTest::qWait(500);
+    ::kill(pid_t(process.processId()), signalNumber);
+    QVERIFY(process.waitForFinished(10000));
+    QVERIFY(process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0);
+    QVERIFY(!process.readAllStandardOutput().contains("##success##"));
+    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(input).isEmpty(), 5000);
+    QCOMPARE(snapshot(folder), before);
+}
+
+void TestTranscoder::progressReachesChannel()
+{
+    static QList<ProgressMessage> received;
+    received.clear();
+    ProgressChannel channel;
+    QVERIFY(channel.isValid());
+    channel.setEventFilter([](void *message) {
+        received << *static_cast<ProgressMessage *>(message);
+        return true;
+    });
+    const QString output = freshFolder("progress") + "/progress.avi";
+    QProcessEnvironment environment = environmentWithPath(slowFfmpegPath());
+    environment.insert(progressSocketVariable, channel.socketPath());
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(tool, convertArguments(media("clip.mkv"), output));
+    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 20000);
+    QVERIFY(process.readAllStandardOutput().contains("##success##"));
+    QTRY_VERIFY(!received.isEmpty() && received.last().wParam == 3);
+
+    quint32 previous = 0;
+    for (const ProgressMessage &message : std::as_const(received)) {
+        QCOMPARE(message.message, channel.messageId());
+        QVERIFY(message.wParam > previous);
+        QVERIFY(message.wParam <= 3);
+        previous = message.wParam;
+    }
+    // Paced at real time, a three-second clip reports more than its end.
+    QVERIFY(received.size() >= 2);
+}
+
+QTEST_GUILESS_MAIN(TestTranscoder)
+#include "tst_transcoder.moc"

@@ -1,0 +1,190 @@
+#include "mediafile.h"
+
+#include "pathname.h"
+#include "stopsignals.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/error.h>
+}
+
+#include <sys/stat.h>
+
+MediaFile::~MediaFile()
+{
+    if (m_context)
+        avformat_close_input(&m_context);
+}
+
+int MediaFile::interrupted(void *opaque)
+{
+    const auto *file = static_cast<const MediaFile *>(opaque);
+    return StopSignals::requested() || std::chrono::steady_clock::now() > file->m_deadline;
+}
+
+bool MediaFile::fail(const std::string &what, int errorCode)
+{
+    m_error = what;
+    if (errorCode < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(errorCode, text, sizeof(text));
+        m_error += std::string(": ") + text;
+    }
+    return false;
+}
+
+bool MediaFile::open(const std::string &path, std::chrono::milliseconds timeLimit)
+{
+    m_deadline = std::chrono::steady_clock::now() + timeLimit;
+    // Folders and FIFOs would block or mislead the demuxers; only regular
+    // files (or the /proc link of our own unnamed output) are media here.
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return fail("cannot read the file", AVERROR(errno));
+    if (S_ISDIR(info.st_mode))
+        return fail("is a folder, not a media file");
+    if (!S_ISREG(info.st_mode))
+        return fail("is not a regular file");
+    if (info.st_size == 0)
+        return fail("the file is empty");
+
+    m_context = avformat_alloc_context();
+    if (!m_context)
+        return fail("out of memory");
+    m_context->interrupt_callback.callback = &MediaFile::interrupted;
+    m_context->interrupt_callback.opaque = this;
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int result = avformat_open_input(&m_context, PathName::url(path).c_str(), nullptr, &options);
+    av_dict_free(&options);
+    if (result < 0) {
+        m_context = nullptr;
+        if (std::chrono::steady_clock::now() > m_deadline)
+            return fail("reading the file took too long");
+        return fail("not a readable media file", result);
+    }
+    return true;
+}
+
+bool MediaFile::findStreams()
+{
+    if (m_streamsFound)
+        return true;
+    const int result = avformat_find_stream_info(m_context, nullptr);
+    if (result < 0)
+        return fail("cannot read the file's streams", result);
+    m_streamsFound = true;
+    return true;
+}
+
+bool MediaFile::headersAreEnough() const
+{
+    if (!m_context || m_context->nb_streams == 0 || (m_context->ctx_flags & AVFMTCTX_NOHEADER))
+        return false;
+    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+        const AVCodecParameters *codec = m_context->streams[i]->codecpar;
+        if (codec->codec_id == AV_CODEC_ID_NONE)
+            return false;
+        if (codec->codec_type == AVMEDIA_TYPE_AUDIO
+            && (codec->sample_rate <= 0 || codec->ch_layout.nb_channels <= 0))
+            return false;
+        if (codec->codec_type == AVMEDIA_TYPE_VIDEO && (codec->width <= 0 || codec->height <= 0))
+            return false;
+    }
+    return videoStream().exists();
+}
+
+std::string MediaFile::formatName() const
+{
+    return m_context && m_context->iformat ? m_context->iformat->name : "";
+}
+
+std::int64_t MediaFile::streamDuration() const
+{
+    std::int64_t longest = AV_NOPTS_VALUE;
+    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+        const AVStream *stream = m_context->streams[i];
+        if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
+            continue;
+        const std::int64_t duration = av_rescale_q(stream->duration, stream->time_base, AVRational{1, AV_TIME_BASE});
+        if (longest == AV_NOPTS_VALUE || duration > longest)
+            longest = duration;
+    }
+    return longest;
+}
+
+std::uint32_t MediaFile::durationSeconds()
+{
+    if (!m_context)
+        return 0;
+    // The container's own figure costs nothing; the streams are only read
+    // (which decodes a little) where the container keeps no duration.
+    std::int64_t duration = m_context->duration;
+    if (duration == AV_NOPTS_VALUE || duration <= 0) {
+        if (!findStreams())
+            return 0;
+        duration = m_context->duration;
+        if (duration == AV_NOPTS_VALUE || duration <= 0)
+            duration = streamDuration();
+    }
+    if (duration == AV_NOPTS_VALUE || duration <= 0) {
+        fail("the file has no playing time");
+        return 0;
+    }
+    const std::int64_t seconds = (duration + AV_TIME_BASE - 1) / AV_TIME_BASE;
+    if (seconds > std::int64_t(UINT32_MAX)) {
+        fail("the playing time is out of range");
+        return 0;
+    }
+    return std::uint32_t(seconds);
+}
+
+MediaFile::Stream MediaFile::videoStream() const
+{
+    Stream found;
+    for (unsigned i = 0; m_context && i < m_context->nb_streams; ++i) {
+        const AVStream *stream = m_context->streams[i];
+        // Cover art is a one-frame "video" stream; it is not the film.
+        if (stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO
+            || (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            continue;
+        found.index = int(i);
+        found.codecId = stream->codecpar->codec_id;
+        found.codecTag = stream->codecpar->codec_tag;
+        break;
+    }
+    return found;
+}
+
+MediaFile::Stream MediaFile::audioStream() const
+{
+    Stream found;
+    for (unsigned i = 0; m_context && i < m_context->nb_streams; ++i) {
+        const AVStream *stream = m_context->streams[i];
+        if (stream->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
+            continue;
+        found.index = int(i);
+        found.codecId = stream->codecpar->codec_id;
+        found.codecTag = stream->codecpar->codec_tag;
+        found.channels = stream->codecpar->ch_layout.nb_channels;
+        found.sampleRate = stream->codecpar->sample_rate;
+        break;
+    }
+    return found;
+}
+
+bool MediaFile::hasVideoPacket()
+{
+    const Stream video = videoStream();
+    if (!video.exists())
+        return false;
+    AVPacket *packet = av_packet_alloc();
+    bool found = false;
+    while (!found && packet && av_read_frame(m_context, packet) >= 0) {
+        found = packet->stream_index == video.index && packet->size > 0;
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return found;
+}

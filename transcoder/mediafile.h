@@ -1,0 +1,56 @@
+#ifndef MEDIAFILE_H
+#define MEDIAFILE_H
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+struct AVFormatContext;
+
+// A media file opened in-process with libavformat, for the probe, for planning
+// a conversion and for checking what ffmpeg wrote.
+class MediaFile
+{
+public:
+    struct Stream
+    {
+        int index = -1;
+        int codecId = 0;
+        std::uint32_t codecTag = 0;
+        int channels = 0;
+        int sampleRate = 0;
+        bool exists() const { return index >= 0; }
+    };
+
+    MediaFile() = default;
+    ~MediaFile();
+    MediaFile(const MediaFile &) = delete;
+    MediaFile &operator=(const MediaFile &) = delete;
+
+    // Everything, including a failure, answers within the time limit.
+    bool open(const std::string &path, std::chrono::milliseconds timeLimit);
+    bool findStreams();
+    // True when the headers alone tell what a conversion needs to know, so
+    // no frames have to be decoded ahead of ffmpeg.
+    bool headersAreEnough() const;
+
+    const std::string &error() const { return m_error; }
+    std::string formatName() const;
+    // Whole seconds rounded up, so that converted seconds never exceed it; 0 when unknown.
+    std::uint32_t durationSeconds();
+    Stream videoStream() const;
+    Stream audioStream() const;
+    bool hasVideoPacket();
+
+private:
+    static int interrupted(void *opaque);
+    bool fail(const std::string &what, int errorCode = 0);
+    std::int64_t streamDuration() const;
+
+    AVFormatContext *m_context = nullptr;
+    std::chrono::steady_clock::time_point m_deadline;
+    bool m_streamsFound = false;
+    std::string m_error;
+};
+
+#endif // MEDIAFILE_H

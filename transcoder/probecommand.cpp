@@ -1,0 +1,31 @@
+#include "probecommand.h"
+
+#include "mediafile.h"
+#include "pathname.h"
+
+#include <cstdio>
+
+namespace {
+// A failed probe holds up the application's window, so it must end quickly.
+constexpr std::chrono::milliseconds probeTimeLimit(900);
+} // namespace
+
+ProbeCommand::ProbeCommand(const std::string &inputPath)
+    : m_inputPath(inputPath)
+{
+}
+
+int ProbeCommand::run()
+{
+    MediaFile file;
+    std::uint32_t seconds = 0;
+    if (file.open(m_inputPath, probeTimeLimit))
+        seconds = file.durationSeconds();
+    if (seconds == 0) {
+        std::fputs("$$\n", stdout);
+        std::fprintf(stderr, "tarvelo-transcode: %s: %s\n", PathName::printable(m_inputPath).c_str(), file.error().c_str());
+        return 1;
+    }
+    std::printf("$%u$\n", unsigned(seconds));
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}

@@ -1,0 +1,25 @@
+#ifndef PROGRESSREADER_H
+#define PROGRESSREADER_H
+
+#include <cstdint>
+#include <string>
+
+// Reads ffmpeg's "-progress" key=value lines and keeps the converted playing
+// time; the log text is never looked at.
+class ProgressReader
+{
+public:
+    // Returns true when the whole number of converted seconds has grown.
+    bool feed(const char *data, std::size_t size);
+    std::uint32_t seconds() const { return m_seconds; }
+    bool ended() const { return m_ended; }
+
+private:
+    bool readLine(const std::string &line);
+
+    std::string m_pending;
+    std::uint32_t m_seconds = 0;
+    bool m_ended = false;
+};
+
+#endif // PROGRESSREADER_H

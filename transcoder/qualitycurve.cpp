@@ -1,0 +1,67 @@
+#include "qualitycurve.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+struct CurvePoint
+{
+    int quality;
+    double videoQuantiser;
+    double mp3Quality;
+};
+
+// The quantiser falls steeply at the low end, where each step costs little
+// space, and flattens where the picture is already clean: 50 lands on 4, which
+// is visually transparent on ordinary footage. MP3 quality follows LAME's
+// V-scale (V4 is about 165 kb/s, V0 about 245 kb/s).
+constexpr CurvePoint curve[] = {
+    {0, 31, 9},
+    {25, 10, 7},
+    {50, 4, 4},
+    {75, 3, 2},
+    {99, 2, 0},
+};
+
+double interpolate(int quality, double CurvePoint::*value)
+{
+    for (std::size_t i = 1; i < sizeof(curve) / sizeof(curve[0]); ++i) {
+        const CurvePoint &low = curve[i - 1];
+        const CurvePoint &high = curve[i];
+        if (quality <= high.quality) {
+            const double share = double(quality - low.quality) / (high.quality - low.quality);
+            return low.*value + share * (high.*value - low.*value);
+        }
+    }
+    return curve[sizeof(curve) / sizeof(curve[0]) - 1].*value;
+}
+
+} // namespace
+
+QualityCurve::QualityCurve(int quality)
+{
+    quality = std::clamp(quality, minimumQuality, maximumQuality);
+    m_videoQuantiser = int(std::lround(interpolate(quality, &CurvePoint::videoQuantiser)));
+    m_mp3Quality = std::round(interpolate(quality, &CurvePoint::mp3Quality) * 10) / 10;
+}
+
+std::string QualityCurve::mp3QualityText() const
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%.1f", m_mp3Quality);
+    return text;
+}
+
+std::string QualityCurve::table()
+{
+    std::string text = "  Q      video quantiser   MP3 quality\n";
+    for (const CurvePoint &point : curve) {
+        char line[64];
+        std::snprintf(line, sizeof(line), "  %-6d %-17g %g\n", point.quality,
+                      point.videoQuantiser, point.mp3Quality);
+        text += line;
+    }
+    return text;
+}

@@ -1,0 +1,37 @@
+#ifndef TEMPORARYOUTPUT_H
+#define TEMPORARYOUTPUT_H
+
+#include <string>
+
+// The file ffmpeg writes into, in the output's folder. Preferably unnamed
+// (O_TMPFILE), so it vanishes by itself whatever happens to us; it only gets
+// the output's name, atomically, once the conversion has been checked.
+class TemporaryOutput
+{
+public:
+    explicit TemporaryOutput(const std::string &outputPath);
+    ~TemporaryOutput();
+    TemporaryOutput(const TemporaryOutput &) = delete;
+    TemporaryOutput &operator=(const TemporaryOutput &) = delete;
+
+    bool create();
+    int fd() const { return m_fd; }
+    // The path ffmpeg (which inherits fd()) and we ourselves can open it by.
+    std::string path() const;
+    bool commit();
+    const std::string &error() const { return m_error; }
+
+private:
+    bool createNamed();
+    bool linkUnnamed(std::string *linkedPath);
+    std::string uniqueSibling() const;
+    bool fail(const std::string &what);
+
+    std::string m_outputPath;
+    std::string m_directory;
+    std::string m_namedPath;   // only when O_TMPFILE is not available
+    int m_fd = -1;
+    std::string m_error;
+};
+
+#endif // TEMPORARYOUTPUT_H

@@ -1,6 +1,7 @@
 #include "testmedia.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 
@@ -11,10 +12,16 @@ bool makeClip(const QString &path, int seconds, const QString &size)
     const QString duration = QString::number(seconds);
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc=duration=" + duration + ":size=" + size + ":rate=25",
+                 {"-v", "error", "-nostdin", "-y", "-f", "lavfi", "-i", "testsrc=duration=" + duration + ":size=" + size + ":rate=25",
                   "-f", "lavfi", "-i", "sine=duration=" + duration, "-shortest", "-c:v", "libx264", "-preset",
                   "ultrafast", "-c:a", "aac", "file:" + path});
     return ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0;
+}
+
+QString realToolFolder()
+{
+    const QString folder = QStringLiteral(TARVELO_PROGRAM_DIR);
+    return QFileInfo(folder + QStringLiteral("/tarvelo-transcode")).isExecutable() ? folder : QString();
 }
 
 bool writeFile(const QString &path, const QByteArray &content)

@@ -9,8 +9,11 @@ class QWidget;
 
 namespace TestMedia {
 
-// Makes a clip with the real ffmpeg from its test sources.
-bool makeClip(const QString &path, int seconds, const QString &size = QStringLiteral("160x120"));
+// Makes a clip with picture and sound with the real ffmpeg from its test sources.
+bool makeClip(const QString &path, int seconds = 3, const QString &size = QStringLiteral("160x120"));
+
+// The program folder holding the built transcoder, or nothing while it is not built.
+QString realToolFolder();
 bool writeFile(const QString &path, const QByteArray &content);
 QByteArray readFile(const QString &path);
 

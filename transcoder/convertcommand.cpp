@@ -9,12 +9,8 @@
 #include "stopsignals.h"
 #include "temporaryoutput.h"
 
-extern "C" {
-#include <libavcodec/codec_id.h>
-#include <libavutil/common.h>
-}
-
 #include <cstdio>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -36,15 +32,14 @@ int ConvertCommand::run()
         fail("cannot watch for stop signals");
         return 1;
     }
-    MediaFile input;
-    if (!checkPaths() || !readInput(input))
+    if (!checkPaths())
         return failureStatus();
     TemporaryOutput output(m_outputPath);
     if (!output.create()) {
         fail(output.error());
         return failureStatus();
     }
-    if (!convert(input, output) || !publish(output))
+    if (!convert(output) || !publish(output))
         return failureStatus();
     return 0;
 }
@@ -76,33 +71,47 @@ bool ConvertCommand::checkPaths()
     return true;
 }
 
-bool ConvertCommand::readInput(MediaFile &input)
+bool ConvertCommand::readInput(std::string *error)
 {
-    const std::string name = PathName::printable(m_inputPath);
+    if (!m_libAv.load()) {
+        *error = m_libAv.error();
+        return false;
+    }
+    MediaFile input(m_libAv);
     if (!input.open(m_inputPath, inputTimeLimit) || (!input.headersAreEnough() && !input.findStreams()))
-        return fail(name + ": " + input.error());
-    if (!input.videoStream().exists())
-        return fail(name + ": the file has no video");
+        *error = m_inputPath + ": " + input.error();
+    else if (!input.videoStream().exists())
+        *error = m_inputPath + ": the file has no video";
+    if (!error->empty())
+        return false;
+    m_inputHasAudio = input.audioStream().exists();
     // Without a duration the conversion still runs; only progress is not sent.
     m_duration = input.durationSeconds();
     return true;
 }
 
-bool ConvertCommand::convert(MediaFile &input, TemporaryOutput &output)
+bool ConvertCommand::convert(TemporaryOutput &output)
 {
-    FfmpegCommand command(m_inputPath, output.path(), m_quality);
-    const MediaFile::Stream audio = input.audioStream();
-    command.setStreams(input.videoStream(), audio);
+    FfmpegProcess ffmpeg(FfmpegCommand(m_inputPath, output.path(), m_quality).arguments(), output.fd());
+    if (!ffmpeg.start())
+        return fail(ffmpeg.error());
+    // ffmpeg needs nothing from us to do its work, so the input is read here
+    // while it starts up, on the other core. Its progress waits in the pipe
+    // meanwhile, so no value is sent before the duration that bounds it is known.
+    // An input we cannot read ends the conversion (leaving ffmpeg killed), unless
+    // a stop request cut the reading short: wait() then stops ffmpeg in order.
+    std::string inputError;
+    if (!readInput(&inputError) && !StopSignals::requested())
+        return fail(inputError);
     ProgressReader reader;
     ProgressSender sender(m_duration);
-    FfmpegProcess ffmpeg(command.arguments(), output.fd());
-    const bool converted = ffmpeg.run([&](const char *data, std::size_t size) {
+    const bool converted = ffmpeg.wait([&](const char *data, std::size_t size) {
         if (reader.feed(data, size))
             sender.report(reader.seconds());
     });
     if (!converted)
         return fail(ffmpeg.error());
-    if (!checkWritten(output, audio.exists()))
+    if (!checkWritten(output))
         return false;
     sender.finish();
     return true;
@@ -110,16 +119,17 @@ bool ConvertCommand::convert(MediaFile &input, TemporaryOutput &output)
 
 // ffmpeg can exit 0 after writing little or nothing (an input that stops
 // decoding early); only a readable AVI of the promised kind is published.
-bool ConvertCommand::checkWritten(const TemporaryOutput &output, bool expectAudio)
+// The header and the first packets tell that; the file is not read through.
+bool ConvertCommand::checkWritten(const TemporaryOutput &output)
 {
-    MediaFile written;
+    MediaFile written(m_libAv);
     if (!written.open(output.path(), outputTimeLimit))
         return fail("ffmpeg wrote no readable AVI file: " + written.error());
     const MediaFile::Stream video = written.videoStream();
     const MediaFile::Stream audio = written.audioStream();
     if (written.formatName() != "avi" || video.codecId != AV_CODEC_ID_MPEG4 || video.codecTag != xvidTag)
         return fail("ffmpeg wrote something other than MPEG-4 video in AVI");
-    if (expectAudio && audio.codecId != AV_CODEC_ID_MP3)
+    if (m_inputHasAudio && audio.codecId != AV_CODEC_ID_MP3)
         return fail("ffmpeg wrote no MP3 audio");
     if (!written.hasVideoPacket())
         return fail("ffmpeg wrote no pictures");

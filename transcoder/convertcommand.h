@@ -1,10 +1,11 @@
 #ifndef CONVERTCOMMAND_H
 #define CONVERTCOMMAND_H
 
+#include "libav.h"
+
 #include <cstdint>
 #include <string>
 
-class MediaFile;
 class TemporaryOutput;
 
 // One conversion into an AVI file that either appears complete under its
@@ -17,9 +18,9 @@ public:
 
 private:
     bool checkPaths();
-    bool readInput(MediaFile &input);
-    bool convert(MediaFile &input, TemporaryOutput &output);
-    bool checkWritten(const TemporaryOutput &output, bool expectAudio);
+    bool readInput(std::string *error);
+    bool convert(TemporaryOutput &output);
+    bool checkWritten(const TemporaryOutput &output);
     bool publish(TemporaryOutput &output);
     bool fail(const std::string &reason);
     int failureStatus() const;
@@ -27,7 +28,10 @@ private:
     std::string m_inputPath;
     std::string m_outputPath;
     int m_quality;
+    LibAv m_libAv;
+    // What reading the input told; the duration is 0 when unknown.
     std::uint32_t m_duration = 0;
+    bool m_inputHasAudio = false;
 };
 
 #endif // CONVERTCOMMAND_H

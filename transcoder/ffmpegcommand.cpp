@@ -10,12 +10,6 @@ FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &ou
 {
 }
 
-void FfmpegCommand::setStreams(const MediaFile::Stream &video, const MediaFile::Stream &audio)
-{
-    m_video = video;
-    m_audio = audio;
-}
-
 std::vector<std::string> FfmpegCommand::arguments() const
 {
     std::vector<std::string> arguments = {
@@ -25,12 +19,13 @@ std::vector<std::string> FfmpegCommand::arguments() const
         "-progress", "pipe:1",
         "-protocol_whitelist", "file",
         "-i", PathName::url(m_inputPath),
-        "-map", "0:" + std::to_string(m_video.index),
+        // The first video that is not cover art (capital V) is the film; an
+        // input without one fails here. Sound is taken when there is any.
+        "-map", "0:V:0",
+        "-map", "0:a:0?",
+        "-sn", "-dn", "-map_chapters", "-1",
+        "-max_muxing_queue_size", "4096",
     };
-    if (m_audio.exists())
-        arguments.insert(arguments.end(), {"-map", "0:" + std::to_string(m_audio.index)});
-    arguments.insert(arguments.end(), {"-sn", "-dn", "-map_chapters", "-1",
-                                       "-max_muxing_queue_size", "4096"});
     addVideo(arguments);
     addAudio(arguments);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + m_outputPath});
@@ -53,35 +48,18 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
     });
 }
 
+// These options only apply when the input has sound; without it ffmpeg
+// leaves them unused and writes a video-only file.
 void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 {
-    if (!m_audio.exists()) {
-        arguments.push_back("-an");
-        return;
-    }
     const QualityCurve curve(m_quality);
-    arguments.insert(arguments.end(), {"-c:a", "libmp3lame", "-q:a", curve.mp3QualityText()});
-    if (m_audio.channels > 2)
-        arguments.insert(arguments.end(), {"-ac", "2"});
-    const int rate = mp3SampleRate(m_audio.sampleRate);
-    if (rate != m_audio.sampleRate)
-        arguments.insert(arguments.end(), {"-ar", std::to_string(rate)});
-}
-
-// The rates MPEG audio knows; anything else is brought to the nearest one that
-// loses nothing audible, preferring the same family (44.1 kHz multiples).
-int FfmpegCommand::mp3SampleRate(int inputRate)
-{
-    static const int rates[] = {8000, 11025, 12000, 16000, 22050, 24000, 32000, 44100, 48000};
-    for (int rate : rates) {
-        if (rate == inputRate)
-            return rate;
-    }
-    if (inputRate <= 0 || inputRate > 48000)
-        return inputRate > 0 && inputRate % 11025 == 0 ? 44100 : 48000;
-    for (int rate : rates) {
-        if (rate > inputRate)
-            return rate;
-    }
-    return 48000;
+    arguments.insert(arguments.end(), {
+        "-c:a", "libmp3lame",
+        "-q:a", curve.mp3QualityText(),
+        // MP3 carries at most two channels at one of the MPEG audio rates:
+        // surround is mixed down, and any other rate is resampled to the
+        // nearest of these. Inputs that already fit pass through untouched.
+        "-af", "aformat=channel_layouts=mono|stereo"
+               ":sample_rates=8000|11025|12000|16000|22050|24000|32000|44100|48000",
+    });
 }

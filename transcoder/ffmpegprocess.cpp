@@ -42,16 +42,8 @@ FfmpegProcess::~FfmpegProcess()
 bool FfmpegProcess::start()
 {
     int progressPipe[2], logPipe[2], execPipe[2];
-    if (pipe2(progressPipe, O_CLOEXEC) != 0)
-        return false;
-    if (pipe2(logPipe, O_CLOEXEC) != 0) {
-        close(progressPipe[0]);
-        close(progressPipe[1]);
-        return false;
-    }
-    if (pipe2(execPipe, O_CLOEXEC) != 0) {
-        for (int fd : {progressPipe[0], progressPipe[1], logPipe[0], logPipe[1]})
-            close(fd);
+    if (!openPipes(progressPipe, logPipe, execPipe)) {
+        m_error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
         return false;
     }
     const pid_t parent = getpid();
@@ -62,6 +54,7 @@ bool FfmpegProcess::start()
         dup2(logPipe[1], STDERR_FILENO);
         execInChild(parent, execPipe[1]);
     }
+    const int forkError = errno;
     StopSignals::unblock();
     close(progressPipe[1]);
     close(logPipe[1]);
@@ -71,8 +64,27 @@ bool FfmpegProcess::start()
     const bool started = m_pid > 0 && readExecError(execPipe[0]);
     close(execPipe[0]);
     if (m_pid < 0)
-        m_error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
+        m_error = std::string("cannot start ffmpeg: ") + std::strerror(forkError);
     return started;
+}
+
+bool FfmpegProcess::openPipes(int progressPipe[2], int logPipe[2], int execPipe[2])
+{
+    if (pipe2(progressPipe, O_CLOEXEC) != 0)
+        return false;
+    if (pipe2(logPipe, O_CLOEXEC) == 0) {
+        if (pipe2(execPipe, O_CLOEXEC) == 0)
+            return true;
+        const int error = errno;
+        close(logPipe[0]);
+        close(logPipe[1]);
+        errno = error;
+    }
+    const int error = errno;
+    close(progressPipe[0]);
+    close(progressPipe[1]);
+    errno = error;
+    return false;
 }
 
 void FfmpegProcess::execInChild(pid_t parent, int execErrorFd)
@@ -113,10 +125,13 @@ bool FfmpegProcess::readExecError(int fd)
     return false;
 }
 
-bool FfmpegProcess::run(const ProgressHandler &onProgress)
+bool FfmpegProcess::wait(const ProgressHandler &onProgress)
 {
-    if (!start())
+    if (m_pid <= 0) {
+        if (m_error.empty())
+            m_error = "ffmpeg was not started";
         return false;
+    }
     pump(onProgress);
     int status = 0;
     while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {

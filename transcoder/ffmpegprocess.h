@@ -18,13 +18,16 @@ public:
     FfmpegProcess(const FfmpegProcess &) = delete;
     FfmpegProcess &operator=(const FfmpegProcess &) = delete;
 
-    // Runs ffmpeg to its end; its "-progress" output goes to the handler.
+    // Starts ffmpeg and returns at once; whatever it writes meanwhile waits
+    // in its pipes. Destroying the object before wait() kills ffmpeg.
+    bool start();
+    // Follows ffmpeg to its end; its "-progress" output goes to the handler.
     // True only when it exited by itself with status 0.
-    bool run(const ProgressHandler &onProgress);
+    bool wait(const ProgressHandler &onProgress);
     const std::string &error() const { return m_error; }
 
 private:
-    bool start();
+    static bool openPipes(int progressPipe[2], int logPipe[2], int execPipe[2]);
     [[noreturn]] void execInChild(pid_t parent, int execErrorFd);
     bool readExecError(int fd);
     void pump(const ProgressHandler &onProgress);

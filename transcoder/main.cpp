@@ -2,16 +2,10 @@
 #include "convertcommand.h"
 #include "probecommand.h"
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
-    // Failures are reported as one line of our own, not libav's chatter.
-    av_log_set_level(AV_LOG_QUIET);
     const CommandLine commandLine(argc, argv);
     switch (commandLine.mode()) {
     case CommandLine::Mode::Help:

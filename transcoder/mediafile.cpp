@@ -1,20 +1,20 @@
 #include "mediafile.h"
 
+#include "libav.h"
 #include "pathname.h"
 #include "stopsignals.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/dict.h>
-#include <libavutil/error.h>
-}
-
 #include <sys/stat.h>
+
+MediaFile::MediaFile(const LibAv &libAv)
+    : m_libAv(libAv)
+{
+}
 
 MediaFile::~MediaFile()
 {
     if (m_context)
-        avformat_close_input(&m_context);
+        m_libAv.avformat_close_input(&m_context);
 }
 
 int MediaFile::interrupted(void *opaque)
@@ -28,7 +28,7 @@ bool MediaFile::fail(const std::string &what, int errorCode)
     m_error = what;
     if (errorCode < 0) {
         char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(errorCode, text, sizeof(text));
+        m_libAv.av_strerror(errorCode, text, sizeof(text));
         m_error += std::string(": ") + text;
     }
     return false;
@@ -48,16 +48,18 @@ bool MediaFile::open(const std::string &path, std::chrono::milliseconds timeLimi
         return fail("is not a regular file");
     if (info.st_size == 0)
         return fail("the file is empty");
+    if (!m_libAv.isLoaded())
+        return fail(m_libAv.error());
 
-    m_context = avformat_alloc_context();
+    m_context = m_libAv.avformat_alloc_context();
     if (!m_context)
         return fail("out of memory");
     m_context->interrupt_callback.callback = &MediaFile::interrupted;
     m_context->interrupt_callback.opaque = this;
     AVDictionary *options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const int result = avformat_open_input(&m_context, PathName::url(path).c_str(), nullptr, &options);
-    av_dict_free(&options);
+    m_libAv.av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int result = m_libAv.avformat_open_input(&m_context, PathName::url(path).c_str(), nullptr, &options);
+    m_libAv.av_dict_free(&options);
     if (result < 0) {
         m_context = nullptr;
         if (std::chrono::steady_clock::now() > m_deadline)
@@ -71,7 +73,7 @@ bool MediaFile::findStreams()
 {
     if (m_streamsFound)
         return true;
-    const int result = avformat_find_stream_info(m_context, nullptr);
+    const int result = m_libAv.avformat_find_stream_info(m_context, nullptr);
     if (result < 0)
         return fail("cannot read the file's streams", result);
     m_streamsFound = true;
@@ -82,14 +84,11 @@ bool MediaFile::headersAreEnough() const
 {
     if (!m_context || m_context->nb_streams == 0 || (m_context->ctx_flags & AVFMTCTX_NOHEADER))
         return false;
+    // A stream the header leaves vague may still turn out to be the video or
+    // the sound; only reading it tells.
     for (unsigned i = 0; i < m_context->nb_streams; ++i) {
         const AVCodecParameters *codec = m_context->streams[i]->codecpar;
-        if (codec->codec_id == AV_CODEC_ID_NONE)
-            return false;
-        if (codec->codec_type == AVMEDIA_TYPE_AUDIO
-            && (codec->sample_rate <= 0 || codec->ch_layout.nb_channels <= 0))
-            return false;
-        if (codec->codec_type == AVMEDIA_TYPE_VIDEO && (codec->width <= 0 || codec->height <= 0))
+        if (codec->codec_id == AV_CODEC_ID_NONE || codec->codec_type == AVMEDIA_TYPE_UNKNOWN)
             return false;
     }
     return videoStream().exists();
@@ -107,7 +106,7 @@ std::int64_t MediaFile::streamDuration() const
         const AVStream *stream = m_context->streams[i];
         if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
             continue;
-        const std::int64_t duration = av_rescale_q(stream->duration, stream->time_base, AVRational{1, AV_TIME_BASE});
+        const std::int64_t duration = m_libAv.av_rescale_q(stream->duration, stream->time_base, AVRational{1, AV_TIME_BASE});
         if (longest == AV_NOPTS_VALUE || duration > longest)
             longest = duration;
     }
@@ -167,8 +166,6 @@ MediaFile::Stream MediaFile::audioStream() const
         found.index = int(i);
         found.codecId = stream->codecpar->codec_id;
         found.codecTag = stream->codecpar->codec_tag;
-        found.channels = stream->codecpar->ch_layout.nb_channels;
-        found.sampleRate = stream->codecpar->sample_rate;
         break;
     }
     return found;
@@ -179,12 +176,12 @@ bool MediaFile::hasVideoPacket()
     const Stream video = videoStream();
     if (!video.exists())
         return false;
-    AVPacket *packet = av_packet_alloc();
+    AVPacket *packet = m_libAv.av_packet_alloc();
     bool found = false;
-    while (!found && packet && av_read_frame(m_context, packet) >= 0) {
+    while (!found && packet && m_libAv.av_read_frame(m_context, packet) >= 0) {
         found = packet->stream_index == video.index && packet->size > 0;
-        av_packet_unref(packet);
+        m_libAv.av_packet_unref(packet);
     }
-    av_packet_free(&packet);
+    m_libAv.av_packet_free(&packet);
     return found;
 }

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <string>
 
+class LibAv;
 struct AVFormatContext;
 
-// A media file opened in-process with libavformat, for the probe, for planning
-// a conversion and for checking what ffmpeg wrote.
+// A media file opened in-process with libavformat, for the probe, for the
+// facts a conversion needs about its input and for checking what ffmpeg wrote.
 class MediaFile
 {
 public:
@@ -17,12 +18,11 @@ public:
         int index = -1;
         int codecId = 0;
         std::uint32_t codecTag = 0;
-        int channels = 0;
-        int sampleRate = 0;
         bool exists() const { return index >= 0; }
     };
 
-    MediaFile() = default;
+    // libAv must be loaded and outlive the file.
+    explicit MediaFile(const LibAv &libAv);
     ~MediaFile();
     MediaFile(const MediaFile &) = delete;
     MediaFile &operator=(const MediaFile &) = delete;
@@ -30,8 +30,8 @@ public:
     // Everything, including a failure, answers within the time limit.
     bool open(const std::string &path, std::chrono::milliseconds timeLimit);
     bool findStreams();
-    // True when the headers alone tell what a conversion needs to know, so
-    // no frames have to be decoded ahead of ffmpeg.
+    // True when the headers alone show which streams the file holds, so no
+    // frames have to be decoded to find out.
     bool headersAreEnough() const;
 
     const std::string &error() const { return m_error; }
@@ -47,6 +47,7 @@ private:
     bool fail(const std::string &what, int errorCode = 0);
     std::int64_t streamDuration() const;
 
+    const LibAv &m_libAv;
     AVFormatContext *m_context = nullptr;
     std::chrono::steady_clock::time_point m_deadline;
     bool m_streamsFound = false;

@@ -1,5 +1,6 @@
 #include "probecommand.h"
 
+#include "libav.h"
 #include "mediafile.h"
 #include "pathname.h"
 
@@ -17,13 +18,16 @@ ProbeCommand::ProbeCommand(const std::string &inputPath)
 
 int ProbeCommand::run()
 {
-    MediaFile file;
+    LibAv libAv;
+    MediaFile file(libAv);
     std::uint32_t seconds = 0;
-    if (file.open(m_inputPath, probeTimeLimit))
+    if (libAv.load() && file.open(m_inputPath, probeTimeLimit))
         seconds = file.durationSeconds();
     if (seconds == 0) {
+        const std::string &reason = libAv.isLoaded() ? file.error() : libAv.error();
         std::fputs("$$\n", stdout);
-        std::fprintf(stderr, "tarvelo-transcode: %s: %s\n", PathName::printable(m_inputPath).c_str(), file.error().c_str());
+        std::fprintf(stderr, "tarvelo-transcode: %s: %s\n", PathName::printable(m_inputPath).c_str(),
+                     PathName::printable(reason).c_str());
         return 1;
     }
     std::printf("$%u$\n", unsigned(seconds));

@@ -22,14 +22,9 @@ const QLatin1String successMarker("##success##");
 constexpr int stopGraceMs = 5000;
 constexpr int pollMs = 100;
 
-bool isSameFile(const QString &a, const QString &b)
+bool statFile(const QString &path, struct stat *info)
 {
-    struct stat sa {};
-    struct stat sb {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0
-        || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return ::stat(QFile::encodeName(path).constData(), info) == 0;
 }
 
 QString textUpToNul(QByteArray bytes)
@@ -46,8 +41,10 @@ QString moveAside(const QString &path)
 {
     const QFileInfo info(path);
     for (int attempt = 0; attempt < 16; ++attempt) {
-        const QString aside = info.absolutePath() + QLatin1String("/.") + info.fileName()
-                              + QLatin1String(".old-") + QString::number(QRandomGenerator::global()->generate(), 36);
+        // A visible name, so that a file set aside by a run that crashed is
+        // still found by its owner.
+        const QString aside = info.absolutePath() + QLatin1Char('/') + info.fileName() + QLatin1String(".old-")
+                              + QString::number(QRandomGenerator::global()->generate(), 36);
         if (QFile::rename(path, aside))
             return aside;
         if (!QFileInfo::exists(aside))
@@ -75,6 +72,25 @@ ConversionThread::~ConversionThread()
 {
     if (activeConversionThread == this)
         activeConversionThread = nullptr;
+}
+
+bool ConversionThread::isListedInput(const QString &path) const
+{
+    // Compared by identity, so another spelling or a link is caught too.
+    struct stat target {};
+    if (!statFile(path, &target))
+        return false;
+    for (const QString &input : *pathList) {
+        struct stat info {};
+        if (statFile(input, &info) && info.st_dev == target.st_dev && info.st_ino == target.st_ino)
+            return true;
+    }
+    return false;
+}
+
+void ConversionThread::clearStopRequest()
+{
+    stopRequested.storeRelease(0);
 }
 
 void ConversionThread::requestStop()
@@ -107,7 +123,6 @@ void ConversionThread::run()
         const bool converted = convertFile(index);
         emit fileCompleted(index, converted);
     }
-    stopRequested.storeRelease(0);
 }
 
 bool ConversionThread::convertFile(int index)
@@ -116,8 +131,9 @@ bool ConversionThread::convertFile(int index)
     const QString outputName = outputNameFor(nameList->at(index));
     const QString outputPath = outputFolder + outputName;
 
-    // Overwriting the output would destroy the very file being converted.
-    if (isSameFile(inputPath, outputPath))
+    // Replacing the output must never destroy an input: the very file being
+    // converted, or another one of the list that happens to carry that name.
+    if (isListedInput(outputPath))
         return false;
 
     QString aside;

@@ -28,6 +28,7 @@ public:
     // further file is started. Safe to call from any thread.
     void requestStop();
     bool isStopRequested() const;
+    void clearStopRequest();
 
     static QString outputNameFor(const QString &inputName);
 
@@ -41,6 +42,7 @@ protected:
 
 private:
     bool convertFile(int index);
+    bool isListedInput(const QString &path) const;
     bool runTool(const QStringList &arguments, QByteArray *output);
 
     QAtomicInt stopRequested = 0;

@@ -34,6 +34,7 @@ void MainWindow::on_btnConvert_clicked()
     conversionThread.nameList = &inputNames;
     conversionThread.quality = ui->sliderQuality->value();
     conversionThread.outputFolder = ui->txtCurrentDir->toPlainText();
+    conversionThread.clearStopRequest();
     conversionThread.start();
 }
 
@@ -60,10 +61,12 @@ void MainWindow::OnFileExists(QString outputFile)
     QMessageBox box(QMessageBox::Question, tr("File Exists"),
                     tr("File: %1 exists in the output directory!\nWould you like to overwrite it?").arg(outputFile),
                     QMessageBox::NoButton, this);
-    // Both buttons share one role so that they keep their order and neither
-    // becomes the escape button: the question must be answered.
-    QPushButton *overwrite = box.addButton(tr("Overwrite"), QMessageBox::AcceptRole);
-    box.addButton(tr("Ignore"), QMessageBox::AcceptRole);
+    // A file name must never be read as markup: it would name another file.
+    box.setTextFormat(Qt::PlainText);
+    // Action buttons keep their order on every desktop's button layout, and
+    // none of them becomes the escape button: the question must be answered.
+    QPushButton *overwrite = box.addButton(tr("Overwrite"), QMessageBox::ActionRole);
+    box.addButton(tr("Ignore"), QMessageBox::ActionRole);
     box.setDefaultButton(overwrite);
     box.exec();
     conversionThread.overwriteExisting = box.clickedButton() == overwrite;
@@ -103,8 +106,9 @@ void MainWindow::showSummary()
     }
 
     QMessageBox box(QMessageBox::Information, tr("Conversion Completed!"), text, QMessageBox::NoButton, this);
-    QPushButton *newConversion = box.addButton(tr("New Conversion"), QMessageBox::AcceptRole);
-    box.addButton(tr("Exit"), QMessageBox::AcceptRole);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *newConversion = box.addButton(tr("New Conversion"), QMessageBox::ActionRole);
+    box.addButton(tr("Exit"), QMessageBox::ActionRole);
     box.setDefaultButton(newConversion);
     box.exec();
 
@@ -133,13 +137,10 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     // Closing waits for the run to stop cleanly; the window goes once the
-    // worker has returned, without freezing meanwhile.
+    // worker has returned (see the constructor), without freezing meanwhile.
     event->ignore();
-    if (!stoppingRun) {
-        stoppingRun = true;
-        conversionThread.requestStop();
-        connect(&conversionThread, &QThread::finished, this, &QWidget::close, Qt::QueuedConnection);
-    }
+    stoppingRun = true;
+    conversionThread.requestStop();
 }
 
 void MainWindow::stopConversion()

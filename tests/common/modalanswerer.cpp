@@ -6,6 +6,9 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTest>
+
+#include <algorithm>
 
 ModalAnswerer::ModalAnswerer(QObject *parent)
     : QObject(parent)
@@ -54,4 +57,22 @@ void ModalAnswerer::clickButton(QMessageBox *box, const QString &text)
         }
     }
     qWarning("no button %s", qPrintable(text));
+}
+
+bool ModalAnswerer::buttonsInOrder(QMessageBox *box, const QStringList &texts)
+{
+    QList<QAbstractButton *> buttons = box->buttons();
+    std::sort(buttons.begin(), buttons.end(), [](QAbstractButton *a, QAbstractButton *b) {
+        return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+    });
+    QStringList shown;
+    for (QAbstractButton *button : buttons)
+        shown << button->text();
+    return shown == texts;
+}
+
+bool ModalAnswerer::ignoresEscape(QMessageBox *box)
+{
+    QTest::keyClick(box, Qt::Key_Escape);
+    return box->isVisible() && !box->clickedButton();
 }

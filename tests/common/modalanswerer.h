@@ -29,6 +29,10 @@ public:
     // Chooses files in the open-files dialog by typing their names.
     static void chooseFiles(QFileDialog *dialog, const QString &folder, const QStringList &names);
     static void clickButton(QMessageBox *box, const QString &text);
+    // Whether the buttons stand left to right in this order, as laid out.
+    static bool buttonsInOrder(QMessageBox *box, const QStringList &texts);
+    // Whether Escape leaves the box open: only its buttons answer it.
+    static bool ignoresEscape(QMessageBox *box);
 
 private:
     void poll();

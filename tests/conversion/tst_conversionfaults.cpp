@@ -36,6 +36,7 @@ private slots:
     void stubbornToolIsKilledWhenStopped();
     void barFollowsProgressWithinEachBand();
     void destroyingWindowDuringRunStopsTheTool();
+    void destroyingWindowWhileAQuestionIsPendingAnswersIt();
 
 private:
     using Completions = QList<QPair<int, bool>>;
@@ -266,6 +267,28 @@ void TestConversionFaults::destroyingWindowDuringRunStopsTheTool()
     window.reset();
     QVERIFY(processesMentioning(inputs).isEmpty());
     QVERIFY(!activeConversionThread);
+}
+
+void TestConversionFaults::destroyingWindowWhileAQuestionIsPendingAnswersIt()
+{
+    qputenv("FAKE_TOOL", "upper");
+    QVERIFY(writeFile(output + QStringLiteral("/a.avi"), "OLD"));
+    auto window = std::make_unique<MainWindow>();
+    window->findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(output + QLatin1Char('/'));
+    ModalAnswerer answerer;
+    answerer.onFileDialog = [&](QFileDialog *dialog) { ModalAnswerer::chooseFiles(dialog, inputs, {"a.mp4"}); };
+    window->findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
+    window->findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+
+    // No event is processed here: the worker's question waits in the queue
+    // when the window goes, as it would if the application quit meanwhile.
+    QThread::msleep(300);
+    QVERIFY(window->worker().isRunning());
+    window.reset();
+
+    QVERIFY(answerer.titles.isEmpty());
+    QCOMPARE(readFile(output + QStringLiteral("/a.avi")), QByteArray("OLD"));
+    QFile::remove(output + QStringLiteral("/a.avi"));
 }
 
 QTEST_MAIN(TestConversionFaults)

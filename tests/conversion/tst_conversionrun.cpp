@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 
 #include <memory>
@@ -36,6 +37,7 @@ private slots:
     void outputThatIsTheInputIsNeverTouched();
     void unattendedRunSkipsExistingOutputsAndPowersOff();
     void closingDuringRunStopsCleanly();
+    void exitEndsTheEventLoopAfterTheWorker();
 
 private:
     void addFiles(const QString &folder, const QStringList &names);
@@ -103,7 +105,8 @@ void TestConversionRun::cleanup()
 {
     answerer.reset();
     window.reset();
-    QVERIFY2(processesMentioning(root.path()).isEmpty(), qPrintable(processesMentioning(root.path()).join('\n')));
+    QTRY_VERIFY2_WITH_TIMEOUT(processesMentioning(root.path()).isEmpty(),
+                              qPrintable(processesMentioning(root.path()).join('\n')), 10000);
 }
 
 void TestConversionRun::addFiles(const QString &folder, const QStringList &names)
@@ -209,7 +212,8 @@ void TestConversionRun::existingOutputsAreOverwrittenOrIgnored()
         QCOMPARE(box->icon(), QMessageBox::Question);
         QCOMPARE(box->buttons().size(), 2);
         QCOMPARE(box->defaultButton()->text(), QStringLiteral("Overwrite"));
-        QVERIFY(!box->escapeButton());
+        QVERIFY(ModalAnswerer::buttonsInOrder(box, {"Overwrite", "Ignore"}));
+        QVERIFY(ModalAnswerer::ignoresEscape(box));
         ModalAnswerer::clickButton(box, box->text().contains(QLatin1String("a.avi")) ? QStringLiteral("Overwrite")
                                                                                       : QStringLiteral("Ignore"));
     };
@@ -246,18 +250,22 @@ void TestConversionRun::failedOverwriteKeepsTheOldFile()
 
 void TestConversionRun::outputThatIsTheInputIsNeverTouched()
 {
-    // An AVI converted into its own folder would be its own output.
+    // An AVI converted into its own folder would be its own output, here
+    // through a link; and party.mp4's output would replace the listed party.avi.
     QVERIFY(QFile::copy(media + QStringLiteral("/a.mp4"), output + QStringLiteral("/same.AVI")));
     QVERIFY(QFile::link(output + QStringLiteral("/same.AVI"), output + QStringLiteral("/same.avi")));
+    QVERIFY(QFile::copy(media + QStringLiteral("/a.mp4"), output + QStringLiteral("/party.mp4")));
+    QVERIFY(QFile::copy(media + QStringLiteral("/a.mp4"), output + QStringLiteral("/party.avi")));
     const QByteArray before = readFile(output + QStringLiteral("/same.AVI"));
-    addFiles(output, {"same.AVI"});
+    addFiles(output, {"same.AVI", "party.mp4", "party.avi"});
     widget<QPushButton>("btnConvert")->click();
 
     QTRY_VERIFY_WITH_TIMEOUT(!summary.isEmpty(), 60000);
     QCOMPARE(answerer->titles, QStringList{"Conversion Completed!"});
-    QCOMPARE(summaryColours, QStringList{"red"});
+    QCOMPARE(summaryColours, QStringList({"red", "red", "red"}));
     QCOMPARE(readFile(output + QStringLiteral("/same.AVI")), before);
-    QCOMPARE(outputFiles(), QStringList({"same.AVI", "same.avi"}));
+    QCOMPARE(readFile(output + QStringLiteral("/party.avi")), before);
+    QCOMPARE(outputFiles(), QStringList({"party.avi", "party.mp4", "same.AVI", "same.avi"}));
 }
 
 void TestConversionRun::unattendedRunSkipsExistingOutputsAndPowersOff()
@@ -266,7 +274,9 @@ void TestConversionRun::unattendedRunSkipsExistingOutputsAndPowersOff()
     const QString bin = root.filePath(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(bin));
     const QString called = root.filePath(QStringLiteral("systemctl-called"));
-    QVERIFY(writeScript(bin + QStringLiteral("/systemctl"), "echo \"$@\" > '" + called.toUtf8() + "'"));
+    QVERIFY(writeScript(bin + QStringLiteral("/systemctl"),
+                        "echo \"$@\" > '" + called.toUtf8() + ".part' && mv '" + called.toUtf8() + ".part' '"
+                            + called.toUtf8() + "'"));
     const QByteArray oldPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
     QCOMPARE(QStandardPaths::findExecutable(QStringLiteral("systemctl")), bin + QStringLiteral("/systemctl"));
@@ -295,9 +305,8 @@ void TestConversionRun::closingDuringRunStopsCleanly()
             ModalAnswerer::clickButton(box, QStringLiteral("Overwrite"));
     };
     widget<QPushButton>("btnConvert")->click();
-    // Closed while the long clip is known to be half-way.
-    auto *bar = widget<QProgressBar>("prgrsConversion");
-    QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 0 && bar->value() < 100, 30000);
+    // Closed while the long clip's conversion is under way.
+    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(QStringLiteral("ffmpeg")).join(' ').contains("long.mp4"), 30000);
 
     window->close();
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
@@ -305,6 +314,26 @@ void TestConversionRun::closingDuringRunStopsCleanly()
     QCOMPARE(answerer->titles, QStringList{"File Exists"});
     QCOMPARE(readFile(output + QStringLiteral("/long.avi")), QByteArray("OLD"));
     QCOMPARE(outputFiles(), QStringList{"long.avi"});
+}
+
+void TestConversionRun::exitEndsTheEventLoopAfterTheWorker()
+{
+    addFiles(media, {"a.mp4"});
+    answerer->onMessageBox = [&](QMessageBox *box) {
+        QCOMPARE(box->text(), QStringLiteral("Completed converting the selected files!"));
+        QCOMPARE(box->icon(), QMessageBox::Information);
+        QCOMPARE(box->defaultButton()->text(), QStringLiteral("New Conversion"));
+        QVERIFY(ModalAnswerer::buttonsInOrder(box, {"New Conversion", "Exit"}));
+        QVERIFY(ModalAnswerer::ignoresEscape(box));
+        ModalAnswerer::clickButton(box, QStringLiteral("Exit"));
+    };
+    // The application's own loop, as start-up runs it.
+    QEventLoop loop;
+    QTimer::singleShot(120000, &loop, [&] { loop.exit(99); });
+    QTimer::singleShot(0, widget<QPushButton>("btnConvert"), &QPushButton::click);
+    QCOMPARE(loop.exec(), 0);
+    QVERIFY(!window->worker().isRunning());
+    QCOMPARE(outputFiles(), QStringList{"a.avi"});
 }
 
 QTEST_MAIN(TestConversionRun)

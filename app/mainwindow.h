@@ -23,6 +23,7 @@ public:
 
     QString estimateDuration(const QString &path, uint *duration) const;
     static QString formatFileSize(qint64 size);
+    static QString toolTipFor(const QString &path);
 
     // Read-only views of the per-file lists, for the tests.
     const QStringList &paths() const { return inputPaths; }

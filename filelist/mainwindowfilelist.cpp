@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
+#include <QTextDocument>
 
 #include <algorithm>
 
@@ -35,7 +36,7 @@ void appendRow(QTableWidget *table, const QString &path, const QString &name,
     const int row = table->rowCount();
     table->insertRow(row);
     auto *nameItem = new QTableWidgetItem(name);
-    nameItem->setToolTip(path);
+    nameItem->setToolTip(MainWindow::toolTipFor(path));
     table->setItem(row, 0, nameItem);
     table->setItem(row, 1, centredItem(durationText));
     table->setItem(row, 2, centredItem(sizeText));
@@ -58,6 +59,15 @@ QString MainWindow::estimateDuration(const QString &path, uint *duration) const
     const QByteArray output = DurationProbe(QStringLiteral("./tarvelo-transcode")).run(path);
     const QString text = DurationText::parse(output, duration);
     return text.isNull() ? tr("Couldn't estimate duration") : text;
+}
+
+QString MainWindow::toolTipFor(const QString &path)
+{
+    // Tool tips guess their format: a path that looks like markup is escaped
+    // and marked as rich text, so that it shows exactly as it is.
+    if (!Qt::mightBeRichText(path))
+        return path;
+    return QLatin1String("<p style='white-space:pre'>") + path.toHtmlEscaped() + QLatin1String("</p>");
 }
 
 QString MainWindow::formatFileSize(qint64 size)

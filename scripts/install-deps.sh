@@ -18,7 +18,14 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=()
-[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null; then
+        echo "Missing packages: ${missing[*]}" >&2
+        echo "Run this script as root, or install sudo, to install them." >&2
+        exit 1
+    fi
+    sudo=(sudo)
+fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -17,6 +17,9 @@ std::vector<std::string> FfmpegCommand::arguments() const
         // The output is our own temporary file, which exists already.
         "-y",
         "-progress", "pipe:1",
+        // Frequent reports, so that even short or fast files move the bar
+        // within their band before they end.
+        "-stats_period", "0.1",
         "-protocol_whitelist", "file",
         "-i", PathName::url(m_inputPath),
         // The first video that is not cover art (capital V) is the film; an

@@ -21,7 +21,7 @@ public:
         bool exists() const { return index >= 0; }
     };
 
-    // libAv must be loaded and outlive the file.
+    // libAv must outlive the file; nothing opens until it is loaded.
     explicit MediaFile(const LibAv &libAv);
     ~MediaFile();
     MediaFile(const MediaFile &) = delete;

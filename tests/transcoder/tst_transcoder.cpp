@@ -90,6 +90,7 @@ private slots:
     void failuresLeaveFolderAsItWas_data();
     void failuresLeaveFolderAsItWas();
     void refusesOutputOntoInput();
+    void ignoresLibrariesInWorkingFolder();
     void qualityRaisesSizeAndFidelity();
     void stopsOnSignal_data();
     void stopsOnSignal();
@@ -184,6 +185,12 @@ void TestTranscoder::initTestCase()
     QVERIFY(MediaTools::make(media("anamorphic.mkv"),
         {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=2,setsar=16/11", "-c:v", "ffv1"}));
     QVERIFY(MediaTools::make(media("audio.mp3"), tone));
+    // Music with its album cover: a picture stream, but no film to convert.
+    QVERIFY(MediaTools::make(media("cover.jpg"), {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=1:duration=1",
+                                                  "-frames:v", "1"}));
+    QVERIFY(MediaTools::make(media("music.mp3"), {"-i", media("audio.mp3"), "-i", media("cover.jpg"),
+                                                  "-map", "0", "-map", "1", "-c", "copy",
+                                                  "-disposition:v", "attached_pic"}));
     // A phone held upright: stored sideways, with a rotation for the player.
     QVERIFY(MediaTools::make(media("upright.mp4"), {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=2",
                                                     "-c:v", "mpeg4"}));
@@ -283,19 +290,22 @@ void TestTranscoder::convertReadsBack_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<int>("channels");      // 0: no audio stream expected
+    QTest::addColumn<int>("sampleRate");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
-    QTest::newRow("ordinary") << "clip.mkv" << 1 << 176 << 144;
-    QTest::newRow("odd size, 5.1 at 96 kHz") << "surround.mkv" << 2 << 162 << 122;
-    QTest::newRow("no audio") << "silent.mkv" << 0 << 176 << 144;
-    QTest::newRow("non-square pixels") << "anamorphic.mkv" << 0 << 256 << 144;
-    QTest::newRow("rotated") << "rotated.mp4" << 0 << 144 << 176;
+    // Sound that MP3 can carry passes unchanged; the rest goes to the nearest it can.
+    QTest::newRow("ordinary") << "clip.mkv" << 1 << 44100 << 176 << 144;
+    QTest::newRow("odd size, 5.1 at 96 kHz") << "surround.mkv" << 2 << 48000 << 162 << 122;
+    QTest::newRow("no audio") << "silent.mkv" << 0 << 0 << 176 << 144;
+    QTest::newRow("non-square pixels") << "anamorphic.mkv" << 0 << 0 << 256 << 144;
+    QTest::newRow("rotated") << "rotated.mp4" << 0 << 0 << 144 << 176;
 }
 
 void TestTranscoder::convertReadsBack()
 {
     QFETCH(QString, input);
     QFETCH(int, channels);
+    QFETCH(int, sampleRate);
     QFETCH(int, width);
     QFETCH(int, height);
     const QString folder = freshFolder("readback");
@@ -319,8 +329,7 @@ void TestTranscoder::convertReadsBack()
     } else {
         QCOMPARE(audio.value("codec_name").toString(), QString("mp3"));
         QCOMPARE(audio.value("channels").toInt(), channels);
-        const int rate = audio.value("sample_rate").toString().toInt();
-        QVERIFY2(QList<int>({32000, 44100, 48000}).contains(rate), qPrintable(QString::number(rate)));
+        QCOMPARE(audio.value("sample_rate").toString().toInt(), sampleRate);
     }
     const double inputDuration = MediaTools::probe(media(input)).value("format").toObject()
                                      .value("duration").toString().toDouble();
@@ -377,6 +386,7 @@ void TestTranscoder::failuresLeaveFolderAsItWas_data()
     QTest::newRow("text") << media("notes.avi") << QString() << false << true;
     QTest::newRow("missing") << media("missing.mkv") << QString() << false << false;
     QTest::newRow("audio only") << media("audio.mp3") << QString() << false << false;
+    QTest::newRow("music with cover art") << media("music.mp3") << QString() << false << true;
     QTest::newRow("unwritable folder") << media("clip.mkv") << QString() << true << false;
     QTest::newRow("ffmpeg missing") << media("clip.mkv") << "<none>" << false << true;
     QTest::newRow("ffmpeg crashes") << media("clip.mkv") << "kill -SEGV $$" << false << true;
@@ -435,6 +445,23 @@ void TestTranscoder::refusesOutputOntoInput()
         QVERIFY(!outcome.out.contains("##success##"));
         QCOMPARE(snapshot(folder), before);
     }
+}
+
+// libav is loaded by name at run time; a file of that name beside the user's
+// videos must not be what gets loaded.
+void TestTranscoder::ignoresLibrariesInWorkingFolder()
+{
+    const QString folder = freshFolder("libraries");
+    for (const char *name : {"libavformat.so.59", "libavcodec.so.59", "libavutil.so.57",
+                             "libavformat.so.60", "libavcodec.so.60", "libavutil.so.58"}) {
+        QFile junk(folder + '/' + QLatin1String(name));
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write("not a library");
+    }
+    QVERIFY(QFile::copy(media("clip.mkv"), folder + "/clip.mkv"));
+    QCOMPARE(run({"-i", "clip.mkv"}, folder).out, QByteArray("$3$\n"));
+    const Outcome outcome = run(convertArguments("clip.mkv", "clip.avi"), folder);
+    QVERIFY2(outcome.succeeded(), outcome.err.constData());
 }
 
 void TestTranscoder::qualityRaisesSizeAndFidelity()

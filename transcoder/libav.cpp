@@ -1,0 +1,90 @@
+#include "libav.h"
+
+extern "C" {
+#include <libavcodec/version_major.h>
+#include <libavformat/version_major.h>
+#include <libavutil/macros.h>
+#include <libavutil/version.h>
+}
+
+#include <dlfcn.h>
+
+namespace {
+// The sonames of the versions whose headers we were compiled against: another
+// major version may lay out the structures we read differently.
+constexpr const char avutilSoname[] = "libavutil.so." AV_STRINGIFY(LIBAVUTIL_VERSION_MAJOR);
+constexpr const char avcodecSoname[] = "libavcodec.so." AV_STRINGIFY(LIBAVCODEC_VERSION_MAJOR);
+constexpr const char avformatSoname[] = "libavformat.so." AV_STRINGIFY(LIBAVFORMAT_VERSION_MAJOR);
+} // namespace
+
+void *LibAv::open(const char *soname)
+{
+    // Lazy binding, as the loader would have done at start-up: most of the
+    // dependencies' functions are never called by a probe. Our own entry
+    // points are all checked by dlsym() below.
+    void *library = dlopen(soname, RTLD_LAZY | RTLD_LOCAL);
+    if (!library) {
+        const char *reason = dlerror();
+        m_error = std::string("cannot load ") + soname + ": " + (reason ? reason : "unknown reason");
+    }
+    return library;
+}
+
+template<typename Function>
+bool LibAv::resolve(void *library, const char *name, Function *function)
+{
+    *function = reinterpret_cast<Function>(dlsym(library, name));
+    if (!*function)
+        m_error = std::string("the libav libraries lack ") + name;
+    return *function != nullptr;
+}
+
+bool LibAv::load()
+{
+    if (m_loaded)
+        return true;
+    // libavformat brings the other two along; opening them by name as well
+    // only takes a reference, and looks each function up where it is defined.
+    m_avformat = open(avformatSoname);
+    m_avcodec = m_avformat ? open(avcodecSoname) : nullptr;
+    m_avutil = m_avcodec ? open(avutilSoname) : nullptr;
+    if (!m_avutil || !resolveAll()) {
+        unloadAfterFailure();
+        return false;
+    }
+    m_loaded = true;
+    // Failures are reported as one line of our own, not libav's chatter.
+    av_log_set_level(AV_LOG_QUIET);
+    return true;
+}
+
+#define LIBAV_RESOLVE(library, function) resolve(library, #function, &function)
+
+bool LibAv::resolveAll()
+{
+    return LIBAV_RESOLVE(m_avutil, av_log_set_level)
+        && LIBAV_RESOLVE(m_avutil, av_strerror)
+        && LIBAV_RESOLVE(m_avutil, av_dict_set)
+        && LIBAV_RESOLVE(m_avutil, av_dict_free)
+        && LIBAV_RESOLVE(m_avutil, av_rescale_q)
+        && LIBAV_RESOLVE(m_avcodec, av_packet_alloc)
+        && LIBAV_RESOLVE(m_avcodec, av_packet_unref)
+        && LIBAV_RESOLVE(m_avcodec, av_packet_free)
+        && LIBAV_RESOLVE(m_avformat, avformat_alloc_context)
+        && LIBAV_RESOLVE(m_avformat, avformat_open_input)
+        && LIBAV_RESOLVE(m_avformat, avformat_find_stream_info)
+        && LIBAV_RESOLVE(m_avformat, avformat_close_input)
+        && LIBAV_RESOLVE(m_avformat, av_read_frame);
+}
+
+#undef LIBAV_RESOLVE
+
+void LibAv::unloadAfterFailure()
+{
+    for (void **library : {&m_avutil, &m_avcodec, &m_avformat}) {
+        if (*library)
+            dlclose(*library);
+        *library = nullptr;
+    }
+    m_loaded = false;
+}

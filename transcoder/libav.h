@@ -1,0 +1,65 @@
+#ifndef LIBAV_H
+#define LIBAV_H
+
+extern "C" {
+#include <libavcodec/packet.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+#include <libavutil/error.h>
+#include <libavutil/log.h>
+#include <libavutil/mathematics.h>
+}
+
+#include <string>
+
+// The libav functions the tool calls, loaded at run time. Linked the usual way,
+// libavformat and its ~130 dependent libraries would be mapped before main(),
+// ~30 ms that a conversion would spend before ffmpeg even starts; loaded here,
+// that cost is paid only where libav is needed, and while ffmpeg is already at work.
+// The members carry the functions' own names, so calls read like plain libav.
+//
+// Once loaded, the libraries stay until the process ends: unloading some 130
+// libraries takes milliseconds, just before the exit that drops them anyway.
+class LibAv
+{
+public:
+    LibAv() = default;
+    LibAv(const LibAv &) = delete;
+    LibAv &operator=(const LibAv &) = delete;
+
+    // Loads the libraries of the major versions the tool was compiled
+    // against and resolves every function below, or none.
+    bool load();
+    bool isLoaded() const { return m_loaded; }
+    const std::string &error() const { return m_error; }
+
+    // Callable only while isLoaded().
+    decltype(&::av_log_set_level) av_log_set_level = nullptr;
+    decltype(&::av_strerror) av_strerror = nullptr;
+    decltype(&::av_dict_set) av_dict_set = nullptr;
+    decltype(&::av_dict_free) av_dict_free = nullptr;
+    decltype(&::av_rescale_q) av_rescale_q = nullptr;
+    decltype(&::av_packet_alloc) av_packet_alloc = nullptr;
+    decltype(&::av_packet_unref) av_packet_unref = nullptr;
+    decltype(&::av_packet_free) av_packet_free = nullptr;
+    decltype(&::avformat_alloc_context) avformat_alloc_context = nullptr;
+    decltype(&::avformat_open_input) avformat_open_input = nullptr;
+    decltype(&::avformat_find_stream_info) avformat_find_stream_info = nullptr;
+    decltype(&::avformat_close_input) avformat_close_input = nullptr;
+    decltype(&::av_read_frame) av_read_frame = nullptr;
+
+private:
+    void *open(const char *soname);
+    template<typename Function>
+    bool resolve(void *library, const char *name, Function *function);
+    bool resolveAll();
+    void unloadAfterFailure();
+
+    void *m_avutil = nullptr;
+    void *m_avcodec = nullptr;
+    void *m_avformat = nullptr;
+    bool m_loaded = false;
+    std::string m_error;
+};
+
+#endif // LIBAV_H

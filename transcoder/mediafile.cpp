@@ -139,14 +139,13 @@ std::uint32_t MediaFile::durationSeconds()
     return std::uint32_t(seconds);
 }
 
-MediaFile::Stream MediaFile::videoStream() const
+MediaFile::Stream MediaFile::firstStream(int mediaType) const
 {
     Stream found;
     for (unsigned i = 0; m_context && i < m_context->nb_streams; ++i) {
         const AVStream *stream = m_context->streams[i];
         // Cover art is a one-frame "video" stream; it is not the film.
-        if (stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO
-            || (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+        if (stream->codecpar->codec_type != mediaType || (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
             continue;
         found.index = int(i);
         found.codecId = stream->codecpar->codec_id;
@@ -156,19 +155,14 @@ MediaFile::Stream MediaFile::videoStream() const
     return found;
 }
 
+MediaFile::Stream MediaFile::videoStream() const
+{
+    return firstStream(AVMEDIA_TYPE_VIDEO);
+}
+
 MediaFile::Stream MediaFile::audioStream() const
 {
-    Stream found;
-    for (unsigned i = 0; m_context && i < m_context->nb_streams; ++i) {
-        const AVStream *stream = m_context->streams[i];
-        if (stream->codecpar->codec_type != AVMEDIA_TYPE_AUDIO)
-            continue;
-        found.index = int(i);
-        found.codecId = stream->codecpar->codec_id;
-        found.codecTag = stream->codecpar->codec_tag;
-        break;
-    }
-    return found;
+    return firstStream(AVMEDIA_TYPE_AUDIO);
 }
 
 bool MediaFile::hasVideoPacket()

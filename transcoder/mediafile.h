@@ -43,6 +43,7 @@ public:
     bool hasVideoPacket();
 
 private:
+    Stream firstStream(int mediaType) const;
     static int interrupted(void *opaque);
     bool fail(const std::string &what, int errorCode = 0);
     std::int64_t streamDuration() const;

@@ -41,6 +41,8 @@ private slots:
 private:
     using Completions = QList<QPair<int, bool>>;
     Completions runWorker(ConversionThread &worker, const QStringList &paths);
+    // A window that lists the files, through its dialog, and converts them.
+    std::unique_ptr<MainWindow> startRun(ModalAnswerer &answerer, const QStringList &names);
 
     QTemporaryDir root;
     QString programDir;
@@ -90,6 +92,16 @@ TestConversionFaults::Completions TestConversionFaults::runWorker(ConversionThre
     for (const QList<QVariant> &arguments : std::as_const(spy))
         completions.append({arguments.at(0).toInt(), arguments.at(1).toBool()});
     return completions;
+}
+
+std::unique_ptr<MainWindow> TestConversionFaults::startRun(ModalAnswerer &answerer, const QStringList &names)
+{
+    auto window = std::make_unique<MainWindow>();
+    window->findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(output + QLatin1Char('/'));
+    answerer.onFileDialog = [this, names](QFileDialog *dialog) { ModalAnswerer::chooseFiles(dialog, inputs, names); };
+    window->findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
+    window->findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+    return window;
 }
 
 void TestConversionFaults::outputNames_data()
@@ -256,12 +268,8 @@ void TestConversionFaults::destroyingWindowDuringRunStopsTheTool()
 {
     qputenv("FAKE_TOOL", "wait");
     qputenv("RELEASE", QFile::encodeName(root.filePath(QStringLiteral("never"))));
-    auto window = std::make_unique<MainWindow>();
-    window->findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(output + QLatin1Char('/'));
     ModalAnswerer answerer;
-    answerer.onFileDialog = [&](QFileDialog *dialog) { ModalAnswerer::chooseFiles(dialog, inputs, {"a.mp4"}); };
-    window->findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
-    window->findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+    auto window = startRun(answerer, {"a.mp4"});
     QTRY_VERIFY_WITH_TIMEOUT(!processesMentioning(inputs).isEmpty(), 10000);
 
     window.reset();
@@ -273,12 +281,8 @@ void TestConversionFaults::destroyingWindowWhileAQuestionIsPendingAnswersIt()
 {
     qputenv("FAKE_TOOL", "upper");
     QVERIFY(writeFile(output + QStringLiteral("/a.avi"), "OLD"));
-    auto window = std::make_unique<MainWindow>();
-    window->findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(output + QLatin1Char('/'));
     ModalAnswerer answerer;
-    answerer.onFileDialog = [&](QFileDialog *dialog) { ModalAnswerer::chooseFiles(dialog, inputs, {"a.mp4"}); };
-    window->findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
-    window->findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+    auto window = startRun(answerer, {"a.mp4"});
 
     // No event is processed here: the worker's question waits in the queue
     // when the window goes, as it would if the application quit meanwhile.

@@ -49,6 +49,7 @@ private slots:
 
 private:
     QString documentsFolder() const;
+    QString addFilesStartFolder() const;
     void setUpDefaultOutputFolder();
     void showSummary();
     void stopConversion();

@@ -7,11 +7,13 @@
 #include "ui/tablewidgetwithmime.h"
 #include "ui/uimainwindow.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -54,6 +56,17 @@ QSet<QString> nameKeys(const QStringList &names)
 
 } // namespace
 
+// Left to itself, the dialog would open in the current folder, which is the
+// program's own; a user expects to continue where the last file came from,
+// or else to start among their videos.
+QString MainWindow::addFilesStartFolder() const
+{
+    if (!inputPaths.isEmpty())
+        return QFileInfo(inputPaths.last()).absolutePath();
+    const QString videos = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    return QFileInfo(videos).isDir() ? videos : QDir::homePath();
+}
+
 QString MainWindow::estimateDuration(const QString &path, uint *duration) const
 {
     const QByteArray output = DurationProbe(QStringLiteral("./tarvelo-transcode")).run(path);
@@ -87,7 +100,7 @@ void MainWindow::on_btnAddFile_clicked()
         return;
 
     const QStringList chosen = QFileDialog::getOpenFileNames(
-        this, tr("Add File(s)"), QString(),
+        this, tr("Add File(s)"), addFilesStartFolder(),
         tr("All Video Files (*.3g2 *.3gp *.asf *.asx *.avi *.flv *.mov *.mp4 *.mpg *.rv *.rm *.rmvb *.vob "
            "*.wmv);;All Files (*.*)"));
 

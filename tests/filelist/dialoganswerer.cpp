@@ -43,6 +43,7 @@ void DialogAnswerer::answerFileDialog(QFileDialog *dialog)
         current = dialog;
         dialogTitle = dialog->windowTitle();
         dialogFilters = dialog->nameFilters();
+        openedIn = dialog->directory().absolutePath();
         listedNames.clear();
         ticksLeft = patienceTicks;
         dialog->setDirectory(folder);

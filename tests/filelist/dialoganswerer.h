@@ -35,6 +35,7 @@ public:
     void answer(Way way, const QString &folder, const QStringList &names = {});
 
     QString dialogTitle;
+    QString openedIn; // the folder the dialog showed before it was steered
     QStringList dialogFilters;
     QStringList listedNames;
     QList<SeenMessage> messages;

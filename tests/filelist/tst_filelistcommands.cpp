@@ -180,10 +180,13 @@ void TestFileListCommands::refusesNamesAlreadyListed()
     DialogAnswerer answerer;
     answerer.answer(Way::Type, folder(QStringLiteral("a")), {QStringLiteral("clip.mp4")});
     add(window);
+    // Never in the program's own folder: among the videos, or at home.
+    QCOMPARE(answerer.openedIn, QDir::homePath());
     // The same name in another folder and in another case, and two names
     // that only differ in case within one pass.
     answerer.answer(Way::Type, folder(QStringLiteral("b")), second);
     add(window);
+    QCOMPARE(answerer.openedIn, folder(QStringLiteral("a")));
 
     QCOMPARE(window.paths(), QStringList({first, second.at(1), second.at(3)}));
     checkRowsMatchLists(window);

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "ui/uimainwindow.h"
+#include "modalanswerer.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -15,9 +16,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
-#include <functional>
 
 // Receives the URLs that the help button asks the desktop to open.
 class UrlCatcher : public QObject
@@ -59,7 +58,6 @@ private:
             qFatal("no widget %s", name);
         return found;
     }
-    void answerModalLater(const std::function<void(QWidget *)> &answer);
 
     QTemporaryDir home;
 };
@@ -235,20 +233,6 @@ void TestMainWindow::defaultOutputFolderIsCreatedUnderDocuments()
     QVERIFY(QFileInfo(expected).isDir());
 }
 
-void TestMainWindow::answerModalLater(const std::function<void(QWidget *)> &answer)
-{
-    auto *timer = new QTimer(this);
-    timer->setInterval(20);
-    connect(timer, &QTimer::timeout, this, [timer, answer] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            answer(modal);
-        }
-    });
-    timer->start();
-}
-
 void TestMainWindow::browsingGivesOneTrailingSlash_data()
 {
     QTest::addColumn<QString>("chosen");
@@ -269,16 +253,15 @@ void TestMainWindow::browsingGivesOneTrailingSlash()
     MainWindow window;
     window.show();
     QString caption;
-    answerModalLater([&](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
+    ModalAnswerer answerer;
+    answerer.onFileDialog = [&](QFileDialog *dialog) {
         caption = dialog->windowTitle();
         // Typed into the dialog's name field, as a user would.
         auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         QVERIFY(name);
         name->setText(chosen);
         static_cast<QDialog *>(dialog)->accept();
-    });
+    };
     widget<QPushButton>(window, "btnChangeDir")->click();
     QCOMPARE(caption, QStringLiteral("Output Directory"));
     QCOMPARE(widget<QPlainTextEdit>(window, "txtCurrentDir")->toPlainText(), shown);
@@ -290,7 +273,8 @@ void TestMainWindow::cancelledBrowsingKeepsFolder()
     window.show();
     auto *folder = widget<QPlainTextEdit>(window, "txtCurrentDir");
     const QString before = folder->toPlainText();
-    answerModalLater([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
+    ModalAnswerer answerer;
+    answerer.onFileDialog = [](QFileDialog *dialog) { static_cast<QDialog *>(dialog)->reject(); };
     widget<QPushButton>(window, "btnChangeDir")->click();
     QCOMPARE(folder->toPlainText(), before);
 }

@@ -160,9 +160,7 @@ bool ConversionThread::convertFile(int index)
             arguments << token;
     }
 
-    QByteArray output;
-    runTool(arguments, &output);
-    const bool converted = textUpToNul(output).contains(successMarker);
+    const bool converted = textUpToNul(runTool(arguments)).contains(successMarker);
 
     if (!aside.isEmpty()) {
         if (converted)
@@ -173,7 +171,7 @@ bool ConversionThread::convertFile(int index)
     return converted;
 }
 
-bool ConversionThread::runTool(const QStringList &arguments, QByteArray *output)
+QByteArray ConversionThread::runTool(const QStringList &arguments)
 {
     QProcess process;
     // The tool's reasons for a failure go where the application's own
@@ -183,7 +181,7 @@ bool ConversionThread::runTool(const QStringList &arguments, QByteArray *output)
     process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     process.start(toolProgram, arguments);
     if (!process.waitForStarted(-1))
-        return false;
+        return {};
 
     while (!process.waitForFinished(pollMs)) {
         if (process.state() == QProcess::NotRunning)
@@ -197,6 +195,5 @@ bool ConversionThread::runTool(const QStringList &arguments, QByteArray *output)
             break;
         }
     }
-    *output = process.readAllStandardOutput();
-    return true;
+    return process.readAllStandardOutput();
 }

@@ -43,7 +43,7 @@ protected:
 private:
     bool convertFile(int index);
     bool isListedInput(const QString &path) const;
-    bool runTool(const QStringList &arguments, QByteArray *output);
+    QByteArray runTool(const QStringList &arguments);
 
     QAtomicInt stopRequested = 0;
 };

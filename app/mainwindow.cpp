@@ -1,7 +1,7 @@
 #include "mainwindow.h"
 
 #include "ui/tablewidgetwithmime.h"
-#include "ui/uimainwindow.h"
+#include "ui_mainwindow.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -26,6 +26,15 @@ QString withOneTrailingSlash(QString folder)
     return folder;
 }
 
+// The form's fixed widths suit a small system font; where the platform's font
+// is wider, the widget grows to its text instead of cutting it short.
+void widenToText(QWidget *widget)
+{
+    const int needed = widget->sizeHint().width();
+    if (needed > widget->maximumWidth())
+        widget->setFixedWidth(needed);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
@@ -33,6 +42,8 @@ MainWindow::MainWindow(QWidget *parent)
     , ui(new Ui_MainWindow)
 {
     ui->setupUi(this);
+    widenToText(ui->label_5);
+    widenToText(ui->chckShutdown);
     ui->pctBanner->setPixmap(QPixmap(QStringLiteral(":/resources/banners/AVI")));
     setFixedSize(width(), height());
     setWindowTitle(tr("Tarvelo"));

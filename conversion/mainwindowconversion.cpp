@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "ui/tablewidgetwithmime.h"
-#include "ui/uimainwindow.h"
+#include "ui_mainwindow.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -5,7 +5,7 @@
 #include "filelist/durationprobe.h"
 #include "filelist/durationtext.h"
 #include "ui/tablewidgetwithmime.h"
-#include "ui/uimainwindow.h"
+#include "ui_mainwindow.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,5 +1,5 @@
 #include "app/mainwindow.h"
-#include "ui/uimainwindow.h"
+#include "ui_mainwindow.h"
 #include "modalanswerer.h"
 
 #include <QCheckBox>
@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
@@ -146,6 +147,8 @@ void TestMainWindow::layoutNamesAndTexts()
 void TestMainWindow::tableHeadersAndBehaviour()
 {
     MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
     auto *table = widget<QTableWidget>(window, "tblFiles");
     QCOMPARE(table->columnCount(), 3);
     const QStringList headers{QStringLiteral("File Name"), QStringLiteral("Duration"), QStringLiteral("File Size")};
@@ -153,24 +156,45 @@ void TestMainWindow::tableHeadersAndBehaviour()
         QCOMPARE(table->horizontalHeaderItem(column)->text(), headers.at(column));
         QCOMPARE(table->horizontalHeaderItem(column)->textAlignment(), int(Qt::AlignCenter));
     }
-    QCOMPARE(table->horizontalHeader()->defaultSectionSize(), 200);
-    QCOMPARE(table->horizontalHeader()->minimumSectionSize(), 50);
-    QVERIFY(table->horizontalHeader()->stretchLastSection());
-    QCOMPARE(table->selectionMode(), QAbstractItemView::ExtendedSelection);
-    QCOMPARE(table->selectionBehavior(), QAbstractItemView::SelectRows);
-    QCOMPARE(table->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(table->columnWidth(0), 200);
+    QCOMPARE(table->columnWidth(1), 200);
+    // The last column fills what the first two leave of the table's width.
+    table->horizontalHeader()->resizeSection(0, 60);
+    QCOMPARE(table->columnWidth(2), table->viewport()->width() - 60 - 200);
+
+    for (int row = 0; row < 3; ++row) {
+        table->insertRow(row);
+        for (int column = 0; column < 3; ++column)
+            table->setItem(row, column, new QTableWidgetItem(QString::number(row * 3 + column)));
+    }
+    auto click = [table](int row, int column, Qt::KeyboardModifiers modifiers) {
+        const QRect cell = table->visualRect(table->model()->index(row, column));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers, cell.center());
+    };
+    click(0, 1, Qt::NoModifier);
+    QCOMPARE(table->selectedItems().size(), 3);
+    click(2, 2, Qt::ControlModifier);
+    QCOMPARE(table->selectionModel()->selectedRows().size(), 2);
+    click(1, 0, Qt::NoModifier);
+    click(2, 0, Qt::ShiftModifier);
+    QCOMPARE(table->selectionModel()->selectedRows().size(), 2);
 
     auto *folder = widget<QPlainTextEdit>(window, "txtCurrentDir");
-    QVERIFY(folder->isReadOnly());
-    QCOMPARE(folder->lineWrapMode(), QPlainTextEdit::NoWrap);
-    QCOMPARE(folder->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(folder->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    const QString before = folder->toPlainText();
+    folder->setFocus();
+    QTest::keyClicks(folder, QStringLiteral("typed"));
+    QTest::keyClick(folder, Qt::Key_Backspace);
+    QCOMPARE(folder->toPlainText(), before);
+    QVERIFY(folder->horizontalScrollBar()->isVisible());
+    QVERIFY(!folder->verticalScrollBar()->isVisible());
 
     auto *slider = widget<QSlider>(window, "sliderQuality");
-    QCOMPARE(slider->minimum(), 0);
-    QCOMPARE(slider->maximum(), 99);
     QCOMPARE(slider->value(), 50);
-    QCOMPARE(slider->orientation(), Qt::Horizontal);
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_End);
+    QCOMPARE(slider->value(), 99);
+    QTest::keyClick(slider, Qt::Key_Home);
+    QCOMPARE(slider->value(), 0);
 }
 
 void TestMainWindow::focusOrderAndBuddy()
@@ -188,7 +212,26 @@ void TestMainWindow::focusOrderAndBuddy()
             break;
     }
     QCOMPARE(order, expected);
-    QCOMPARE(widget<QLabel>(window, "label_5")->buddy(), widget<QWidget>(window, "btnChangeDir"));
+
+    // The folder label's mnemonic presses the button beside it, and the check
+    // box answers its own.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    auto *shutdown = widget<QCheckBox>(window, "chckShutdown");
+    QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(shutdown->isChecked());
+    QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+    QTRY_VERIFY(!shutdown->isChecked());
+
+    ModalAnswerer answerer;
+    QString caption;
+    answerer.onFileDialog = [&caption](QFileDialog *dialog) {
+        caption = dialog->windowTitle();
+        static_cast<QDialog *>(dialog)->reject();
+    };
+    QTest::keyClick(&window, Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(caption, QStringLiteral("Output Directory"));
 }
 
 void TestMainWindow::presetObjectNameIsKept()
@@ -331,14 +374,20 @@ void TestMainWindow::dropsAreAnsweredAsCopyAndChangeNothing()
     data.setUrls({QUrl::fromLocalFile(clip.fileName())});
     const QPoint at(20, 20);
 
-    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    enter.setDropAction(Qt::MoveAction);
+    // Holding Shift is how a user asks for a move; the platform proposes it.
+    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, both, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
     QApplication::sendEvent(table->viewport(), &enter);
     QVERIFY(enter.isAccepted());
     QCOMPARE(enter.dropAction(), Qt::CopyAction);
 
-    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    drop.setDropAction(Qt::MoveAction);
+    QDragMoveEvent move(at, both, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(table->viewport(), &move);
+    QVERIFY(move.isAccepted());
+    QCOMPARE(move.dropAction(), Qt::CopyAction);
+
+    QDropEvent drop(at, both, &data, Qt::LeftButton, Qt::ShiftModifier);
     QApplication::sendEvent(table->viewport(), &drop);
     QVERIFY(drop.isAccepted());
     QCOMPARE(drop.dropAction(), Qt::CopyAction);

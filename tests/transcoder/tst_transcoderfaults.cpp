@@ -23,8 +23,6 @@ enum class TemporaryFile { Unnamed, Named };
 struct Outcome
 {
     bool finished = false;
-    bool crashed = false;
-    int exitCode = -1;
     QByteArray out;
     QByteArray err;
 };
@@ -78,12 +76,8 @@ private slots:
     void stopSignalsEndEverything();
     void killedToolTakesFfmpegAlong_data();
     void killedToolTakesFfmpegAlong();
-    void badFfmpegEndsLeaveFolderAsItWas_data();
-    void badFfmpegEndsLeaveFolderAsItWas();
-    void stalledFfmpegIsStopped_data();
-    void stalledFfmpegIsStopped();
-    void leftoverChildrenDoNotHoldTheTool_data();
-    void leftoverChildrenDoNotHoldTheTool();
+    void misbehavingFfmpeg_data();
+    void misbehavingFfmpeg();
     void onlyStalePartsAreCleared();
     void convertsOntoVfat();
 
@@ -96,7 +90,6 @@ private:
     bool startAndWaitForFfmpeg(QProcess &process, const QStringList &arguments,
                                const QProcessEnvironment &environment) const;
     bool noneLeft() const;
-    static void addTemporaryFileRows(const char *name, const QString &script);
 
     // Everything of this test lives here, and only processes that mention
     // it are this test's own.
@@ -188,8 +181,6 @@ Outcome TestTranscoderFaults::run(const QStringList &arguments, const QProcessEn
         process.kill();
         process.waitForFinished();
     }
-    outcome.crashed = process.exitStatus() != QProcess::NormalExit;
-    outcome.exitCode = outcome.crashed ? -1 : process.exitCode();
     outcome.out = process.readAllStandardOutput();
     outcome.err = process.readAllStandardError();
     return outcome;
@@ -220,12 +211,6 @@ bool TestTranscoderFaults::noneLeft() const
         QTest::qWait(50);
     }
     return true;
-}
-
-void TestTranscoderFaults::addTemporaryFileRows(const char *name, const QString &script)
-{
-    QTest::addRow("%s, unnamed", name) << script << TemporaryFile::Unnamed;
-    QTest::addRow("%s, part file", name) << script << TemporaryFile::Named;
 }
 
 void TestTranscoderFaults::stopSignalsEndEverything_data()
@@ -266,7 +251,9 @@ void TestTranscoderFaults::killedToolTakesFfmpegAlong_data()
 {
     QTest::addColumn<QString>("script");
     QTest::addColumn<TemporaryFile>("temporary");
-    addTemporaryFileRows("converting", "exec \"$real\" -re \"$@\"");
+    const QString converting = "exec \"$real\" -re \"$@\"";
+    QTest::newRow("converting, unnamed") << converting << TemporaryFile::Unnamed;
+    QTest::newRow("converting, part file") << converting << TemporaryFile::Named;
     // Writing nothing, it never meets the broken pipe that would end it too.
     QTest::newRow("silent") << "while :; do sleep 1; done" << TemporaryFile::Unnamed;
 }
@@ -301,104 +288,87 @@ void TestTranscoderFaults::killedToolTakesFfmpegAlong()
     QCOMPARE(readAll(folder + "/killed.avi"), earlierOutput);
 }
 
-void TestTranscoderFaults::badFfmpegEndsLeaveFolderAsItWas_data()
+void TestTranscoderFaults::misbehavingFfmpeg_data()
 {
     QTest::addColumn<QString>("script");
     QTest::addColumn<TemporaryFile>("temporary");
-    addTemporaryFileRows("header-only AVI, status 0", "cat '" + QString(m_root.filePath("media/header-only.avi"))
-                         + "' > \"$output\"; exit 0");
-    addTemporaryFileRows("complete AVI, status 1", "cat '" + QString(m_root.filePath("media/complete.avi"))
-                         + "' > \"$output\"; echo 'No space left on device' >&2; exit 1");
-    addTemporaryFileRows("complete AVI, then a crash", "cat '" + QString(m_root.filePath("media/complete.avi"))
-                         + "' > \"$output\"; kill -SEGV $$");
+    QTest::addColumn<bool>("stop");
+    QTest::addColumn<QString>("stallSeconds");
+    QTest::addColumn<QString>("reason");   // empty: the conversion must succeed
+    const auto add = [](const char *name, const QString &script, TemporaryFile temporary, bool stop,
+                        const QString &stallSeconds, const QString &reason) {
+        QTest::newRow(name) << script << temporary << stop << stallSeconds << reason;
+    };
+    const auto addBoth = [&](const char *name, const QString &script, const QString &reason) {
+        add(qPrintable(QString(name) + ", unnamed"), script, TemporaryFile::Unnamed, false, {}, reason);
+        add(qPrintable(QString(name) + ", part file"), script, TemporaryFile::Named, false, {}, reason);
+    };
+    const QString headerOnly = "cat '" + media("header-only.avi") + "' > \"$output\"; ";
+    const QString complete = "cat '" + media("complete.avi") + "' > \"$output\"; ";
+    addBoth("header-only AVI, status 0", headerOnly + "exit 0", "no pictures");
+    addBoth("complete AVI, status 1", complete + "echo 'No space left on device' >&2; exit 1", "No space left");
+    addBoth("complete AVI, then a crash", complete + "kill -SEGV $$", "killed by");
+
+    const QString wait = "while :; do sleep 1; done";
+    add("silent from the start", wait, TemporaryFile::Unnamed, false, "1", "no progress");
+    add("silent after a report", "echo out_time_us=1000000; " + wait, TemporaryFile::Unnamed, false, "1",
+        "no progress");
+    add("silent, deaf to SIGTERM", "trap '' TERM; " + wait, TemporaryFile::Unnamed, false, "1", "no progress");
+    // Reports keep the watchdog quiet, however long the work takes.
+    add("slow but reporting", "i=0; while [ $i -lt 30 ]; do echo out_time_us=${i}00000; sleep 0.1; "
+        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "1.5",
+        "Invalid data found");
+
+    // ffmpeg's end is its own exit, whatever a child of it still holds open.
+    const QString linger = "sh \"$0\" linger & ";
+    add("child lingers, ffmpeg succeeds", linger + "exec \"$real\" \"$@\"", TemporaryFile::Unnamed, false, {}, {});
+    add("child lingers, ffmpeg fails", linger + "exit 1", TemporaryFile::Unnamed, false, {}, "status 1");
+    add("child lingers, stopped, ffmpeg deaf to SIGTERM",
+        linger + "trap '' TERM; while :; do echo out_time_us=1000000; sleep 0.1; done",
+        TemporaryFile::Unnamed, true, {}, "stopped by");
 }
 
-void TestTranscoderFaults::badFfmpegEndsLeaveFolderAsItWas()
+// Whatever ffmpeg does, the tool ends with one line of reason, publishes
+// nothing but a real conversion and leaves no process behind.
+void TestTranscoderFaults::misbehavingFfmpeg()
 {
     QFETCH(QString, script);
     QFETCH(TemporaryFile, temporary);
-    const QString folder = freshFolder("bad");
-    QVERIFY(write(folder + "/result.avi", earlierOutput));
-    const QStringList before = SystemState::snapshot(folder);
-    const Outcome outcome = run(convertArguments(media("clip.mkv"), folder + "/result.avi"),
-                                environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary));
-    QVERIFY(outcome.finished && !outcome.crashed);
-    QVERIFY(outcome.exitCode > 0);
-    QVERIFY(!outcome.out.contains("##success##"));
-    QCOMPARE(outcome.err.count('\n'), 1);
-    QCOMPARE(SystemState::snapshot(folder), before);
-}
-
-void TestTranscoderFaults::stalledFfmpegIsStopped_data()
-{
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<QByteArray>("reason");
-    const QByteArray wait = "while :; do sleep 1; done";
-    QTest::newRow("silent from the start") << wait << QByteArray("no progress");
-    QTest::newRow("silent after a report") << "echo out_time_us=1000000; " + wait << QByteArray("no progress");
-    QTest::newRow("deaf to SIGTERM") << "trap '' TERM; " + wait << QByteArray("no progress");
-    // Reports keep the watchdog quiet, however long the work takes.
-    QTest::newRow("slow but reporting")
-        << QByteArray("for i in 1 2 3 4 5 6 7 8 9 10 11 12; do echo out_time_us=${i}00000; sleep 0.2; done; "
-                      "echo 'Invalid data found' >&2; exit 1")
-        << QByteArray("Invalid data found");
-}
-
-void TestTranscoderFaults::stalledFfmpegIsStopped()
-{
-    QFETCH(QByteArray, script);
-    QFETCH(QByteArray, reason);
-    const QString folder = freshFolder("stall");
-    const QStringList before = SystemState::snapshot(folder);
-    QProcessEnvironment stalling = environment(standIn(QTest::currentDataTag(), script), TemporaryFile::Unnamed);
-    stalling.insert("TARVELO_STALL_SECONDS", "1");
-    const Outcome outcome = run(convertArguments(media("clip.mkv"), folder + "/stall.avi"), stalling);
-    QVERIFY(outcome.finished && !outcome.crashed);
-    QVERIFY(outcome.exitCode > 0);
-    QVERIFY2(outcome.err.contains(reason), outcome.err.constData());
-    QVERIFY(noneLeft());
-    QCOMPARE(SystemState::snapshot(folder), before);
-}
-
-void TestTranscoderFaults::leftoverChildrenDoNotHoldTheTool_data()
-{
-    QTest::addColumn<QByteArray>("script");
-    QTest::addColumn<bool>("stop");
-    QTest::addColumn<bool>("succeeds");
-    const QByteArray linger = "sh \"$0\" linger & ";
-    QTest::newRow("ffmpeg succeeds") << linger + "exec \"$real\" \"$@\"" << false << true;
-    QTest::newRow("ffmpeg fails") << linger + "exit 1" << false << false;
-    QTest::newRow("stopped, ffmpeg deaf to SIGTERM")
-        << linger + "trap '' TERM; while :; do echo out_time_us=1000000; sleep 0.1; done" << true << false;
-}
-
-// ffmpeg's end is its own exit, whatever a child of it still holds open.
-void TestTranscoderFaults::leftoverChildrenDoNotHoldTheTool()
-{
-    QFETCH(QByteArray, script);
     QFETCH(bool, stop);
-    QFETCH(bool, succeeds);
-    const QString folder = freshFolder("leftover");
-    const QString output = folder + "/leftover.avi";
-    const QProcessEnvironment lingering = environment(standIn(QTest::currentDataTag(), script),
-                                                      TemporaryFile::Unnamed);
+    QFETCH(QString, stallSeconds);
+    QFETCH(QString, reason);
+    const QString folder = freshFolder("misbehaving");
+    const QString output = folder + "/result.avi";
+    QVERIFY(write(output, earlierOutput));
+    const QStringList before = SystemState::snapshot(folder);
+    QProcessEnvironment misbehaving = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
+    if (!stallSeconds.isEmpty())
+        misbehaving.insert("TARVELO_STALL_SECONDS", stallSeconds);
+
     QProcess process;
     if (stop) {
-        QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), output), lingering));
+        QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), output), misbehaving));
         ::kill(pid_t(process.processId()), SIGTERM);
     } else {
-        process.setProcessEnvironment(lingering);
+        process.setProcessEnvironment(misbehaving);
         process.start(tool, convertArguments(media("clip.mkv"), output));
     }
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.readAllStandardOutput().contains("##success##"), succeeds);
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
     QVERIFY(noneLeft());
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-             succeeds ? QStringList{"leftover.avi"} : QStringList());
-    if (succeeds)
+    if (reason.isEmpty()) {
+        QVERIFY2(out == "##success##\n", err.constData());
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"result.avi"});
         QCOMPARE(MediaTools::stream(MediaTools::probe(output), "video").value("codec_name").toString(),
                  QString("mpeg4"));
+        return;
+    }
+    QVERIFY(process.exitCode() > 0);
+    QVERIFY(!out.contains("##success##"));
+    QVERIFY2(err.contains(reason.toUtf8()) && err.count('\n') == 1, err.constData());
+    QCOMPARE(SystemState::snapshot(folder), before);
 }
 
 // Part files carry their writer's identity; a conversion into the folder

@@ -9,7 +9,9 @@
 #include "stopsignals.h"
 #include "temporaryoutput.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -17,6 +19,20 @@ namespace {
 constexpr std::chrono::milliseconds inputTimeLimit(15000);
 constexpr std::chrono::milliseconds outputTimeLimit(15000);
 constexpr std::uint32_t xvidTag = MKTAG('X', 'V', 'I', 'D');
+
+// ffmpeg reports ten times a second while its work moves; it is silent only
+// while it opens the input (a slow network file, a disk spinning up) or waits
+// on one read. A minute is far beyond those, yet frees a batch that a stuck
+// file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
+std::chrono::milliseconds stallLimit()
+{
+    const char *text = std::getenv("TARVELO_STALL_SECONDS");
+    char *end = nullptr;
+    const double seconds = text ? std::strtod(text, &end) : 0;
+    if (!text || end == text || *end || !(seconds >= 0.1 && seconds <= 86400))
+        return std::chrono::seconds(60);
+    return std::chrono::milliseconds(std::llround(seconds * 1000));
+}
 } // namespace
 
 ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality)
@@ -92,7 +108,8 @@ bool ConvertCommand::readInput(std::string *error)
 
 bool ConvertCommand::convert(TemporaryOutput &output)
 {
-    FfmpegProcess ffmpeg(FfmpegCommand(m_inputPath, output.path(), m_quality).arguments(), output.fd());
+    FfmpegProcess ffmpeg(FfmpegCommand(m_inputPath, output.path(), m_quality).arguments(), output.fd(),
+                         stallLimit());
     if (!ffmpeg.start())
         return fail(ffmpeg.error());
     // ffmpeg needs nothing from us to do its work, so the input is read here

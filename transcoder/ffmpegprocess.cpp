@@ -2,18 +2,28 @@
 
 #include "stopsignals.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 // How long ffmpeg may take to end by itself after SIGTERM.
 constexpr std::chrono::milliseconds stopGrace(1000);
+// How long we wait for the end after SIGKILL. A process stuck in the kernel
+// (a wedged device, a dead network mount) only dies when its call returns; we
+// do not wait for that, so that a stop request is always answered in seconds.
+constexpr std::chrono::milliseconds killWait(2000);
+// Without a pidfd (an old kernel) the end of ffmpeg is looked for this often.
+constexpr std::chrono::milliseconds exitCheckInterval(100);
+// What a leftover writer could still push into the pipes is not read for ever.
+constexpr std::size_t drainLimit = 1 << 20;
 
 void closeFd(int &fd)
 {
@@ -21,11 +31,28 @@ void closeFd(int &fd)
         close(fd);
     fd = -1;
 }
+
+int openPidFd(pid_t pid)
+{
+#ifdef SYS_pidfd_open
+    return int(syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
+void setNonBlocking(int fd)
+{
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
 } // namespace
 
-FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd)
+FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd,
+                             std::chrono::milliseconds stallLimit)
     : m_arguments(arguments)
     , m_inheritedFd(inheritedFd)
+    , m_stallLimit(stallLimit)
 {
 }
 
@@ -34,9 +61,12 @@ FfmpegProcess::~FfmpegProcess()
     closeFd(m_progressFd);
     closeFd(m_logFd);
     if (m_pid > 0) {
-        kill(m_pid, SIGKILL);
-        waitpid(m_pid, nullptr, 0);
+        killGroup(SIGKILL);
+        const Clock::time_point giveUp = Clock::now() + killWait;
+        while (waitpid(m_pid, nullptr, WNOHANG) == 0 && Clock::now() < giveUp)
+            usleep(10000);
     }
+    closeFd(m_exitFd);
 }
 
 bool FfmpegProcess::start()
@@ -56,11 +86,18 @@ bool FfmpegProcess::start()
     }
     const int forkError = errno;
     StopSignals::unblock();
+    if (m_pid > 0) {
+        // Set from both sides, so the group exists whichever runs first.
+        setpgid(m_pid, m_pid);
+        m_exitFd = openPidFd(m_pid);
+    }
     close(progressPipe[1]);
     close(logPipe[1]);
     close(execPipe[1]);
     m_progressFd = progressPipe[0];
     m_logFd = logPipe[0];
+    setNonBlocking(m_progressFd);
+    setNonBlocking(m_logFd);
     const bool started = m_pid > 0 && readExecError(execPipe[0]);
     close(execPipe[0]);
     if (m_pid < 0)
@@ -93,6 +130,8 @@ void FfmpegProcess::execInChild(pid_t parent, int execErrorFd)
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent)
         _exit(127);
+    // Its own group, so that whatever it starts can be ended along with it.
+    setpgid(0, 0);
     StopSignals::resetInChild();
     const int nullFd = open("/dev/null", O_RDONLY);
     if (nullFd >= 0)
@@ -132,58 +171,140 @@ bool FfmpegProcess::wait(const ProgressHandler &onProgress)
             m_error = "ffmpeg was not started";
         return false;
     }
-    pump(onProgress);
+    if (!follow(onProgress)) {
+        m_error = m_stopReason + "; ffmpeg does not end and is left to the system";
+        m_pid = -1;
+        return false;
+    }
+    // Anything ffmpeg started must neither outlive it nor write into our
+    // output after it has been checked.
+    killGroup(SIGKILL);
+    drainPipes(onProgress);
     int status = 0;
-    while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t reaped;
+    while ((reaped = waitpid(m_pid, &status, 0)) < 0 && errno == EINTR) {
     }
     m_pid = -1;
+    if (reaped < 0) {
+        m_error = std::string("lost track of ffmpeg: ") + std::strerror(errno);
+        return false;
+    }
     return finish(status);
 }
 
-// Reads both of ffmpeg's pipes until it has closed them, and passes a stop
-// request on: SIGTERM first, SIGKILL when it does not end soon enough.
-void FfmpegProcess::pump(const ProgressHandler &onProgress)
+// Waits for ffmpeg's end as its process status tells, not for its pipes to
+// close: a child it left behind may hold them open for ever. False when ffmpeg
+// was killed and still does not end.
+bool FfmpegProcess::follow(const ProgressHandler &onProgress)
 {
-    bool stopSent = false;
-    bool killSent = false;
-    std::chrono::steady_clock::time_point killTime;
-    char buffer[4096];
-    while (m_progressFd >= 0 || m_logFd >= 0) {
-        if (StopSignals::requested() && !stopSent) {
-            kill(m_pid, SIGTERM);
-            stopSent = true;
-            killTime = std::chrono::steady_clock::now() + stopGrace;
-        }
-        if (stopSent && !killSent && std::chrono::steady_clock::now() >= killTime) {
-            kill(m_pid, SIGKILL);
-            killSent = true;
-        }
-        pollfd fds[3] = {{m_progressFd, POLLIN, 0}, {m_logFd, POLLIN, 0}, {StopSignals::readFd(), POLLIN, 0}};
-        const int timeout = stopSent && !killSent ? 50 : -1;
-        if (poll(fds, 3, timeout) < 0 && errno != EINTR)
-            break;
+    Clock::time_point lastReport = Clock::now();
+    while (!hasExited()) {
+        const Clock::time_point now = Clock::now();
+        if (!superviseStop(now, lastReport))
+            return false;
+        pollfd fds[4] = {{m_progressFd, POLLIN, 0}, {m_logFd, POLLIN, 0},
+                         {StopSignals::readFd(), POLLIN, 0}, {m_exitFd, POLLIN, 0}};
+        if (poll(fds, 4, pollTimeout(now, lastReport)) < 0 && errno != EINTR)
+            usleep(10000);
         if (fds[2].revents & POLLIN) {
-            while (read(StopSignals::readFd(), buffer, sizeof(buffer)) > 0) {
+            char bytes[64];
+            while (read(StopSignals::readFd(), bytes, sizeof(bytes)) > 0) {
             }
         }
-        for (int i = 0; i < 2; ++i) {
-            if (!(fds[i].revents & (POLLIN | POLLHUP | POLLERR)))
-                continue;
-            const ssize_t got = read(fds[i].fd, buffer, sizeof(buffer));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0) {
-                closeFd(i == 0 ? m_progressFd : m_logFd);
-            } else if (i == 0) {
-                if (!stopSent)
-                    onProgress(buffer, std::size_t(got));
-            } else {
-                keepErrorText(buffer, std::size_t(got));
-            }
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && readPipe(m_progressFd, onProgress) > 0)
+            lastReport = Clock::now();
+        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR))
+            readPipe(m_logFd, onProgress);
+    }
+    return true;
+}
+
+// Passes a stop request on, and the watchdog's: SIGTERM first, so that ffmpeg
+// ends in order, then SIGKILL to it and all it started. False once waiting
+// any longer would leave our own stop request unanswered.
+bool FfmpegProcess::superviseStop(Clock::time_point now, Clock::time_point lastReport)
+{
+    if (m_stopReason.empty()) {
+        if (StopSignals::requested()) {
+            m_stopReason = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
+        } else if (now - lastReport >= m_stallLimit) {
+            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(m_stallLimit).count();
+            m_stopReason = "ffmpeg made no progress for " + std::to_string(seconds) + " s";
+        } else {
+            return true;
+        }
+        kill(m_pid, SIGTERM);
+        m_killTime = now + stopGrace;
+    } else if (!m_killSent && now >= m_killTime) {
+        killGroup(SIGKILL);
+        m_killSent = true;
+        m_abandonTime = now + killWait;
+    }
+    return !m_killSent || now < m_abandonTime;
+}
+
+int FfmpegProcess::pollTimeout(Clock::time_point now, Clock::time_point lastReport) const
+{
+    Clock::time_point next;
+    if (m_stopReason.empty())
+        next = lastReport + m_stallLimit;
+    else
+        next = m_killSent ? m_abandonTime : m_killTime;
+    if (m_exitFd < 0)
+        next = std::min(next, now + exitCheckInterval);
+    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
+    return int(std::clamp<decltype(milliseconds)>(milliseconds, 0, INT_MAX));
+}
+
+bool FfmpegProcess::hasExited() const
+{
+    // WNOWAIT leaves ffmpeg a zombie: its process group cannot vanish, nor
+    // its number be reused, while we end what it started.
+    siginfo_t info = {};
+    if (waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+        return errno != EINTR;
+    return info.si_pid != 0;
+}
+
+// Returns how many bytes came; the end of the pipe, or an error, closes our end.
+std::size_t FfmpegProcess::readPipe(int &fd, const ProgressHandler &onProgress)
+{
+    char buffer[4096];
+    const ssize_t got = read(fd, buffer, sizeof(buffer));
+    if (got < 0 && (errno == EINTR || errno == EAGAIN))
+        return 0;
+    if (got <= 0) {
+        closeFd(fd);
+        return 0;
+    }
+    if (&fd == &m_logFd)
+        keepErrorText(buffer, std::size_t(got));
+    else if (m_stopReason.empty())
+        onProgress(buffer, std::size_t(got));
+    return std::size_t(got);
+}
+
+// What ffmpeg wrote before its end is all in the pipes by now.
+void FfmpegProcess::drainPipes(const ProgressHandler &onProgress)
+{
+    std::size_t total = 0;
+    for (bool more = true; more && total < drainLimit;) {
+        more = false;
+        for (int *fd : {&m_progressFd, &m_logFd}) {
+            const std::size_t got = *fd >= 0 ? readPipe(*fd, onProgress) : 0;
+            total += got;
+            more = more || got > 0;
         }
     }
-    if (stopSent && !killSent)
-        kill(m_pid, SIGKILL);
+    closeFd(m_progressFd);
+    closeFd(m_logFd);
+}
+
+void FfmpegProcess::killGroup(int signalNumber) const
+{
+    // ffmpeg leads its own group; should that have failed, it alone is hit.
+    if (kill(-m_pid, signalNumber) != 0)
+        kill(m_pid, signalNumber);
 }
 
 // Only the last line matters for our one-line reason; keep a bounded tail.
@@ -196,8 +317,10 @@ void FfmpegProcess::keepErrorText(const char *data, std::size_t size)
 
 bool FfmpegProcess::finish(int status)
 {
-    if (StopSignals::requested()) {
-        m_error = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
+    if (m_stopReason.empty() && StopSignals::requested())
+        m_stopReason = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
+    if (!m_stopReason.empty()) {
+        m_error = m_stopReason;
         return false;
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)

@@ -1,19 +1,22 @@
 #ifndef FFMPEGPROCESS_H
 #define FFMPEGPROCESS_H
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
 
 // ffmpeg as our child, started without a shell. It dies with us (even when we
-// are killed outright) and is stopped when we are asked to stop.
+// are killed outright), is stopped when we are asked to stop or when it stops
+// reporting progress, and whatever it started goes with it.
 class FfmpegProcess
 {
 public:
     using ProgressHandler = std::function<void(const char *data, std::size_t size)>;
 
-    FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd);
+    FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd,
+                  std::chrono::milliseconds stallLimit);
     ~FfmpegProcess();
     FfmpegProcess(const FfmpegProcess &) = delete;
     FfmpegProcess &operator=(const FfmpegProcess &) = delete;
@@ -27,18 +30,33 @@ public:
     const std::string &error() const { return m_error; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+
     static bool openPipes(int progressPipe[2], int logPipe[2], int execPipe[2]);
     [[noreturn]] void execInChild(pid_t parent, int execErrorFd);
     bool readExecError(int fd);
-    void pump(const ProgressHandler &onProgress);
+    bool follow(const ProgressHandler &onProgress);
+    bool superviseStop(Clock::time_point now, Clock::time_point lastReport);
+    int pollTimeout(Clock::time_point now, Clock::time_point lastReport) const;
+    bool hasExited() const;
+    std::size_t readPipe(int &fd, const ProgressHandler &onProgress);
+    void drainPipes(const ProgressHandler &onProgress);
+    void killGroup(int signalNumber) const;
     void keepErrorText(const char *data, std::size_t size);
     bool finish(int status);
 
     std::vector<std::string> m_arguments;
     int m_inheritedFd;
+    std::chrono::milliseconds m_stallLimit;
     pid_t m_pid = -1;
+    int m_exitFd = -1;      // a pidfd, readable once ffmpeg has ended
     int m_progressFd = -1;
     int m_logFd = -1;
+    // Why we are stopping ffmpeg, empty while it runs on its own.
+    std::string m_stopReason;
+    Clock::time_point m_killTime;
+    Clock::time_point m_abandonTime;
+    bool m_killSent = false;
     std::string m_log;
     std::string m_error;
 };

@@ -1,12 +1,12 @@
 #include "temporaryoutput.h"
 
+#include "partfile.h"
 #include "pathname.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,15 +44,14 @@ bool TemporaryOutput::create()
 // final rename is atomic.
 std::string TemporaryOutput::uniqueSibling() const
 {
-    std::string base = PathName::fileName(m_outputPath).substr(0, 100);
-    std::random_device device;
-    char suffix[16];
-    std::snprintf(suffix, sizeof(suffix), ".%08x", unsigned(device()));
-    return m_directory + "/." + base + suffix + ".part";
+    return m_directory + "/" + PartFile::name(PathName::fileName(m_outputPath));
 }
 
+// A named part outlives a tool that is killed; the next conversion into the
+// same folder clears what such tools left.
 bool TemporaryOutput::createNamed()
 {
+    PartFile::removeStale(m_directory);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = uniqueSibling();
         m_fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);

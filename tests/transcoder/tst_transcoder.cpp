@@ -1,4 +1,5 @@
 #include "mediatools.h"
+#include "systemstate.h"
 
 #include "conversion/progresschannel.h"
 #include "conversion/progressmessage.h"
@@ -12,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-#include <sys/types.h>
 
 namespace {
 
@@ -32,42 +31,6 @@ QStringList convertArguments(const QString &input, const QString &output, const 
 {
     return {"-i", input, "-vcodec", "mpeg4", "-aq", quality, "-acodec", "libmp3lame",
             "-aq", quality, "-f", "avi", output};
-}
-
-// What a folder looks like from outside: names, sizes and times of its files.
-QStringList snapshot(const QString &folder)
-{
-    QStringList entries;
-    const QFileInfoList infos = QDir(folder).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                                           | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QFileInfo &info : infos)
-        entries << info.fileName() + ' ' + QString::number(info.size()) + ' '
-                       + QString::number(info.lastModified().toMSecsSinceEpoch());
-    return entries;
-}
-
-// Live processes (zombies do not count) whose command line mentions the text.
-QList<qint64> processesMentioning(const QString &text)
-{
-    QList<qint64> found;
-    const QStringList pids = QDir("/proc").entryList(QDir::Dirs);
-    for (const QString &pid : pids) {
-        bool isNumber = false;
-        const qint64 number = pid.toLongLong(&isNumber);
-        if (!isNumber || number == QCoreApplication::applicationPid())
-            continue;
-        QFile cmdline("/proc/" + pid + "/cmdline");
-        QFile stat("/proc/" + pid + "/stat");
-        if (!cmdline.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray state = stat.readAll();
-        const int close = state.lastIndexOf(')');
-        if (close < 0 || state.mid(close + 2, 1) == "Z")
-            continue;
-        if (cmdline.readAll().contains(text.toUtf8()))
-            found << number;
-    }
-    return found;
 }
 
 } // namespace
@@ -92,8 +55,6 @@ private slots:
     void refusesOutputOntoInput();
     void ignoresLibrariesInWorkingFolder();
     void qualityRaisesSizeAndFidelity();
-    void stopsOnSignal_data();
-    void stopsOnSignal();
     void progressReachesChannel();
 
 private:
@@ -414,7 +375,7 @@ void TestTranscoder::failuresLeaveFolderAsItWas()
             QSKIP("chattr +i is not available, and root can write anywhere else");
         m_immutableFolder = folder;
     }
-    const QStringList before = snapshot(folder);
+    const QStringList before = SystemState::snapshot(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (fakeFfmpeg == QLatin1String("<none>"))
         environment.insert("PATH", freshFolder("empty-bin"));
@@ -429,7 +390,7 @@ void TestTranscoder::failuresLeaveFolderAsItWas()
     QVERIFY(outcome.exitCode > 0);
     QVERIFY(!outcome.out.contains("##success##"));
     QCOMPARE(outcome.err.count('\n'), 1);
-    QCOMPARE(snapshot(folder), before);
+    QCOMPARE(SystemState::snapshot(folder), before);
 }
 
 void TestTranscoder::refusesOutputOntoInput()
@@ -438,12 +399,12 @@ void TestTranscoder::refusesOutputOntoInput()
     const QString input = folder + "/clip.mkv";
     QVERIFY(QFile::copy(media("clip.mkv"), input));
     QVERIFY(QFile::link(input, folder + "/link.avi"));
-    const QStringList before = snapshot(folder);
+    const QStringList before = SystemState::snapshot(folder);
     for (const QString &output : {QString("clip.mkv"), QString("./clip.mkv"), QString("link.avi")}) {
         const Outcome outcome = run(convertArguments("clip.mkv", output), folder);
         QVERIFY(outcome.exitCode > 0);
         QVERIFY(!outcome.out.contains("##success##"));
-        QCOMPARE(snapshot(folder), before);
+        QCOMPARE(SystemState::snapshot(folder), before);
     }
 }
 
@@ -484,43 +445,6 @@ void TestTranscoder::qualityRaisesSizeAndFidelity()
         lastSize = size;
         lastPsnr = psnr;
     }
-}
-
-void TestTranscoder::stopsOnSignal_data()
-{
-    QTest::addColumn<int>("signalNumber");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGINT") << int(SIGINT);
-    QTest::newRow("SIGHUP") << int(SIGHUP);
-    QTest::newRow("SIGKILL") << int(SIGKILL);
-}
-
-void TestTranscoder::stopsOnSignal()
-{
-    QFETCH(int, signalNumber);
-    const QString folder = freshFolder("stop");
-    const QString input = folder + "/stop-me.mkv";
-    QVERIFY(QFile::copy(media("clip.mkv"), input));
-    const QString output = folder + "/stop-me.avi";
-    QFile old(output);
-    QVERIFY(old.open(QIODevice::WriteOnly));
-    old.write("the user's earlier file");
-    old.close();
-    const QStringList before = snapshot(folder);
-
-    QProcess process;
-    process.setProcessEnvironment(environmentWithPath(slowFfmpegPath()));
-    process.start(tool, convertArguments(input, output));
-    QVERIFY(process.waitForStarted());
-    // Wait until ffmpeg is really at work before stopping the tool.
-    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(input).size() >= 2, 10000);
-    QTest::qWait(500);
-    ::kill(pid_t(process.processId()), signalNumber);
-    QVERIFY(process.waitForFinished(10000));
-    QVERIFY(process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0);
-    QVERIFY(!process.readAllStandardOutput().contains("##success##"));
-    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(input).isEmpty(), 5000);
-    QCOMPARE(snapshot(folder), before);
 }
 
 void TestTranscoder::progressReachesChannel()

@@ -1,0 +1,441 @@
+#include "mediatools.h"
+#include "systemstate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace {
+
+const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
+const QByteArray earlierOutput = "the user's earlier file";
+
+enum class TemporaryFile { Unnamed, Named };
+
+struct Outcome
+{
+    bool finished = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+QStringList convertArguments(const QString &input, const QString &output)
+{
+    return {"-i", input, "-vcodec", "mpeg4", "-aq", "50", "-acodec", "libmp3lame",
+            "-aq", "50", "-f", "avi", output};
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool write(const QString &path, const QByteArray &contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+// The first eight hex digits of the machine's and the boot's identity, as
+// the tool names its part files with them.
+QString firstHexDigits(const QString &path)
+{
+    const QString text = QString::fromLatin1(readAll(path)).remove('-').trimmed().toLower();
+    return text.size() >= 8 ? text.left(8) : QString("00000000");
+}
+
+QString processStartTime(qint64 pid)
+{
+    const QByteArray stat = readAll("/proc/" + QString::number(pid) + "/stat");
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return fields.size() > 19 ? QString::fromLatin1(fields.at(19)) : QString();
+}
+
+} // namespace
+
+// Faults around the tool: stop requests and kills, ffmpeg that misbehaves or
+// stalls, and the named part files used where O_TMPFILE is missing. Every
+// run must end, leave the folder as it was and leave no process behind.
+class TestTranscoderFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void stopSignalsEndEverything_data();
+    void stopSignalsEndEverything();
+    void killedToolTakesFfmpegAlong_data();
+    void killedToolTakesFfmpegAlong();
+    void misbehavingFfmpeg_data();
+    void misbehavingFfmpeg();
+    void onlyStalePartsAreCleared();
+    void convertsOntoVfat();
+
+private:
+    QString media(const QString &name) const { return m_root.filePath("media/" + name); }
+    QString freshFolder(const QString &name) const;
+    QString standIn(const QString &name, const QByteArray &script) const;
+    QProcessEnvironment environment(const QString &standInFolder, TemporaryFile temporary) const;
+    Outcome run(const QStringList &arguments, const QProcessEnvironment &environment) const;
+    bool startAndWaitForFfmpeg(QProcess &process, const QStringList &arguments,
+                               const QProcessEnvironment &environment) const;
+    bool noneLeft() const;
+
+    // Everything of this test lives here, and only processes that mention
+    // it are this test's own.
+    QTemporaryDir m_root;
+};
+
+void TestTranscoderFaults::initTestCase()
+{
+    if (!MediaTools::available())
+        QSKIP("ffmpeg and ffprobe are needed");
+    QVERIFY(QFileInfo(tool).isExecutable());
+    QVERIFY(QFileInfo(QStringLiteral(NOTMPFILE_LIBRARY)).isFile());
+    QVERIFY(m_root.isValid());
+    QVERIFY(QDir().mkpath(media("")));
+    QVERIFY(MediaTools::make(media("clip.mkv"),
+        {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3",
+         "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=3",
+         "-c:v", "ffv1", "-c:a", "flac", "-shortest"}));
+    QVERIFY(MediaTools::make(media("short.mkv"),
+        {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25:duration=0.5", "-c:v", "ffv1"}));
+    // What a broken ffmpeg might leave: an AVI of the right kind, but without
+    // a single frame in it.
+    QVERIFY(MediaTools::make(media("header-only.avi"),
+        {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=1",
+         "-f", "lavfi", "-i", "sine=duration=1", "-t", "0",
+         "-c:v", "mpeg4", "-vtag", "XVID", "-c:a", "libmp3lame", "-f", "avi"}));
+    QVERIFY(MediaTools::make(media("complete.avi"),
+        {"-i", media("clip.mkv"), "-c:v", "mpeg4", "-vtag", "XVID", "-c:a", "libmp3lame", "-f", "avi"}));
+}
+
+// A failed check may leave this test's processes running; they must not
+// spoil the next check nor outlive the suite.
+void TestTranscoderFaults::cleanup()
+{
+    const QList<qint64> leftovers = SystemState::processesMentioning(m_root.path());
+    for (qint64 pid : leftovers)
+        ::kill(pid_t(pid), SIGKILL);
+}
+
+QString TestTranscoderFaults::freshFolder(const QString &name) const
+{
+    const QString path = m_root.filePath("out-" + name);
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path;
+}
+
+// A stand-in ffmpeg. Scripts find the real one in $real, their output as the
+// last argument after "file:", and can start a copy of themselves with
+// "linger" that holds ffmpeg's pipes open for ever.
+QString TestTranscoderFaults::standIn(const QString &name, const QByteArray &script) const
+{
+    const QString folder = m_root.filePath("bin-" + QString(name).replace('/', '-'));
+    QDir().mkpath(folder);
+    QFile file(folder + "/ffmpeg");
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write("#!/bin/sh\n"
+                   "real='" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "'\n"
+                   "if [ \"$1\" = linger ]; then while :; do sleep 1; done; fi\n"
+                   "for last; do :; done; output=\"${last#file:}\"\n"
+                   + script + "\n");
+        file.close();
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    return folder;
+}
+
+QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFolder, TemporaryFile temporary) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", standInFolder + ':' + environment.value("PATH"));
+    if (temporary == TemporaryFile::Named) {
+        environment.insert("LD_PRELOAD", QStringLiteral(NOTMPFILE_LIBRARY));
+        // The sanitizers' runtime wants to be loaded first; here it cannot be.
+        const QString asan = environment.value("ASAN_OPTIONS");
+        environment.insert("ASAN_OPTIONS", asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0");
+    }
+    return environment;
+}
+
+Outcome TestTranscoderFaults::run(const QStringList &arguments, const QProcessEnvironment &environment) const
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(tool, arguments);
+    Outcome outcome;
+    outcome.finished = process.waitForFinished(60000);
+    if (!outcome.finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    outcome.out = process.readAllStandardOutput();
+    outcome.err = process.readAllStandardError();
+    return outcome;
+}
+
+bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStringList &arguments,
+                                                 const QProcessEnvironment &environment) const
+{
+    process.setProcessEnvironment(environment);
+    process.start(tool, arguments);
+    if (!process.waitForStarted())
+        return false;
+    QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired() && SystemState::processesMentioning(m_root.path()).size() < 2)
+        QTest::qWait(50);
+    // Some time at work, so that the output file has been written into.
+    QTest::qWait(500);
+    return !deadline.hasExpired() && process.state() == QProcess::Running;
+}
+
+// Killed processes take a moment to be gone from /proc.
+bool TestTranscoderFaults::noneLeft() const
+{
+    QDeadlineTimer deadline(5000);
+    while (!SystemState::processesMentioning(m_root.path()).isEmpty()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(50);
+    }
+    return true;
+}
+
+void TestTranscoderFaults::stopSignalsEndEverything_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<TemporaryFile>("temporary");
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
+        QTest::addRow("%s, unnamed", sigabbrev_np(signalNumber)) << signalNumber << TemporaryFile::Unnamed;
+        QTest::addRow("%s, part file", sigabbrev_np(signalNumber)) << signalNumber << TemporaryFile::Named;
+    }
+}
+
+// A stop is the tool's own decision to fail, not a death by the signal.
+void TestTranscoderFaults::stopSignalsEndEverything()
+{
+    QFETCH(int, signalNumber);
+    QFETCH(TemporaryFile, temporary);
+    const QString folder = freshFolder("stop");
+    QVERIFY(write(folder + "/stop-me.avi", earlierOutput));
+    const QStringList before = SystemState::snapshot(folder);
+    const QString slow = standIn("slow", "exec \"$real\" -re \"$@\"");
+
+    QProcess process;
+    QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/stop-me.avi"),
+                                  environment(slow, temporary)));
+    if (temporary == TemporaryFile::Named)
+        QCOMPARE(SystemState::snapshot(folder).size(), 2);
+    ::kill(pid_t(process.processId()), signalNumber);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY(process.exitCode() != 0);
+    QVERIFY(!process.readAllStandardOutput().contains("##success##"));
+    QVERIFY(noneLeft());
+    QCOMPARE(SystemState::snapshot(folder), before);
+}
+
+void TestTranscoderFaults::killedToolTakesFfmpegAlong_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<TemporaryFile>("temporary");
+    const QString converting = "exec \"$real\" -re \"$@\"";
+    QTest::newRow("converting, unnamed") << converting << TemporaryFile::Unnamed;
+    QTest::newRow("converting, part file") << converting << TemporaryFile::Named;
+    // Writing nothing, it never meets the broken pipe that would end it too.
+    QTest::newRow("silent") << "while :; do sleep 1; done" << TemporaryFile::Unnamed;
+}
+
+// Nothing can clean up after SIGKILL at once: ffmpeg must die with the tool,
+// and a part file left behind goes with the next conversion into the folder.
+void TestTranscoderFaults::killedToolTakesFfmpegAlong()
+{
+    QFETCH(QString, script);
+    QFETCH(TemporaryFile, temporary);
+    const QString folder = freshFolder("killed");
+    QVERIFY(write(folder + "/killed.avi", earlierOutput));
+    const QStringList before = SystemState::snapshot(folder);
+    const QProcessEnvironment slow = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
+
+    QProcess process;
+    QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/killed.avi"), slow));
+    ::kill(pid_t(process.processId()), SIGKILL);
+    QVERIFY(process.waitForFinished(10000));
+    QVERIFY(noneLeft());
+    QCOMPARE(readAll(folder + "/killed.avi"), earlierOutput);
+    if (temporary == TemporaryFile::Unnamed) {
+        QCOMPARE(SystemState::snapshot(folder), before);
+        return;
+    }
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    const Outcome next = run(convertArguments(media("short.mkv"), folder + "/next.avi"),
+                             environment(m_root.path(), temporary));
+    QVERIFY2(next.out.contains("##success##"), next.err.constData());
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             QStringList({"killed.avi", "next.avi"}));
+    QCOMPARE(readAll(folder + "/killed.avi"), earlierOutput);
+}
+
+void TestTranscoderFaults::misbehavingFfmpeg_data()
+{
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<TemporaryFile>("temporary");
+    QTest::addColumn<bool>("stop");
+    QTest::addColumn<QString>("stallSeconds");
+    QTest::addColumn<QString>("reason");   // empty: the conversion must succeed
+    const auto add = [](const char *name, const QString &script, TemporaryFile temporary, bool stop,
+                        const QString &stallSeconds, const QString &reason) {
+        QTest::newRow(name) << script << temporary << stop << stallSeconds << reason;
+    };
+    const auto addBoth = [&](const char *name, const QString &script, const QString &reason) {
+        add(qPrintable(QString(name) + ", unnamed"), script, TemporaryFile::Unnamed, false, {}, reason);
+        add(qPrintable(QString(name) + ", part file"), script, TemporaryFile::Named, false, {}, reason);
+    };
+    const QString headerOnly = "cat '" + media("header-only.avi") + "' > \"$output\"; ";
+    const QString complete = "cat '" + media("complete.avi") + "' > \"$output\"; ";
+    addBoth("header-only AVI, status 0", headerOnly + "exit 0", "no pictures");
+    addBoth("complete AVI, status 1", complete + "echo 'No space left on device' >&2; exit 1", "No space left");
+    addBoth("complete AVI, then a crash", complete + "kill -SEGV $$", "killed by");
+
+    const QString wait = "while :; do sleep 1; done";
+    add("silent from the start", wait, TemporaryFile::Unnamed, false, "1", "no progress");
+    add("silent after a report", "echo out_time_us=1000000; " + wait, TemporaryFile::Unnamed, false, "1",
+        "no progress");
+    add("silent, deaf to SIGTERM", "trap '' TERM; " + wait, TemporaryFile::Unnamed, false, "1", "no progress");
+    // Reports keep the watchdog quiet, however long the work takes.
+    add("slow but reporting", "i=0; while [ $i -lt 30 ]; do echo out_time_us=${i}00000; sleep 0.1; "
+        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "1.5",
+        "Invalid data found");
+
+    // ffmpeg's end is its own exit, whatever a child of it still holds open.
+    const QString linger = "sh \"$0\" linger & ";
+    add("child lingers, ffmpeg succeeds", linger + "exec \"$real\" \"$@\"", TemporaryFile::Unnamed, false, {}, {});
+    add("child lingers, ffmpeg fails", linger + "exit 1", TemporaryFile::Unnamed, false, {}, "status 1");
+    add("child lingers, stopped, ffmpeg deaf to SIGTERM",
+        linger + "trap '' TERM; while :; do echo out_time_us=1000000; sleep 0.1; done",
+        TemporaryFile::Unnamed, true, {}, "stopped by");
+}
+
+// Whatever ffmpeg does, the tool ends with one line of reason, publishes
+// nothing but a real conversion and leaves no process behind.
+void TestTranscoderFaults::misbehavingFfmpeg()
+{
+    QFETCH(QString, script);
+    QFETCH(TemporaryFile, temporary);
+    QFETCH(bool, stop);
+    QFETCH(QString, stallSeconds);
+    QFETCH(QString, reason);
+    const QString folder = freshFolder("misbehaving");
+    const QString output = folder + "/result.avi";
+    QVERIFY(write(output, earlierOutput));
+    const QStringList before = SystemState::snapshot(folder);
+    QProcessEnvironment misbehaving = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
+    if (!stallSeconds.isEmpty())
+        misbehaving.insert("TARVELO_STALL_SECONDS", stallSeconds);
+
+    QProcess process;
+    if (stop) {
+        QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), output), misbehaving));
+        ::kill(pid_t(process.processId()), SIGTERM);
+    } else {
+        process.setProcessEnvironment(misbehaving);
+        process.start(tool, convertArguments(media("clip.mkv"), output));
+    }
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    const QByteArray out = process.readAllStandardOutput();
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY(noneLeft());
+    if (reason.isEmpty()) {
+        QVERIFY2(out == "##success##\n", err.constData());
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"result.avi"});
+        QCOMPARE(MediaTools::stream(MediaTools::probe(output), "video").value("codec_name").toString(),
+                 QString("mpeg4"));
+        return;
+    }
+    QVERIFY(process.exitCode() > 0);
+    QVERIFY(!out.contains("##success##"));
+    QVERIFY2(err.contains(reason.toUtf8()) && err.count('\n') == 1, err.constData());
+    QCOMPARE(SystemState::snapshot(folder), before);
+}
+
+// Part files carry their writer's identity; a conversion into the folder
+// removes those whose writer is gone and nothing else.
+void TestTranscoderFaults::onlyStalePartsAreCleared()
+{
+    const QString folder = freshFolder("parts");
+    const QString machine = firstHexDigits("/etc/machine-id");
+    const QString boot = firstHexDigits("/proc/sys/kernel/random/boot_id");
+    const QString otherBoot = boot == "00000001" ? "00000002" : "00000001";
+    QProcess gone;
+    gone.start("true", QStringList());
+    QVERIFY(gone.waitForStarted());
+    const QString gonePid = QString::number(gone.processId());
+    QVERIFY(gone.waitForFinished());
+    const QString me = QString::number(QCoreApplication::applicationPid());
+    const QString myStart = processStartTime(QCoreApplication::applicationPid());
+    const QString stale = ".film.avi." + machine + boot + '-' + gonePid + "-12345-0000abcd.part";
+    const QString earlierBoot = ".film.avi." + machine + otherBoot + '-' + me + '-' + myStart + "-0000abcd.part";
+    const QString live = ".film.avi." + machine + boot + '-' + me + '-' + myStart + "-0000abcd.part";
+    const QString foreign = ".film.avi.12345678" + boot + "-1-1-0000abcd.part";
+    const QString link = ".link.avi." + machine + boot + '-' + gonePid + "-12345-0000abcd.part";
+    const QString users = ".holiday.avi.part";
+    for (const QString &name : {stale, earlierBoot, live, foreign, users})
+        QVERIFY(write(folder + '/' + name, "part"));
+    const QString victim = freshFolder("victim") + "/precious.txt";
+    QVERIFY(write(victim, "precious"));
+    QVERIFY(QFile::link(victim, folder + '/' + link));
+
+    const Outcome outcome = run(convertArguments(media("short.mkv"), folder + "/new.avi"),
+                                environment(m_root.path(), TemporaryFile::Named));
+    QVERIFY2(outcome.out.contains("##success##"), outcome.err.constData());
+    QStringList expected{live, foreign, link, users, "new.avi"};
+    expected.sort();
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                    QDir::Name), expected);
+    QCOMPARE(readAll(victim), QByteArray("precious"));
+}
+
+// The real file system where the part files are needed; mounting needs root
+// and the kernel's vfat driver, so this is skipped wherever either is missing.
+void TestTranscoderFaults::convertsOntoVfat()
+{
+    if (geteuid() != 0 || QStandardPaths::findExecutable("mkfs.vfat", {"/usr/sbin", "/sbin"}).isEmpty())
+        QSKIP("needs root and mkfs.vfat");
+    const QString image = m_root.filePath("stick.img");
+    const QString stick = freshFolder("stick");
+    QFile file(image);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(16 << 20));
+    file.close();
+    QCOMPARE(QProcess::execute(QStandardPaths::findExecutable("mkfs.vfat", {"/usr/sbin", "/sbin"}),
+                               {"-n", "STICK", image}), 0);
+    QProcess mount;
+    mount.start("mount", {"-o", "loop", image, stick});
+    if (!mount.waitForFinished() || mount.exitCode() != 0)
+        QSKIP("a vfat image cannot be mounted here");
+    const QProcessEnvironment plain = environment(m_root.path(), TemporaryFile::Unnamed);
+    const Outcome converted = run(convertArguments(media("short.mkv"), stick + "/new.avi"), plain);
+    const Outcome failed = run(convertArguments(media("short.mkv"), stick + "/bad.avi"),
+                               environment(standIn("vfat-fails", "echo junk > \"$output\"; exit 1"),
+                                           TemporaryFile::Unnamed));
+    const QStringList present = QDir(stick).entryList(QDir::Files | QDir::Hidden);
+    QProcess::execute("umount", {stick});
+    QVERIFY2(converted.out.contains("##success##"), converted.err.constData());
+    QVERIFY(!failed.out.contains("##success##"));
+    QCOMPARE(present, QStringList{"new.avi"});
+}
+
+QTEST_GUILESS_MAIN(TestTranscoderFaults)
+#include "tst_transcoderfaults.moc"

@@ -2,6 +2,7 @@
 #include "app/programfolder.h"
 #include "conversion/progressbridge.h"
 #include "conversion/progresschannel.h"
+#include "conversion/stopsignalwatcher.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,12 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     progressChannel.setEventFilter(progressMessageFilter);
+
+    // Logout, shutdown and Ctrl+C end the application as closing it does:
+    // leaving the loop lets the window stop its run before it goes.
+    StopSignalWatcher stopSignals;
+    QObject::connect(&stopSignals, &StopSignalWatcher::received, &app,
+                     [](int signalNumber) { QCoreApplication::exit(128 + signalNumber); });
 
     MainWindow window;
     window.show();

@@ -30,6 +30,8 @@ private:
     bool bindSocket(const QByteArray &baseFolder);
     static QByteArray privateBaseFolder();
     static void removeStaleFolders(const QByteArray &baseFolder);
+    static void removeIfStale(int base, const QByteArray &name);
+    static bool isListening(const QByteArray &path);
     void readPending();
 
     int m_socket = -1;

@@ -18,9 +18,6 @@ namespace {
 // A name inside the base folder still has to fit sockaddr_un.
 constexpr const char socketName[] = "/progress";
 constexpr const char folderTemplate[] = "/tarvelo-XXXXXX";
-// Notifications taken per turn of the event loop: far more than the tool
-// sends between two turns, far fewer than would delay the window.
-constexpr int batchSize = 64;
 constexpr std::size_t maximumBaseLength =
     sizeof(sockaddr_un::sun_path) - 1 - (sizeof(socketName) - 1) - (sizeof(folderTemplate) - 1);
 
@@ -196,7 +193,7 @@ void ProgressChannel::readPending()
 {
     ProgressMessage latest;
     bool haveLatest = false;
-    for (int taken = 0; taken < batchSize; ++taken) {
+    for (int taken = 0; taken < maximumBatch; ++taken) {
         char buffer[sizeof(ProgressMessage) + 1];
         // MSG_TRUNC reports a datagram's real size, so a longer one that merely
         // starts like a notification is recognised and dropped.

@@ -1,0 +1,53 @@
+// A Tarvelo set up the way start-up sets it up, that lists the files named on
+// its command line and converts them at once, answering "Overwrite" as a user
+// would. The tests stop it from outside, with signals or by killing it.
+//
+// Usage: convertingapp OUTPUT-FOLDER INPUT-FOLDER NAME...
+
+#include "app/mainwindow.h"
+#include "conversion/progressbridge.h"
+#include "conversion/progresschannel.h"
+#include "conversion/stopsignalwatcher.h"
+#include "modalanswerer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+int main(int argc, char *argv[])
+{
+    ProgressChannel progressChannel;
+    progressMessageId = progressChannel.messageId();
+
+    QApplication app(argc, argv);
+    progressChannel.setEventFilter(progressMessageFilter);
+    StopSignalWatcher stopSignals;
+    QObject::connect(&stopSignals, &StopSignalWatcher::received, &app,
+                     [](int signalNumber) { QCoreApplication::exit(128 + signalNumber); });
+
+    const QStringList arguments = app.arguments();
+    if (arguments.size() < 4)
+        return 2;
+    MainWindow window;
+    window.show();
+    QDir::setCurrent(QStringLiteral(TARVELO_PROGRAM_DIR));
+
+    ModalAnswerer answerer;
+    answerer.onFileDialog = [&](QFileDialog *dialog) {
+        ModalAnswerer::chooseFiles(dialog, arguments.at(2), arguments.mid(3));
+    };
+    answerer.onMessageBox = [](QMessageBox *box) {
+        if (box->windowTitle() == QLatin1String("File Exists"))
+            ModalAnswerer::clickButton(box, QStringLiteral("Overwrite"));
+    };
+    QTimer::singleShot(0, &window, [&] {
+        window.findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(arguments.at(1));
+        window.findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
+        window.findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+    });
+    return app.exec();
+}

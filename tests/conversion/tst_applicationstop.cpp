@@ -1,0 +1,148 @@
+#include "testmedia.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+using namespace TestMedia;
+
+// The whole application, stopped from outside the way a desktop stops it:
+// logout and shutdown (SIGTERM, SIGHUP), Ctrl+C (SIGINT), or a kill.
+class TestApplicationStop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void signalsEndTheApplicationInOrder_data();
+    void signalsEndTheApplicationInOrder();
+    void stopDuringOverwriteKeepsTheOldFile_data();
+    void stopDuringOverwriteKeepsTheOldFile();
+
+private:
+    QProcessEnvironment environmentFor(const QString &runtimeFolder) const;
+    bool ffmpegIsConverting() const;
+
+    QTemporaryDir root;
+    QString media;
+};
+
+void TestApplicationStop::initTestCase()
+{
+    QVERIFY(root.isValid());
+    QVERIFY(QFileInfo(QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode")).isExecutable());
+    media = root.filePath(QStringLiteral("media"));
+    QVERIFY(QDir().mkpath(media));
+    // Long enough that a stop always lands in the middle of its conversion.
+    QVERIFY(makeClip(media + QStringLiteral("/long clip.mp4"), 120, QStringLiteral("320x240")));
+}
+
+QProcessEnvironment TestApplicationStop::environmentFor(const QString &runtimeFolder) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), root.filePath(QStringLiteral("home")));
+    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The channel's folder goes here, where the test can see that it went.
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
+    return environment;
+}
+
+bool TestApplicationStop::ffmpegIsConverting() const
+{
+    // Only this test's own processes: another copy of the suite may be running.
+    for (const QString &process : processesMentioning(media))
+        if (process.section(QLatin1Char(' '), 1, 1) == QLatin1String("ffmpeg"))
+            return true;
+    return false;
+}
+
+void TestApplicationStop::signalsEndTheApplicationInOrder_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// The real program: handled, the signal ends the event loop and everything
+// is torn down, the channel's folder included; unhandled, it would not be.
+void TestApplicationStop::signalsEndTheApplicationInOrder()
+{
+    QFETCH(int, signalNumber);
+    const QString runtime = root.filePath(QStringLiteral("runtime-%1").arg(signalNumber));
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    QProcess app;
+    app.setProcessEnvironment(environmentFor(runtime));
+    app.start(QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo"), {});
+    QVERIFY(app.waitForStarted());
+    // The program folder becomes current once the window is up.
+    const QString programDir = QFileInfo(QStringLiteral(TARVELO_PROGRAM_DIR)).canonicalFilePath();
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(app.processId())).symLinkTarget(),
+                              programDir, 20000);
+    QCOMPARE(QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+
+    QCOMPARE(::kill(pid_t(app.processId()), signalNumber), 0);
+    QVERIFY(app.waitForFinished(20000));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 128 + signalNumber);
+    QVERIFY(QDir(runtime).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGKILL") << int(SIGKILL);
+}
+
+// The user answered "Overwrite" and the conversion is under way when the
+// application is stopped: the old file must still be there, whole, under its
+// own name, with nothing beside it, and no tool or ffmpeg may live on.
+void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile()
+{
+    QFETCH(int, signalNumber);
+    const QString output = root.filePath(QStringLiteral("out %1").arg(signalNumber));
+    const QString runtime = root.filePath(QStringLiteral("runtime-run-%1").arg(signalNumber));
+    QVERIFY(QDir().mkpath(output));
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QByteArray old(256 * 1024, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(old.data()), old.size() / 4);
+    QVERIFY(writeFile(output + QStringLiteral("/long clip.avi"), old));
+
+    QProcess app;
+    app.setProcessEnvironment(environmentFor(runtime));
+    app.setProcessChannelMode(QProcess::ForwardedChannels);
+    app.start(QStringLiteral(CONVERTING_APP), {output + QLatin1Char('/'), media, QStringLiteral("long clip.mp4")});
+    QVERIFY(app.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(ffmpegIsConverting(), 30000);
+
+    QCOMPARE(::kill(pid_t(app.processId()), signalNumber), 0);
+    QVERIFY(app.waitForFinished(30000));
+    if (signalNumber == SIGKILL) {
+        QCOMPARE(app.exitStatus(), QProcess::CrashExit);
+    } else {
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 128 + signalNumber);
+    }
+    // Orphaned by a kill, the tool must notice and stop on its own.
+    QTRY_VERIFY2_WITH_TIMEOUT(processesMentioning(root.path()).isEmpty(),
+                              qPrintable(processesMentioning(root.path()).join('\n')), 20000);
+    QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList{"long clip.avi"});
+    QVERIFY(readFile(output + QStringLiteral("/long clip.avi")) == old);
+}
+
+QTEST_GUILESS_MAIN(TestApplicationStop)
+#include "tst_applicationstop.moc"

@@ -27,7 +27,6 @@ private slots:
 
 private:
     QProcessEnvironment environmentFor(const QString &runtimeFolder) const;
-    bool ffmpegIsConverting() const;
 
     QTemporaryDir root;
     QString media;
@@ -52,15 +51,6 @@ QProcessEnvironment TestApplicationStop::environmentFor(const QString &runtimeFo
     // The channel's folder goes here, where the test can see that it went.
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
     return environment;
-}
-
-bool TestApplicationStop::ffmpegIsConverting() const
-{
-    // Only this test's own processes: another copy of the suite may be running.
-    for (const QString &process : processesMentioning(media))
-        if (process.section(QLatin1Char(' '), 1, 1) == QLatin1String("ffmpeg"))
-            return true;
-    return false;
 }
 
 void TestApplicationStop::signalsEndTheApplicationInOrder_data()
@@ -126,7 +116,7 @@ void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile()
     app.setProcessChannelMode(QProcess::ForwardedChannels);
     app.start(QStringLiteral(CONVERTING_APP), {output + QLatin1Char('/'), media, QStringLiteral("long clip.mp4")});
     QVERIFY(app.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(ffmpegIsConverting(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(ffmpegIsReading(media + QStringLiteral("/long clip.mp4")), 30000);
 
     QCOMPARE(::kill(pid_t(app.processId()), signalNumber), 0);
     QVERIFY(app.waitForFinished(30000));

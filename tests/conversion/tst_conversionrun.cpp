@@ -306,7 +306,7 @@ void TestConversionRun::closingDuringRunStopsCleanly()
     };
     widget<QPushButton>("btnConvert")->click();
     // Closed while the long clip's conversion is under way.
-    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(QStringLiteral("ffmpeg")).join(' ').contains("long.mp4"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(ffmpegIsReading(media + QStringLiteral("/long.mp4")), 30000);
 
     window->close();
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);

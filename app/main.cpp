@@ -17,11 +17,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     progressChannel.setEventFilter(progressMessageFilter);
 
-    // Logout, shutdown and Ctrl+C end the application as closing it does:
-    // leaving the loop lets the window stop its run before it goes.
+    // Logout, shutdown and Ctrl+C end the application as closing it does.
     StopSignalWatcher stopSignals;
-    QObject::connect(&stopSignals, &StopSignalWatcher::received, &app,
-                     [](int signalNumber) { QCoreApplication::exit(128 + signalNumber); });
 
     MainWindow window;
     window.show();

@@ -1,5 +1,6 @@
 #include "stopsignalwatcher.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -62,7 +63,8 @@ void StopSignalWatcher::readPipe()
 {
     char bytes[16];
     const ssize_t count = ::read(signalPipe[0], bytes, sizeof(bytes));
-    // Several signals in a row ask for the same thing: answer the first.
+    // Leaving every loop, also that of a dialog that is open, since nobody is
+    // there to answer it. Several signals in a row ask for the same thing.
     if (count > 0)
-        emit received(bytes[0]);
+        QCoreApplication::exit(128 + bytes[0]);
 }

@@ -5,9 +5,10 @@
 
 class QSocketNotifier;
 
-// Turns SIGTERM, SIGINT and SIGHUP (logout, shutdown, Ctrl+C) into a signal
-// on the GUI thread, where the application can end its run in order. The
-// handler only writes to a pipe that the event loop watches.
+// Turns SIGTERM, SIGINT and SIGHUP (logout, shutdown, Ctrl+C) into the end of
+// the application's event loop, with the shell's status for a signal (128 + N),
+// so that everything is torn down in order: the window stops its run before it
+// goes. The handler only writes to a pipe that the event loop watches.
 class StopSignalWatcher : public QObject
 {
     Q_OBJECT
@@ -17,9 +18,6 @@ public:
     ~StopSignalWatcher() override;
 
     bool isWatching() const;
-
-signals:
-    void received(int signalNumber);
 
 private:
     static void handle(int signalNumber);

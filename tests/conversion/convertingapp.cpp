@@ -26,8 +26,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     progressChannel.setEventFilter(progressMessageFilter);
     StopSignalWatcher stopSignals;
-    QObject::connect(&stopSignals, &StopSignalWatcher::received, &app,
-                     [](int signalNumber) { QCoreApplication::exit(128 + signalNumber); });
 
     const QStringList arguments = app.arguments();
     if (arguments.size() < 4)

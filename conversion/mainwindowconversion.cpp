@@ -108,7 +108,7 @@ void MainWindow::showSummary()
     QMessageBox box(QMessageBox::Information, tr("Conversion Completed!"), text, QMessageBox::NoButton, this);
     box.setTextFormat(Qt::PlainText);
     QPushButton *newConversion = box.addButton(tr("New Conversion"), QMessageBox::ActionRole);
-    QPushButton *exit = box.addButton(tr("Exit"), QMessageBox::ActionRole);
+    QPushButton *exitButton = box.addButton(tr("Exit"), QMessageBox::ActionRole);
     box.setDefaultButton(newConversion);
     box.exec();
 
@@ -116,7 +116,7 @@ void MainWindow::showSummary()
     conversionThread.wait();
     // Unanswered, the box was ended with the application (a signal, a logout),
     // whose exit status must stand.
-    if (box.clickedButton() == exit)
+    if (box.clickedButton() == exitButton)
         QCoreApplication::exit(0);
     if (box.clickedButton() != newConversion)
         return;

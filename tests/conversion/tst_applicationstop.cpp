@@ -24,9 +24,12 @@ private slots:
     void signalsEndTheApplicationInOrder();
     void stopDuringOverwriteKeepsTheOldFile_data();
     void stopDuringOverwriteKeepsTheOldFile();
+    void signalWhileADialogIsOpen_data();
+    void signalWhileADialogIsOpen();
 
 private:
     QProcessEnvironment environmentFor(const QString &runtimeFolder) const;
+    QString privateFolder(const QString &name) const;
 
     QTemporaryDir root;
     QString media;
@@ -66,9 +69,8 @@ void TestApplicationStop::signalsEndTheApplicationInOrder_data()
 void TestApplicationStop::signalsEndTheApplicationInOrder()
 {
     QFETCH(int, signalNumber);
-    const QString runtime = root.filePath(QStringLiteral("runtime-%1").arg(signalNumber));
-    QVERIFY(QDir().mkpath(runtime));
-    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString runtime = privateFolder(QStringLiteral("runtime-%1").arg(signalNumber));
+    QVERIFY(!runtime.isEmpty());
 
     QProcess app;
     app.setProcessEnvironment(environmentFor(runtime));
@@ -102,11 +104,9 @@ void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile_data()
 void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile()
 {
     QFETCH(int, signalNumber);
-    const QString output = root.filePath(QStringLiteral("out %1").arg(signalNumber));
-    const QString runtime = root.filePath(QStringLiteral("runtime-run-%1").arg(signalNumber));
-    QVERIFY(QDir().mkpath(output));
-    QVERIFY(QDir().mkpath(runtime));
-    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString output = privateFolder(QStringLiteral("out %1").arg(signalNumber));
+    const QString runtime = privateFolder(QStringLiteral("runtime-run-%1").arg(signalNumber));
+    QVERIFY(!output.isEmpty() && !runtime.isEmpty());
     QByteArray old(256 * 1024, Qt::Uninitialized);
     QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(old.data()), old.size() / 4);
     QVERIFY(writeFile(output + QStringLiteral("/long clip.avi"), old));
@@ -114,7 +114,8 @@ void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile()
     QProcess app;
     app.setProcessEnvironment(environmentFor(runtime));
     app.setProcessChannelMode(QProcess::ForwardedChannels);
-    app.start(QStringLiteral(CONVERTING_APP), {output + QLatin1Char('/'), media, QStringLiteral("long clip.mp4")});
+    app.start(QStringLiteral(CONVERTING_APP),
+              {QStringLiteral("overwrite"), output + QLatin1Char('/'), media, QStringLiteral("long clip.mp4")});
     QVERIFY(app.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(ffmpegIsReading(media + QStringLiteral("/long clip.mp4")), 30000);
 
@@ -132,6 +133,55 @@ void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile()
     QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
              QStringList{"long clip.avi"});
     QVERIFY(readFile(output + QStringLiteral("/long clip.avi")) == old);
+}
+
+QString TestApplicationStop::privateFolder(const QString &name) const
+{
+    const QString folder = root.filePath(name);
+    if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return QString();
+    return folder;
+}
+
+void TestApplicationStop::signalWhileADialogIsOpen_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("overwrite question") << QStringLiteral("File Exists");
+    QTest::newRow("summary") << QStringLiteral("Conversion Completed!");
+}
+
+// Nobody is there to answer at a logout: an open dialog must not keep the
+// application, the question counts as unanswered, and the signal's status
+// stands.
+void TestApplicationStop::signalWhileADialogIsOpen()
+{
+    QFETCH(QString, dialog);
+    const bool question = dialog == QLatin1String("File Exists");
+    const QString output = privateFolder(QStringLiteral("out dialog %1").arg(question));
+    const QString runtime = privateFolder(QStringLiteral("runtime-dialog-%1").arg(question));
+    QVERIFY(!output.isEmpty() && !runtime.isEmpty());
+    if (question)
+        QVERIFY(writeFile(output + QStringLiteral("/short.avi"), "OLD"));
+    QVERIFY(makeClip(media + QStringLiteral("/short.mp4"), 1));
+
+    QProcess app;
+    app.setProcessEnvironment(environmentFor(runtime));
+    app.start(QStringLiteral(CONVERTING_APP),
+              {QStringLiteral("none"), output + QLatin1Char('/'), media, QStringLiteral("short.mp4")});
+    QVERIFY(app.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine(), 60000);
+    QCOMPARE(QString::fromUtf8(app.readLine()).trimmed(), dialog);
+
+    QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
+    QVERIFY(app.waitForFinished(30000));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 128 + SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(root.path()).isEmpty(), 20000);
+    QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList{"short.avi"});
+    if (question)
+        QCOMPARE(readFile(output + QStringLiteral("/short.avi")), QByteArray("OLD"));
+    QVERIFY(QDir(runtime).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
 }
 
 QTEST_GUILESS_MAIN(TestApplicationStop)

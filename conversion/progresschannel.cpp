@@ -45,7 +45,12 @@ ProgressChannel::~ProgressChannel()
     delete m_notifier.data();
     if (m_socket >= 0) {
         ::close(m_socket);
-        ::unlink(m_path.constData());
+        // Through the folder itself, should its name have been replaced meanwhile.
+        const int folder = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder >= 0) {
+            ::unlinkat(folder, socketName + 1, 0);
+            ::close(folder);
+        }
         ::rmdir(m_folder.constData());
         // Only withdraw the variable if it is still ours.
         if (qgetenv(progressSocketVariable) == m_path)

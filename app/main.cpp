@@ -2,6 +2,7 @@
 #include "app/programfolder.h"
 #include "conversion/progressbridge.h"
 #include "conversion/progresschannel.h"
+#include "conversion/stopsignalwatcher.h"
 
 #include <QApplication>
 #include <QDir>
@@ -15,6 +16,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     progressChannel.setEventFilter(progressMessageFilter);
+
+    // Logout, shutdown and Ctrl+C end the application as closing it does.
+    StopSignalWatcher stopSignals;
 
     MainWindow window;
     window.show();

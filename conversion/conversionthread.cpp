@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRandomGenerator>
 
 #include <sys/prctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 
@@ -33,31 +33,6 @@ QString textUpToNul(QByteArray bytes)
     if (nul >= 0)
         bytes.truncate(nul);
     return QString::fromLatin1(bytes);
-}
-
-// Renames an existing output out of the way, in its own folder so that putting
-// it back is a rename too. Returns the new name, or nothing when it stays put.
-QString moveAside(const QString &path)
-{
-    const QFileInfo info(path);
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        // A visible name, so that a file set aside by a run that crashed is
-        // still found by its owner.
-        const QString aside = info.absolutePath() + QLatin1Char('/') + info.fileName() + QLatin1String(".old-")
-                              + QString::number(QRandomGenerator::global()->generate(), 36);
-        if (QFile::rename(path, aside))
-            return aside;
-        if (!QFileInfo::exists(aside))
-            break; // the rename failed for another reason than a taken name
-    }
-    return {};
-}
-
-void restore(const QString &aside, const QString &path)
-{
-    // rename(2) rather than QFile::rename: it must win even if something
-    // appeared at the output path meanwhile, since that is not the user's file.
-    ::rename(QFile::encodeName(aside).constData(), QFile::encodeName(path).constData());
 }
 
 } // namespace
@@ -136,15 +111,12 @@ bool ConversionThread::convertFile(int index)
     if (isListedInput(outputPath))
         return false;
 
-    QString aside;
     if (QFileInfo::exists(outputPath)) {
         emit fileExists(outputName);
+        // The old file stays where it is: the tool replaces it in one rename,
+        // and only once the new file is complete, so whatever ends this run
+        // (a failure, a signal, a power cut) the name holds a whole file.
         if (!overwriteExisting || isStopRequested())
-            return false;
-        // The old file is kept until the new one is complete, so that a failed
-        // conversion never leaves the user with neither.
-        aside = moveAside(outputPath);
-        if (aside.isEmpty())
             return false;
     }
 
@@ -160,15 +132,7 @@ bool ConversionThread::convertFile(int index)
             arguments << token;
     }
 
-    const bool converted = textUpToNul(runTool(arguments)).contains(successMarker);
-
-    if (!aside.isEmpty()) {
-        if (converted)
-            QFile::remove(aside);
-        else
-            restore(aside, outputPath);
-    }
-    return converted;
+    return textUpToNul(runTool(arguments)).contains(successMarker);
 }
 
 QByteArray ConversionThread::runTool(const QStringList &arguments)
@@ -177,8 +141,15 @@ QByteArray ConversionThread::runTool(const QStringList &arguments)
     // The tool's reasons for a failure go where the application's own
     // diagnostics go; nothing here parses them.
     process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // If the application dies, the tool is told to stop and clean up.
-    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    // If the application dies, even by SIGKILL, the tool is told to stop and
+    // clean up. An application that died before the request took hold is
+    // seen by the new parent; the tool is then not started at all.
+    const pid_t application = ::getpid();
+    process.setChildProcessModifier([application] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != application)
+            ::_exit(127);
+    });
     process.start(toolProgram, arguments);
     if (!process.waitForStarted(-1))
         return {};

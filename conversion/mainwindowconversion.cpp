@@ -108,16 +108,18 @@ void MainWindow::showSummary()
     QMessageBox box(QMessageBox::Information, tr("Conversion Completed!"), text, QMessageBox::NoButton, this);
     box.setTextFormat(Qt::PlainText);
     QPushButton *newConversion = box.addButton(tr("New Conversion"), QMessageBox::ActionRole);
-    box.addButton(tr("Exit"), QMessageBox::ActionRole);
+    QPushButton *exitButton = box.addButton(tr("Exit"), QMessageBox::ActionRole);
     box.setDefaultButton(newConversion);
     box.exec();
 
     // The last report has arrived; the worker is at most returning from run().
     conversionThread.wait();
-    if (box.clickedButton() != newConversion) {
+    // Unanswered, the box was ended with the application (a signal, a logout),
+    // whose exit status must stand.
+    if (box.clickedButton() == exitButton)
         QCoreApplication::exit(0);
+    if (box.clickedButton() != newConversion)
         return;
-    }
 
     ui->prgrsConversion->setVisible(false);
     ui->tblFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -6,8 +6,9 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
-#include <dirent.h>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -44,7 +45,12 @@ ProgressChannel::~ProgressChannel()
     delete m_notifier.data();
     if (m_socket >= 0) {
         ::close(m_socket);
-        ::unlink(m_path.constData());
+        // Through the folder itself, should its name have been replaced meanwhile.
+        const int folder = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (folder >= 0) {
+            ::unlinkat(folder, socketName + 1, 0);
+            ::close(folder);
+        }
         ::rmdir(m_folder.constData());
         // Only withdraw the variable if it is still ours.
         if (qgetenv(progressSocketVariable) == m_path)
@@ -64,34 +70,66 @@ QByteArray ProgressChannel::privateBaseFolder()
 
 // A Tarvelo that was killed could not remove its folder. Its socket refuses
 // connections now, unlike the socket of a Tarvelo that is still running.
+// The base folder may be shared with other users (/tmp), who can plant links
+// and folders of the same name: only real folders of this user are looked
+// into, through descriptors, and nothing is ever removed by a path that a
+// link could redirect.
 void ProgressChannel::removeStaleFolders(const QByteArray &baseFolder)
 {
-    DIR *directory = ::opendir(baseFolder.constData());
-    if (!directory)
+    const int base = ::open(baseFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (base < 0)
         return;
+    const int listing = ::dup(base);
+    DIR *directory = listing >= 0 ? ::fdopendir(listing) : nullptr;
+    if (!directory) {
+        if (listing >= 0)
+            ::close(listing);
+        ::close(base);
+        return;
+    }
     const QByteArray prefix = QByteArray(folderTemplate + 1).chopped(6);
     while (const dirent *entry = ::readdir(directory)) {
         const QByteArray name(entry->d_name);
-        if (!name.startsWith(prefix) || name.size() != prefix.size() + 6)
-            continue;
-        const QByteArray folder = baseFolder + '/' + name;
-        const QByteArray path = folder + socketName;
-        if (!isOwnPrivateFolder(folder) || size_t(path.size()) >= sizeof(sockaddr_un::sun_path))
-            continue;
-        sockaddr_un address = {};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-        const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (probe < 0)
-            break;
-        if (::connect(probe, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0
-            && errno == ECONNREFUSED) {
-            ::unlink(path.constData());
-            ::rmdir(folder.constData());
-        }
-        ::close(probe);
+        if (name.startsWith(prefix) && name.size() == prefix.size() + 6)
+            removeIfStale(base, name);
     }
     ::closedir(directory);
+    ::close(base);
+}
+
+void ProgressChannel::removeIfStale(int base, const QByteArray &name)
+{
+    const int folder = ::openat(base, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    struct stat info;
+    struct stat socketInfo;
+    const bool ours = ::fstat(folder, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 0077) == 0
+                      && ::fstatat(folder, socketName + 1, &socketInfo, AT_SYMLINK_NOFOLLOW) == 0
+                      && S_ISSOCK(socketInfo.st_mode);
+    // The socket is reached through the open folder, so that the folder's
+    // name cannot be swapped for a link between the checks and the probe.
+    if (ours && !isListening("/proc/self/fd/" + QByteArray::number(folder) + socketName)) {
+        ::unlinkat(folder, socketName + 1, 0);
+        ::unlinkat(base, name.constData(), AT_REMOVEDIR);
+    }
+    ::close(folder);
+}
+
+bool ProgressChannel::isListening(const QByteArray &path)
+{
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    if (size_t(path.size()) >= sizeof(address.sun_path))
+        return true;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (probe < 0)
+        return true;
+    const bool refused = ::connect(probe, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0
+                         && errno == ECONNREFUSED;
+    ::close(probe);
+    return !refused;
 }
 
 // Each instance gets its own fresh 0700 folder (mkdtemp), so two windows
@@ -152,11 +190,15 @@ ProgressChannel::Filter ProgressChannel::setEventFilter(Filter filter)
     return previous;
 }
 
-// Everything queued is taken at once: the transcoder does not wait for us, and
-// a notification left behind would arrive late and out of step.
+// Only the newest value matters to a progress bar, and a sender that floods
+// the socket must not hold the event loop: each turn takes a bounded batch
+// and hands on its last notification. Whatever is left is taken next turn,
+// after the window has had its share of the loop.
 void ProgressChannel::readPending()
 {
-    for (;;) {
+    ProgressMessage latest;
+    bool haveLatest = false;
+    for (int taken = 0; taken < maximumBatch; ++taken) {
         char buffer[sizeof(ProgressMessage) + 1];
         // MSG_TRUNC reports a datagram's real size, so a longer one that merely
         // starts like a notification is recognised and dropped.
@@ -164,12 +206,13 @@ void ProgressChannel::readPending()
         if (size < 0) {
             if (errno == EINTR)
                 continue;
-            return;
+            break;
         }
-        if (size != ssize_t(sizeof(ProgressMessage)) || !m_filter)
+        if (size != ssize_t(sizeof(ProgressMessage)))
             continue;
-        ProgressMessage message;
-        std::memcpy(&message, buffer, sizeof(message));
-        m_filter(&message);
+        std::memcpy(&latest, buffer, sizeof(latest));
+        haveLatest = true;
     }
+    if (haveLatest && m_filter)
+        m_filter(&latest);
 }

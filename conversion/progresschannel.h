@@ -15,6 +15,10 @@ class ProgressChannel
 public:
     using Filter = bool (*)(void *message);   // message points to a ProgressMessage
 
+    // Notifications taken per turn of the event loop: more than the tool
+    // sends between two turns, few enough never to delay the window.
+    static constexpr int maximumBatch = 8;
+
     ProgressChannel();
     ~ProgressChannel();
     ProgressChannel(const ProgressChannel &) = delete;
@@ -30,6 +34,8 @@ private:
     bool bindSocket(const QByteArray &baseFolder);
     static QByteArray privateBaseFolder();
     static void removeStaleFolders(const QByteArray &baseFolder);
+    static void removeIfStale(int base, const QByteArray &name);
+    static bool isListening(const QByteArray &path);
     void readPending();
 
     int m_socket = -1;

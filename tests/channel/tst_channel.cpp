@@ -66,11 +66,37 @@ public:
         const ProgressMessage notification = {message, value};
         return send(QByteArray(reinterpret_cast<const char *>(&notification), sizeof(notification)));
     }
+    // Queues without letting the receiver run: false once the queue is full.
+    bool sendNow(quint32 message, quint32 value)
+    {
+        const ProgressMessage notification = {message, value};
+        return ::sendto(m_fd, &notification, sizeof(notification), MSG_DONTWAIT,
+                        reinterpret_cast<const sockaddr *>(&m_address), sizeof(m_address))
+               == ssize_t(sizeof(notification));
+    }
 
 private:
     int m_fd;
     sockaddr_un m_address = {};
 };
+
+// What a killed instance leaves: a socket file that nobody listens on.
+bool makeStaleSocket(const QString &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const QByteArray bytes = QFile::encodeName(path);
+    std::memcpy(address.sun_path, bytes.constData(), size_t(qMin<qsizetype>(bytes.size(), sizeof(address.sun_path) - 1)));
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
+    ::close(fd);
+    return bound;
+}
+
+bool makePrivateFolder(const QString &path)
+{
+    return QDir().mkpath(path) && ::chmod(QFile::encodeName(path).constData(), 0700) == 0;
+}
 
 } // namespace
 
@@ -81,13 +107,15 @@ class TestChannel : public QObject
 private slots:
     void init();
     void registersPrivateSocket();
-    void deliversInOrderAndDropsMalformed();
+    void handsOnTheNewestAndDropsMalformed();
+    void floodIsTakenInBoundedTurns();
     void keepsDeliveringWhateverTheFilterAnswers();
     void replacesAndRemovesFilter();
     void childrenInheritTheSocket();
     void instancesDoNotShareAPath();
     void cleansUpAtDestruction();
     void removesFoldersOfKilledInstances();
+    void cleanUpInASharedFolderTouchesOnlyItsOwn();
     void fallsBackWhenRuntimeFolderUnfit_data();
     void fallsBackWhenRuntimeFolderUnfit();
 
@@ -116,7 +144,7 @@ void TestChannel::registersPrivateSocket()
     QCOMPARE(info.st_mode & 0777, 0700u);
 }
 
-void TestChannel::deliversInOrderAndDropsMalformed()
+void TestChannel::handsOnTheNewestAndDropsMalformed()
 {
     ProgressChannel channel;
     channel.setEventFilter(recordingFilter);
@@ -124,21 +152,44 @@ void TestChannel::deliversInOrderAndDropsMalformed()
     const quint32 id = channel.messageId();
     QVERIFY(sender.send(id, 1));
     QVERIFY(sender.send(QByteArray(4, 'x')));
-    QVERIFY(sender.send(QByteArray(9, 'x')));
     QVERIFY(sender.send(QByteArray(12, '\0')));
+    QVERIFY(sender.send(id, 2));
+    QVERIFY(sender.send(QByteArray(9, 'x')));
     QVERIFY(sender.send(QByteArray()));
-    // Many in a row, faster than the loop turns: all of them in one go.
-    for (quint32 value = 2; value <= 60; ++value)
-        QVERIFY(sender.send(id, value));
-    QVERIFY(sender.send(12345, 61));   // another number still reaches the filter, which decides
-    QTRY_COMPARE(received.size(), 61);
-    for (int i = 0; i < 60; ++i) {
-        QCOMPARE(received.at(i).message, id);
-        QCOMPARE(received.at(i).wParam, quint32(i + 1));
-    }
-    QCOMPARE(received.last().message, 12345u);
+    // A malformed datagram after the newest value does not hide it.
+    QTRY_VERIFY(!received.isEmpty() && received.last().wParam == 2);
+    for (const ProgressMessage &message : std::as_const(received))
+        QCOMPARE(message.message, id);
+    QVERIFY(received.size() <= 2);
+
+    QVERIFY(sender.send(12345, 3));   // another number still reaches the filter, which decides
+    QTRY_COMPARE(received.last().message, 12345u);
+    const int delivered = received.size();
     QTest::qWait(50);
-    QCOMPARE(received.size(), 61);
+    QCOMPARE(received.size(), delivered);
+}
+
+// A sender may queue notifications faster than the window can draw them.
+// Each turn of the loop takes a bounded share and hands on only its newest
+// value, so the window keeps turning and still ends at the last value.
+void TestChannel::floodIsTakenInBoundedTurns()
+{
+    ProgressChannel channel;
+    channel.setEventFilter(recordingFilter);
+    Sender sender(channel.socketPath());
+    quint32 queued = 0;
+    while (queued < 200 && sender.sendNow(channel.messageId(), queued + 1))
+        ++queued;
+    QVERIFY(queued > 1);
+
+    QCoreApplication::processEvents();
+    QCOMPARE(received.size(), 1);
+    if (queued > quint32(ProgressChannel::maximumBatch))
+        QVERIFY2(received.first().wParam < queued, "one turn took the whole queue");
+    QTRY_COMPARE(received.last().wParam, queued);
+    for (int i = 1; i < received.size(); ++i)
+        QVERIFY(received.at(i).wParam > received.at(i - 1).wParam);
+    QVERIFY(received.size() < int(queued));
 }
 
 void TestChannel::keepsDeliveringWhateverTheFilterAnswers()
@@ -147,10 +198,10 @@ void TestChannel::keepsDeliveringWhateverTheFilterAnswers()
     channel.setEventFilter(recordingFilter);
     unconsumedAfter = 2;
     Sender sender(channel.socketPath());
-    for (quint32 value = 1; value <= 5; ++value)
+    for (quint32 value = 1; value <= 5; ++value) {
         QVERIFY(sender.send(channel.messageId(), value));
-    QTRY_COMPARE(received.size(), 5);
-    QCOMPARE(received.last().wParam, 5u);
+        QTRY_VERIFY(!received.isEmpty() && received.last().wParam == value);
+    }
 }
 
 void TestChannel::replacesAndRemovesFilter()
@@ -234,6 +285,69 @@ void TestChannel::removesFoldersOfKilledInstances()
     QVERIFY(QFileInfo::exists(alive.socketPath()));
     QVERIFY(QFileInfo::exists(another.socketPath()));
     QVERIFY(alive.socketPath().startsWith(base));
+}
+
+// Without a runtime folder the channel lives in a temp folder that other
+// users can write to. What they plant under the channel's naming, links
+// above all, must not make the clean-up remove anything outside it.
+void TestChannel::cleanUpInASharedFolderTouchesOnlyItsOwn()
+{
+    const QString shared = m_scratch.filePath("shared");
+    QVERIFY(QDir().mkpath(shared));
+    QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
+
+    // A victim's folders, of the kind a real channel folder is.
+    const QString victimFile = m_scratch.filePath("victim-file");
+    const QString victimSocket = m_scratch.filePath("victim-socket");
+    const QString victimTarget = m_scratch.filePath("victim-target");
+    QVERIFY(makePrivateFolder(victimFile) && makePrivateFolder(victimSocket) && makePrivateFolder(victimTarget));
+    QVERIFY(QFile(victimFile + "/progress").open(QIODevice::WriteOnly));
+    QVERIFY(makeStaleSocket(victimSocket + "/progress"));
+    QVERIFY(QFile(victimTarget + "/data").open(QIODevice::WriteOnly));
+
+    QVERIFY(QFile::link(victimFile, shared + "/tarvelo-link01"));
+    QVERIFY(QFile::link(victimSocket, shared + "/tarvelo-link02"));
+    // A folder of the right kind whose socket is a link to someone's file.
+    QVERIFY(makePrivateFolder(shared + "/tarvelo-inner1"));
+    QVERIFY(QFile::link(victimTarget + "/data", shared + "/tarvelo-inner1/progress"));
+    // A folder that another user owns, though it looks stale.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        QVERIFY(makePrivateFolder(shared + "/tarvelo-other1"));
+        QVERIFY(makeStaleSocket(shared + "/tarvelo-other1/progress"));
+        QCOMPARE(::chown(QFile::encodeName(shared + "/tarvelo-other1").constData(), 65534, 65534), 0);
+    }
+    // And one that really was left by a killed instance.
+    QVERIFY(makePrivateFolder(shared + "/tarvelo-stale1"));
+    QVERIFY(makeStaleSocket(shared + "/tarvelo-stale1/progress"));
+
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(shared));
+    {
+        ProgressChannel channel;
+        QVERIFY(channel.isValid());
+        QVERIFY(channel.socketPath().startsWith(shared + '/'));
+    }
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    qputenv("TMPDIR", savedTemp);
+    if (savedTemp.isNull())
+        qunsetenv("TMPDIR");
+
+    const auto isSocket = [](const QString &path) {
+        struct stat info;
+        return ::lstat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
+    };
+    QVERIFY(QFileInfo(victimFile + "/progress").isFile());
+    QVERIFY(isSocket(victimSocket + "/progress"));
+    QVERIFY(QFileInfo(victimTarget + "/data").isFile());
+    QVERIFY(QFileInfo(shared + "/tarvelo-link01").isSymLink());
+    QVERIFY(QFileInfo(shared + "/tarvelo-link02").isSymLink());
+    QVERIFY(QFileInfo(shared + "/tarvelo-inner1/progress").isSymLink());
+    if (root)
+        QVERIFY(isSocket(shared + "/tarvelo-other1/progress"));
+    QVERIFY(!QFileInfo::exists(shared + "/tarvelo-stale1"));
 }
 
 void TestChannel::fallsBackWhenRuntimeFolderUnfit_data()

@@ -60,6 +60,15 @@ QStringList processesMentioning(const QString &text)
     return found;
 }
 
+bool ffmpegIsReading(const QString &path)
+{
+    for (const QString &process : processesMentioning(path)) {
+        if (process.section(QLatin1Char(' '), 1, 1) == QLatin1String("ffmpeg"))
+            return true;
+    }
+    return false;
+}
+
 bool writeScript(const QString &path, const QByteArray &body)
 {
     return writeFile(path, "#!/bin/sh\n" + body + "\n")

@@ -22,6 +22,9 @@ QString describe(const QString &path);
 
 // Processes whose command line mentions the text: tools or ffmpeg left behind.
 QStringList processesMentioning(const QString &text);
+// Whether an ffmpeg is at work on the file: matched by its own path, so that
+// another copy of the suite running alongside is never mistaken for this one.
+bool ffmpegIsReading(const QString &path);
 
 // A fake tool script written into a folder, for injecting faults.
 bool writeScript(const QString &path, const QByteArray &body);

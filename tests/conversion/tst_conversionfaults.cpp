@@ -11,6 +11,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -37,8 +39,12 @@ private slots:
     void barFollowsProgressWithinEachBand();
     void destroyingWindowDuringRunStopsTheTool();
     void destroyingWindowWhileAQuestionIsPendingAnswersIt();
+    void qualitySliderReachesTheTool();
+    void barAndButtonsFollowEachCompletedFile();
+    void secondRunReportsOnlyItsOwnFailures();
 
 private:
+    QString rowColour(const MainWindow &window, int row) const;
     using Completions = QList<QPair<int, bool>>;
     Completions runWorker(ConversionThread &worker, const QStringList &paths);
     // A window that lists the files, through its dialog, and converts them.
@@ -58,7 +64,7 @@ void TestConversionFaults::initTestCase()
     inputs = root.filePath(QStringLiteral("in ## <dir> $x"));
     output = root.filePath(QStringLiteral("out"));
     QVERIFY(QDir().mkpath(programDir) && QDir().mkpath(inputs) && QDir().mkpath(output));
-    for (const char *name : {"a.mp4", "b.mp4", "c.mp4", "d.mp4"})
+    for (const char *name : {"a.mp4", "b.mp4", "c.mp4", "d.mp4", "bad.mp4", "slow.mp4"})
         QVERIFY(writeFile(inputs + QLatin1Char('/') + QLatin1String(name), "not really a clip"));
 
     // Probes answer ten seconds; conversions behave as FAKE_TOOL says.
@@ -71,6 +77,11 @@ case "$FAKE_TOOL" in
   args) printf '%s\n' "$@" > "$ARGS_FILE"; echo '##success##' ;;
   wait) while [ ! -e "$RELEASE" ]; do sleep 0.05; done; echo '##success##' ;;
   stubborn) trap '' TERM; echo started > "$STARTED"; while :; do sleep 0.05; done ;;
+  pick) case "$2" in
+          *bad*) echo 'cannot read it' ;;
+          *slow*) while [ ! -e "$RELEASE" ]; do sleep 0.05; done; echo '##success##' ;;
+          *) echo '##success##' ;;
+        esac ;;
 esac)"));
     QVERIFY(QDir::setCurrent(programDir));
 }
@@ -217,7 +228,8 @@ void TestConversionFaults::stubbornToolIsKilledWhenStopped()
     QCoreApplication::processEvents();
     QCOMPARE(spy.size(), 1); // the stopped file; the next one never started
     QCOMPARE(spy.at(0).at(1).toBool(), false);
-    QVERIFY(processesMentioning(inputs).isEmpty());
+    // The kernel may take a moment to take a killed process off its list.
+    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(inputs).isEmpty(), 5000);
     QFile::remove(started);
 }
 
@@ -293,6 +305,113 @@ void TestConversionFaults::destroyingWindowWhileAQuestionIsPendingAnswersIt()
     QVERIFY(answerer.titles.isEmpty());
     QCOMPARE(readFile(output + QStringLiteral("/a.avi")), QByteArray("OLD"));
     QFile::remove(output + QStringLiteral("/a.avi"));
+}
+
+QString TestConversionFaults::rowColour(const MainWindow &window, int row) const
+{
+    const QTableWidgetItem *item = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"))->item(row, 0);
+    if (!item || item->background().style() == Qt::NoBrush)
+        return QString();
+    return item->background().color() == QColor(Qt::darkGreen) ? QStringLiteral("green") : QStringLiteral("red");
+}
+
+// Moved as a user moves it, with the keyboard; read back from what the tool
+// was given.
+void TestConversionFaults::qualitySliderReachesTheTool()
+{
+    const QString argsFile = root.filePath(QStringLiteral("slider-args"));
+    qputenv("FAKE_TOOL", "args");
+    qputenv("ARGS_FILE", QFile::encodeName(argsFile));
+    ModalAnswerer answerer;
+    bool summarised = false;
+    answerer.onMessageBox = [&](QMessageBox *box) {
+        summarised = true;
+        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
+    };
+    MainWindow window;
+    window.show();
+    window.findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(output + QLatin1Char('/'));
+    auto *slider = window.findChild<QSlider *>(QStringLiteral("sliderQuality"));
+    QTest::keyClick(slider, Qt::Key_Home);
+    for (int step = 0; step < 7; ++step)
+        QTest::keyClick(slider, Qt::Key_Right);
+    QCOMPARE(slider->value(), 7);
+
+    answerer.onFileDialog = [this](QFileDialog *dialog) { ModalAnswerer::chooseFiles(dialog, inputs, {"a.mp4"}); };
+    window.findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
+    window.findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+    QTRY_VERIFY_WITH_TIMEOUT(summarised, 30000);
+
+    const QStringList arguments = QString::fromUtf8(readFile(argsFile)).split(QLatin1Char('\n'));
+    QCOMPARE(arguments.count(QStringLiteral("-aq")), 2);
+    for (int i = 0; i < arguments.size(); ++i) {
+        if (arguments.at(i) == QLatin1String("-aq"))
+            QCOMPARE(arguments.value(i + 1), QStringLiteral("7"));
+    }
+    QFile::remove(output + QStringLiteral("/a.avi"));
+}
+
+// While a later file is still converting, a coloured row must neither move
+// the bar back to the start of its band nor give Convert back; under the
+// summary the bar stands full.
+void TestConversionFaults::barAndButtonsFollowEachCompletedFile()
+{
+    const QString release = root.filePath(QStringLiteral("release-slow"));
+    qputenv("FAKE_TOOL", "pick");
+    qputenv("RELEASE", QFile::encodeName(release));
+    ModalAnswerer answerer;
+    int barUnderSummary = -1;
+    int barMaximum = -1;
+    answerer.onMessageBox = [&](QMessageBox *box) {
+        auto *bar = box->parentWidget()->findChild<QProgressBar *>(QStringLiteral("prgrsConversion"));
+        barUnderSummary = bar->isHidden() ? -2 : bar->value();
+        barMaximum = bar->maximum();
+        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
+    };
+    auto window = startRun(answerer, {"a.mp4", "bad.mp4", "slow.mp4"});
+    auto *bar = window->findChild<QProgressBar *>(QStringLiteral("prgrsConversion"));
+    auto *convert = window->findChild<QPushButton *>(QStringLiteral("btnConvert"));
+
+    QTRY_VERIFY_WITH_TIMEOUT(!rowColour(*window, 1).isEmpty(), 10000);
+    QCOMPARE(rowColour(*window, 0), QStringLiteral("green"));
+    QCOMPARE(rowColour(*window, 1), QStringLiteral("red"));
+    QVERIFY(rowColour(*window, 2).isEmpty());
+    QCOMPARE(bar->value(), 200);
+    QVERIFY(!convert->isEnabled());
+    QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("btnAddFile"))->isEnabled());
+
+    QVERIFY(writeFile(release, "go"));
+    QTRY_VERIFY_WITH_TIMEOUT(barUnderSummary != -1, 30000);
+    QCOMPARE(barMaximum, 300);
+    QCOMPARE(barUnderSummary, 300);
+    QFile::remove(release);
+    for (const char *name : {"a.avi", "slow.avi"})
+        QFile::remove(output + QLatin1Char('/') + QLatin1String(name));
+}
+
+void TestConversionFaults::secondRunReportsOnlyItsOwnFailures()
+{
+    qputenv("FAKE_TOOL", "pick");
+    ModalAnswerer answerer;
+    QStringList summaries;
+    answerer.onMessageBox = [&](QMessageBox *box) {
+        summaries << box->text();
+        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
+    };
+    auto window = startRun(answerer, {"bad.mp4", "a.mp4"});
+    QTRY_COMPARE_WITH_TIMEOUT(summaries.size(), 1, 30000);
+    QCOMPARE(summaries.at(0), QStringLiteral("Completed converting the selected files!\n"
+                                             "The following files failed to be converted:\nbad.mp4\n"));
+
+    // The same window, a new list; the first run's outputs are gone.
+    QFile::remove(output + QStringLiteral("/a.avi"));
+    answerer.onFileDialog = [this](QFileDialog *dialog) { ModalAnswerer::chooseFiles(dialog, inputs, {"b.mp4"}); };
+    window->findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
+    window->findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+    QTRY_COMPARE_WITH_TIMEOUT(summaries.size(), 2, 30000);
+    QCOMPARE(summaries.at(1), QStringLiteral("Completed converting the selected files!"));
+    QVERIFY(window->failures().isEmpty());
+    QFile::remove(output + QStringLiteral("/b.avi"));
 }
 
 QTEST_MAIN(TestConversionFaults)

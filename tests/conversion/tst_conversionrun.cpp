@@ -67,6 +67,8 @@ void TestConversionRun::initTestCase()
     QVERIFY(makeClip(media + QStringLiteral("/it's $x ##y.mp4"), 3));
     QVERIFY(makeClip(media + QStringLiteral("/-lead ünï.mp4"), 2));
     QVERIFY(makeClip(media + QStringLiteral("/long.mp4"), 40, QStringLiteral("640x360")));
+    // Long enough to be caught in the middle of its conversion on a busy machine.
+    QVERIFY(makeClip(media + QStringLiteral("/longer.mp4"), 120, QStringLiteral("320x240")));
     QVERIFY(writeFile(media + QStringLiteral("/bad.mp4"), QByteArray(4096, 'x').prepend("\0\0\0\x18" "ftypmp42")));
 
     channel = std::make_unique<ProgressChannel>();
@@ -298,22 +300,25 @@ void TestConversionRun::unattendedRunSkipsExistingOutputsAndPowersOff()
 
 void TestConversionRun::closingDuringRunStopsCleanly()
 {
-    QVERIFY(writeFile(output + QStringLiteral("/long.avi"), "OLD"));
-    addFiles(media, {"long.mp4", "a.mp4"});
-    answerer->onMessageBox = [](QMessageBox *box) {
+    QVERIFY(writeFile(output + QStringLiteral("/longer.avi"), "OLD"));
+    addFiles(media, {"longer.mp4", "a.mp4"});
+    const auto summaryHandler = answerer->onMessageBox;
+    answerer->onMessageBox = [&](QMessageBox *box) {
         if (box->windowTitle() == QLatin1String("File Exists"))
             ModalAnswerer::clickButton(box, QStringLiteral("Overwrite"));
+        else
+            summaryHandler(box); // too late: the run ended before it was caught
     };
     widget<QPushButton>("btnConvert")->click();
     // Closed while the long clip's conversion is under way.
-    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(QStringLiteral("ffmpeg")).join(' ').contains("long.mp4"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(ffmpegIsReading(media + QStringLiteral("/longer.mp4")), 30000);
 
     window->close();
     QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 30000);
     QVERIFY(!window->worker().isRunning());
     QCOMPARE(answerer->titles, QStringList{"File Exists"});
-    QCOMPARE(readFile(output + QStringLiteral("/long.avi")), QByteArray("OLD"));
-    QCOMPARE(outputFiles(), QStringList{"long.avi"});
+    QCOMPARE(readFile(output + QStringLiteral("/longer.avi")), QByteArray("OLD"));
+    QCOMPARE(outputFiles(), QStringList{"longer.avi"});
 }
 
 void TestConversionRun::exitEndsTheEventLoopAfterTheWorker()

@@ -1,0 +1,188 @@
+#include "testmedia.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+
+using namespace TestMedia;
+
+// The whole application, stopped from outside the way a desktop stops it:
+// logout and shutdown (SIGTERM, SIGHUP), Ctrl+C (SIGINT), or a kill.
+class TestApplicationStop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void signalsEndTheApplicationInOrder_data();
+    void signalsEndTheApplicationInOrder();
+    void stopDuringOverwriteKeepsTheOldFile_data();
+    void stopDuringOverwriteKeepsTheOldFile();
+    void signalWhileADialogIsOpen_data();
+    void signalWhileADialogIsOpen();
+
+private:
+    QProcessEnvironment environmentFor(const QString &runtimeFolder) const;
+    QString privateFolder(const QString &name) const;
+
+    QTemporaryDir root;
+    QString media;
+};
+
+void TestApplicationStop::initTestCase()
+{
+    QVERIFY(root.isValid());
+    QVERIFY(QFileInfo(QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode")).isExecutable());
+    media = root.filePath(QStringLiteral("media"));
+    QVERIFY(QDir().mkpath(media));
+    // Long enough that a stop always lands in the middle of its conversion.
+    QVERIFY(makeClip(media + QStringLiteral("/long clip.mp4"), 120, QStringLiteral("320x240")));
+}
+
+QProcessEnvironment TestApplicationStop::environmentFor(const QString &runtimeFolder) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), root.filePath(QStringLiteral("home")));
+    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The channel's folder goes here, where the test can see that it went.
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
+    return environment;
+}
+
+void TestApplicationStop::signalsEndTheApplicationInOrder_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// The real program: handled, the signal ends the event loop and everything
+// is torn down, the channel's folder included; unhandled, it would not be.
+void TestApplicationStop::signalsEndTheApplicationInOrder()
+{
+    QFETCH(int, signalNumber);
+    const QString runtime = privateFolder(QStringLiteral("runtime-%1").arg(signalNumber));
+    QVERIFY(!runtime.isEmpty());
+
+    QProcess app;
+    app.setProcessEnvironment(environmentFor(runtime));
+    app.start(QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo"), {});
+    QVERIFY(app.waitForStarted());
+    // The program folder becomes current once the window is up.
+    const QString programDir = QFileInfo(QStringLiteral(TARVELO_PROGRAM_DIR)).canonicalFilePath();
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(QStringLiteral("/proc/%1/cwd").arg(app.processId())).symLinkTarget(),
+                              programDir, 20000);
+    QCOMPARE(QDir(runtime).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 1);
+
+    QCOMPARE(::kill(pid_t(app.processId()), signalNumber), 0);
+    QVERIFY(app.waitForFinished(20000));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 128 + signalNumber);
+    QVERIFY(QDir(runtime).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+    QTest::newRow("SIGKILL") << int(SIGKILL);
+}
+
+// The user answered "Overwrite" and the conversion is under way when the
+// application is stopped: the old file must still be there, whole, under its
+// own name, with nothing beside it, and no tool or ffmpeg may live on.
+void TestApplicationStop::stopDuringOverwriteKeepsTheOldFile()
+{
+    QFETCH(int, signalNumber);
+    const QString output = privateFolder(QStringLiteral("out %1").arg(signalNumber));
+    const QString runtime = privateFolder(QStringLiteral("runtime-run-%1").arg(signalNumber));
+    QVERIFY(!output.isEmpty() && !runtime.isEmpty());
+    QByteArray old(256 * 1024, Qt::Uninitialized);
+    QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(old.data()), old.size() / 4);
+    QVERIFY(writeFile(output + QStringLiteral("/long clip.avi"), old));
+
+    QProcess app;
+    app.setProcessEnvironment(environmentFor(runtime));
+    app.setProcessChannelMode(QProcess::ForwardedChannels);
+    app.start(QStringLiteral(CONVERTING_APP),
+              {QStringLiteral("overwrite"), output + QLatin1Char('/'), media, QStringLiteral("long clip.mp4")});
+    QVERIFY(app.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(ffmpegIsReading(media + QStringLiteral("/long clip.mp4")), 30000);
+
+    QCOMPARE(::kill(pid_t(app.processId()), signalNumber), 0);
+    QVERIFY(app.waitForFinished(30000));
+    if (signalNumber == SIGKILL) {
+        QCOMPARE(app.exitStatus(), QProcess::CrashExit);
+    } else {
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 128 + signalNumber);
+    }
+    // Orphaned by a kill, the tool must notice and stop on its own.
+    QTRY_VERIFY2_WITH_TIMEOUT(processesMentioning(root.path()).isEmpty(),
+                              qPrintable(processesMentioning(root.path()).join('\n')), 20000);
+    QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList{"long clip.avi"});
+    QVERIFY(readFile(output + QStringLiteral("/long clip.avi")) == old);
+}
+
+QString TestApplicationStop::privateFolder(const QString &name) const
+{
+    const QString folder = root.filePath(name);
+    if (!QDir().mkpath(folder) || !QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+        return QString();
+    return folder;
+}
+
+void TestApplicationStop::signalWhileADialogIsOpen_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("overwrite question") << QStringLiteral("File Exists");
+    QTest::newRow("summary") << QStringLiteral("Conversion Completed!");
+}
+
+// Nobody is there to answer at a logout: an open dialog must not keep the
+// application, the question counts as unanswered, and the signal's status
+// stands.
+void TestApplicationStop::signalWhileADialogIsOpen()
+{
+    QFETCH(QString, dialog);
+    const bool question = dialog == QLatin1String("File Exists");
+    const QString output = privateFolder(QStringLiteral("out dialog %1").arg(question));
+    const QString runtime = privateFolder(QStringLiteral("runtime-dialog-%1").arg(question));
+    QVERIFY(!output.isEmpty() && !runtime.isEmpty());
+    if (question)
+        QVERIFY(writeFile(output + QStringLiteral("/short.avi"), "OLD"));
+    QVERIFY(makeClip(media + QStringLiteral("/short.mp4"), 1));
+
+    QProcess app;
+    app.setProcessEnvironment(environmentFor(runtime));
+    app.start(QStringLiteral(CONVERTING_APP),
+              {QStringLiteral("none"), output + QLatin1Char('/'), media, QStringLiteral("short.mp4")});
+    QVERIFY(app.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(app.canReadLine(), 60000);
+    QCOMPARE(QString::fromUtf8(app.readLine()).trimmed(), dialog);
+
+    QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
+    QVERIFY(app.waitForFinished(30000));
+    QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(app.exitCode(), 128 + SIGTERM);
+    QTRY_VERIFY_WITH_TIMEOUT(processesMentioning(root.path()).isEmpty(), 20000);
+    QCOMPARE(QDir(output).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+             QStringList{"short.avi"});
+    if (question)
+        QCOMPARE(readFile(output + QStringLiteral("/short.avi")), QByteArray("OLD"));
+    QVERIFY(QDir(runtime).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+QTEST_GUILESS_MAIN(TestApplicationStop)
+#include "tst_applicationstop.moc"

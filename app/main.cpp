@@ -15,6 +15,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     progressChannel.setEventFilter(progressMessageFilter);
+    // Lets Wayland compositors and task bars tie the window to its menu entry
+    // and icon; on X11 the entry's StartupWMClass matches the window class.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvelo.Tarvelo"));
 
     MainWindow window;
     window.show();

@@ -16,6 +16,9 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     progressChannel.setEventFilter(progressMessageFilter);
+    // Lets Wayland compositors and task bars tie the window to its menu entry
+    // and icon; on X11 the entry's StartupWMClass matches the window class.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvelo.Tarvelo"));
 
     // Logout, shutdown and Ctrl+C end the application as closing it does.
     StopSignalWatcher stopSignals;

@@ -9,6 +9,9 @@ packages=(
     libavformat-dev libavutil-dev libavcodec-dev
     ffmpeg
     fonts-dejavu-core
+    help2man scdoc                                              # manual pages
+    build-essential debhelper dpkg-dev lintian git man-db       # the Debian package and its test
+    desktop-file-utils appstream xvfb x11-utils                 # menu entry, metainfo, window class
 )
 
 missing=()

@@ -1,0 +1,121 @@
+#include "packagebuild.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+PackageBuild::PackageBuild(const QString &workFolder)
+    : m_workFolder(workFolder)
+    , m_sourceCopy(workFolder + QStringLiteral("/tarvelo"))
+{
+}
+
+// What a fresh checkout would hold: the tracked files and the new ones not
+// ignored, so that build folders and earlier package builds stay out.
+QStringList PackageBuild::sourceFiles(const QString &sourceFolder) const
+{
+    QProcess git;
+    git.setWorkingDirectory(sourceFolder);
+    git.start(QStringLiteral("git"), {"ls-files", "-z", "--cached", "--others", "--exclude-standard"});
+    if (git.waitForFinished(60000) && git.exitStatus() == QProcess::NormalExit && git.exitCode() == 0) {
+        QStringList files;
+        const QList<QByteArray> names = git.readAllStandardOutput().split('\0');
+        for (const QByteArray &name : names) {
+            if (!name.isEmpty())
+                files << QString::fromUtf8(name);
+        }
+        return files;
+    }
+
+    // Not a git checkout (an unpacked release): everything but build output.
+    QStringList files;
+    const QDir source(sourceFolder);
+    QDirIterator it(sourceFolder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString relative = source.relativeFilePath(it.next());
+        if (!relative.startsWith(QLatin1String("build")) && !relative.startsWith(QLatin1String("obj-"))
+            && !relative.startsWith(QLatin1String(".git")))
+            files << relative;
+    }
+    return files;
+}
+
+bool PackageBuild::copySource(const QString &sourceFolder)
+{
+    const QStringList files = sourceFiles(sourceFolder);
+    if (files.isEmpty()) {
+        m_error = QStringLiteral("no source files found in ") + sourceFolder;
+        return false;
+    }
+    for (const QString &file : files) {
+        const QString from = sourceFolder + QLatin1Char('/') + file;
+        if (!QFileInfo::exists(from))
+            continue; // deleted in the work tree, not yet in git
+        const QString to = m_sourceCopy + QLatin1Char('/') + file;
+        if (!QDir().mkpath(QFileInfo(to).path()) || !QFile::copy(from, to)) {
+            m_error = QStringLiteral("cannot copy ") + from;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PackageBuild::run(const QString &program, const QStringList &arguments, QByteArray *output)
+{
+    QProcess process;
+    process.setWorkingDirectory(m_sourceCopy);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    // The package build is a full build: bounded by the test's own timeout only.
+    const bool finished = process.waitForFinished(-1);
+    const QByteArray text = process.readAll();
+    if (output)
+        *output = text;
+    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        return true;
+    m_error = program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(" failed:\n")
+              + QString::fromLocal8Bit(text.right(6000));
+    return false;
+}
+
+bool PackageBuild::build()
+{
+    // The package's own test run is what this build is tested by already.
+    qputenv("DEB_BUILD_OPTIONS", "nocheck parallel=" + QByteArray::number(QThread::idealThreadCount()));
+    if (!run(QStringLiteral("dpkg-buildpackage"), {"-us", "-uc", "-b"}))
+        return false;
+    const QStringList debs = QDir(m_workFolder).entryList({QStringLiteral("tarvelo_*.deb")}, QDir::Files);
+    if (debs.size() != 1) {
+        m_error = QStringLiteral("expected one tarvelo_*.deb, found: ") + debs.join(QStringLiteral(", "));
+        return false;
+    }
+    m_debPath = m_workFolder + QLatin1Char('/') + debs.first();
+    return true;
+}
+
+bool PackageBuild::unpack()
+{
+    QByteArray listing;
+    if (!run(QStringLiteral("dpkg-deb"), {"--contents", m_debPath}, &listing)
+        || !run(QStringLiteral("dpkg-deb"), {"--extract", m_debPath, rootFolder()}))
+        return false;
+    const QList<QByteArray> lines = listing.split('\n');
+    for (const QByteArray &line : lines) {
+        // "-rwxr-xr-x root/root 123 2026-12-07 11:30 ./usr/bin/x": the path is the sixth column on.
+        const QList<QByteArray> columns = line.simplified().split(' ');
+        if (columns.size() >= 6)
+            m_contents << QString::fromUtf8(columns.mid(5).join(' '));
+    }
+    return true;
+}
+
+QString PackageBuild::field(const QString &name) const
+{
+    QProcess dpkgDeb;
+    dpkgDeb.start(QStringLiteral("dpkg-deb"), {"--field", m_debPath, name});
+    dpkgDeb.waitForFinished(60000);
+    return QString::fromUtf8(dpkgDeb.readAllStandardOutput()).simplified();
+}

@@ -1,0 +1,36 @@
+#ifndef PACKAGEBUILD_H
+#define PACKAGEBUILD_H
+
+#include <QString>
+#include <QStringList>
+
+// Builds the Debian package from a copy of a source tree, the way a user
+// would from a fresh checkout, and unpacks it for inspection.
+class PackageBuild
+{
+public:
+    explicit PackageBuild(const QString &workFolder);
+
+    bool copySource(const QString &sourceFolder);
+    bool build();
+    bool unpack();
+
+    QString error() const { return m_error; }
+    QString debPath() const { return m_debPath; }
+    QString rootFolder() const { return m_workFolder + QStringLiteral("/root"); }
+    // Paths as dpkg-deb lists them ("./usr/bin/tarvelo -> ...").
+    QStringList contents() const { return m_contents; }
+    QString field(const QString &name) const;
+
+private:
+    QStringList sourceFiles(const QString &sourceFolder) const;
+    bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr);
+
+    QString m_workFolder;
+    QString m_sourceCopy;
+    QString m_debPath;
+    QStringList m_contents;
+    QString m_error;
+};
+
+#endif // PACKAGEBUILD_H

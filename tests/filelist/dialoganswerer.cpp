@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QItemSelection>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
@@ -84,11 +85,15 @@ bool DialogAnswerer::pickNames(QFileDialog *dialog)
             return false;
     }
     listedNames = shown;
-    view->selectionModel()->clearSelection();
+    // One selection change, as Ctrl+A or a shift-click makes: the dialog
+    // rebuilds its name field on every change, which a user never makes
+    // once per file.
+    QItemSelection selection;
     for (const QString &name : std::as_const(names)) {
-        view->selectionModel()->select(model->index(folder + QLatin1Char('/') + name),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        const QModelIndex index = model->index(folder + QLatin1Char('/') + name);
+        selection.select(index, index);
     }
+    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     return true;
 }
 

@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QItemSelection>
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QSet>
 
 namespace {
 const int pollInterval = 10;
@@ -84,11 +86,21 @@ bool DialogAnswerer::pickNames(QFileDialog *dialog)
             return false;
     }
     listedNames = shown;
-    view->selectionModel()->clearSelection();
-    for (const QString &name : std::as_const(names)) {
-        view->selectionModel()->select(model->index(folder + QLatin1Char('/') + name),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    // One selection change of whole runs of rows, as Ctrl+A or a shift-click
+    // makes: the dialog rebuilds its name field on every change and walks
+    // every range for every row, which a user never makes it do per file.
+    const QSet<QString> wanted(names.cbegin(), names.cend());
+    QItemSelection selection;
+    for (int row = 0; row < shown.size(); ++row) {
+        if (!wanted.contains(shown.at(row)))
+            continue;
+        const QModelIndex index = model->index(row, 0, root);
+        if (!selection.isEmpty() && selection.last().bottom() == row - 1)
+            selection.last() = QItemSelectionRange(selection.last().topLeft(), index);
+        else
+            selection.select(index, index);
     }
+    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     return true;
 }
 

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <QMessageBox>
@@ -116,6 +115,14 @@ static QString shownText(const QString &toolTip)
     return document.toPlainText();
 }
 
+static QStringList sizeColumn(const QTableWidget *table)
+{
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row)
+        texts.append(table->item(row, 2)->text());
+    return texts;
+}
+
 void TestFileListCommands::checkRowsMatchLists(const MainWindow &window)
 {
     auto *table = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"));
@@ -128,7 +135,6 @@ void TestFileListCommands::checkRowsMatchLists(const MainWindow &window)
         QCOMPARE(table->item(row, 0)->text(), window.names().at(row));
         QCOMPARE(shownText(table->item(row, 0)->toolTip()), path);
         QCOMPARE(table->item(row, 1)->textAlignment(), int(Qt::AlignCenter));
-        QCOMPARE(table->item(row, 2)->text(), MainWindow::formatFileSize(QFileInfo(path).size()));
         QCOMPARE(table->item(row, 2)->textAlignment(), int(Qt::AlignCenter));
     }
 }
@@ -187,6 +193,11 @@ void TestFileListCommands::refusesNamesAlreadyListed()
     answerer.answer(Way::Type, folder(QStringLiteral("b")), second);
     add(window);
     QCOMPARE(answerer.openedIn, folder(QStringLiteral("a")));
+    // That pass took files from two folders; the next opens where the last
+    // of them came from.
+    answerer.answer(Way::Cancel, folder(QStringLiteral("a")));
+    add(window);
+    QCOMPARE(answerer.openedIn, folder(QStringLiteral("c")));
 
     QCOMPARE(window.paths(), QStringList({first, second.at(1), second.at(3)}));
     checkRowsMatchLists(window);
@@ -257,12 +268,13 @@ void TestFileListCommands::cancelledDialogChangesNothing()
 void TestFileListCommands::removesTheSelectedRows()
 {
     // A fake tool that answers with the number in the file's name, so that
-    // each row's duration is its own.
+    // each row's duration is its own; each file's size sits at a unit's edge.
     QVERIFY(tools.install("n=$(basename \"$2\" .mp4)\necho \"\\$$n\\$\""));
+    const QList<int> sizes = {0, 1023, 1024, 2048, 1048576};
     QStringList chosen;
     for (int n = 10; n < 15; ++n) {
         chosen.append(QString::number(n) + QStringLiteral(".mp4"));
-        QVERIFY(!placeFile(QStringLiteral("numbered"), chosen.last(), QByteArray(n * 100, 'x')).isEmpty());
+        QVERIFY(!placeFile(QStringLiteral("numbered"), chosen.last(), QByteArray(sizes.at(n - 10), 'x')).isEmpty());
     }
     MainWindow window;
     DialogAnswerer answerer;
@@ -271,6 +283,9 @@ void TestFileListCommands::removesTheSelectedRows()
     QCOMPARE(window.durationList(), QVector<uint>({10, 11, 12, 13, 14}));
 
     auto *table = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"));
+    QCOMPARE(sizeColumn(table), QStringList({QStringLiteral("0 B"), QStringLiteral("1023 B"),
+                                             QStringLiteral("1.00 KB"), QStringLiteral("0.00 MB"),
+                                             QStringLiteral("1.00 MB")}));
     auto *remove = window.findChild<QPushButton *>(QStringLiteral("btnRemoveFile"));
     auto *convert = window.findChild<QPushButton *>(QStringLiteral("btnConvert"));
     QItemSelectionModel *selection = table->selectionModel();
@@ -287,6 +302,7 @@ void TestFileListCommands::removesTheSelectedRows()
     QCOMPARE(window.durationList(), QVector<uint>({10, 12}));
     checkRowsMatchLists(window);
     QCOMPARE(table->item(1, 1)->text(), QStringLiteral("0:0:12"));
+    QCOMPARE(sizeColumn(table), QStringList({QStringLiteral("0 B"), QStringLiteral("1.00 KB")}));
     QVERIFY(convert->isEnabled());
 
     table->selectAll();

@@ -9,6 +9,8 @@ packages=(
     libavformat-dev libavutil-dev libavcodec-dev
     ffmpeg
     fonts-dejavu-core
+    gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+    mediainfo
 )
 
 missing=()

@@ -85,8 +85,8 @@ std::string CommandLine::usage(const char *programName)
            + QualityCurve::table() +
            "\n"
            "Video is MPEG-4 Advanced Simple Profile as XviD and DivX players decode\n"
-           "it: up to two B-frames in a row, no quarter-pel, no global motion\n"
-           "compensation, a keyframe at every cut and at least every 10 seconds.\n"
+           "it: one B-frame between references, closed GOPs, no quarter-pel, no\n"
+           "global motion compensation, a keyframe at least every 10 seconds.\n"
            "At the same quantiser the picture is as good as with ffmpeg's defaults\n"
            "for the encoder, in files about 30% smaller on photographic footage.\n"
            "\n"

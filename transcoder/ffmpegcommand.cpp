@@ -61,25 +61,26 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
 void FfmpegCommand::addEncodingProfile(std::vector<std::string> &arguments)
 {
     arguments.insert(arguments.end(), {
-        // A keyframe at every cut (ffmpeg's scene-change detection stays on)
-        // and at least every ten seconds, so that seeking stays quick. The
-        // frame limit only matters above 30 pictures a second.
+        // AVI has no timestamps: a player learns each picture's time from its
+        // place in the file and its decoding order. GStreamer loses a picture's
+        // time at every keyframe that B-frames before it depend on, and the
+        // picture then runs ahead of the sound by one frame more at each such
+        // keyframe. Closed GOPs prevent that, and ffmpeg can only close them
+        // with its scene-change keyframes off; a cut then starts on a P-frame
+        // whose blocks are coded afresh, which looks as clean.
+        "-flags", "+aic+cgop",
+        "-sc_threshold", "1000000000",
+        // A keyframe at least every ten seconds, so that seeking stays quick.
+        // The frame limit only matters above 30 pictures a second.
         "-g", "300",
         "-force_key_frames", "expr:gte(t,n_forced*10)",
-        // Two B-frames in a row is what those players handle. (ffmpeg cannot
-        // close the GOPs while it looks for cuts; the B-frames just before a
-        // keyframe only show before it, so a seek to it is still clean.)
-        // AC prediction is free. Without the B-frame decision, a cut that
-        // falls on a planned B-frame would get its keyframe up to two
-        // pictures late, as only P-frames can turn into keyframes.
-        "-bf", "2",
-        "-b_strategy", "1",
-        "-flags", "+aic",
-        // Trellis quantisation pays for its time, mostly at the fine end of
-        // the slider. Choosing each macroblock's coding by trial (-mbd) saves
-        // a little more but costs half the encoder's time again; refining both
+        // One B-frame between references saves as much as two do, for less
+        // time. AC prediction (above) is free; trellis quantisation pays for
+        // its time. Choosing each macroblock's coding by trial (-mbd) saves a
+        // little more but costs half the encoder's time again; refining both
         // vectors of bidirectional blocks, four vectors per macroblock and the
         // SATD comparison functions cost more than they save.
+        "-bf", "1",
         "-trellis", "1",
         "-bidir_refine", "0",
     });

@@ -88,7 +88,7 @@ std::string CommandLine::usage(const char *programName)
            "it: one B-frame between references, closed GOPs, no quarter-pel, no\n"
            "global motion compensation, a keyframe at least every 10 seconds.\n"
            "At the same quantiser the picture is as good as with ffmpeg's defaults\n"
-           "for the encoder, in files about 30% smaller on photographic footage.\n"
+           "for the encoder, in files about a third smaller on photographic footage.\n"
            "\n"
            "Progress: when TARVELO_PROGRESS_SOCKET names a Unix datagram socket,\n"
            "every growth of the converted whole seconds is sent to it as 8 bytes:\n"

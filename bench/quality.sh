@@ -10,7 +10,8 @@
 # out, a diagonal pan with heavy film grain, a zoom in), each with grain.
 # Synthetic test patterns compress unlike real video, so they are not used.
 #
-# It takes about five minutes on two cores and needs about 1 GB in $TMPDIR.
+# It takes one and a half minutes on an idle two-core machine (more when it
+# is shared) and needs about 1 GB in $TMPDIR.
 #
 # Usage: bench/quality.sh [BUILD_DIR]
 set -eu

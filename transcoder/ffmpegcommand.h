@@ -17,6 +17,7 @@ public:
 private:
     void addVideo(std::vector<std::string> &arguments) const;
     void addAudio(std::vector<std::string> &arguments) const;
+    static void addEncodingProfile(std::vector<std::string> &arguments);
 
     std::string m_inputPath;
     std::string m_outputPath;

@@ -1,5 +1,8 @@
 #include "conversionthread.h"
 
+#include "toolarguments.h"
+#include "protocol/toolprotocol.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -13,10 +16,6 @@
 ConversionThread *activeConversionThread = nullptr;
 
 namespace {
-
-const QString toolProgram = QStringLiteral("./tarvelo-transcode");
-const QLatin1String commandTemplate("-i > -vcodec mpeg4 -aq ## -acodec libmp3lame -aq ## -f avi <");
-const QLatin1String successMarker("##success##");
 
 // How long a stopped tool gets to clean up before it is killed.
 constexpr int stopGraceMs = 5000;
@@ -91,8 +90,10 @@ void ConversionThread::run()
     if (!pathList || pathList->isEmpty() || !nameList)
         return;
 
+    // The index moves on after the last file too, so that a late report
+    // from the last tool belongs to no row.
     currentIndex.storeRelease(0);
-    for (int index = 0; index < pathList->size(); index = currentIndex.fetchAndAddOrdered(1) + 1) {
+    for (int index = 0; index < pathList->size(); currentIndex.storeRelease(++index)) {
         if (isStopRequested())
             break;
         const bool converted = convertFile(index);
@@ -120,19 +121,8 @@ bool ConversionThread::convertFile(int index)
             return false;
     }
 
-    QStringList arguments;
-    for (const QString &token : QString(commandTemplate).split(QLatin1Char(' '))) {
-        if (token == QLatin1String(">"))
-            arguments << inputPath;
-        else if (token == QLatin1String("##"))
-            arguments << QString::number(quality);
-        else if (token == QLatin1String("<"))
-            arguments << outputPath;
-        else
-            arguments << token;
-    }
-
-    return textUpToNul(runTool(arguments)).contains(successMarker);
+    const QByteArray output = runTool(convertToolArguments(inputPath, outputPath, quality));
+    return textUpToNul(output).contains(QLatin1String(successMarker));
 }
 
 QByteArray ConversionThread::runTool(const QStringList &arguments)
@@ -150,7 +140,7 @@ QByteArray ConversionThread::runTool(const QStringList &arguments)
         if (::getppid() != application)
             ::_exit(127);
     });
-    process.start(toolProgram, arguments);
+    process.start(QString::fromLatin1(toolProgram), arguments);
     if (!process.waitForStarted(-1))
         return {};
 

@@ -1,7 +1,7 @@
 #include "progressbridge.h"
 
 #include "conversionthread.h"
-#include "progressmessage.h"
+#include "protocol/toolprotocol.h"
 
 quint32 progressMessageId = 0;
 

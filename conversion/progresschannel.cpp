@@ -1,6 +1,6 @@
 #include "progresschannel.h"
 
-#include "progressmessage.h"
+#include "protocol/toolprotocol.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,5 +1,7 @@
 #include "durationprobe.h"
 
+#include "conversion/toolarguments.h"
+
 #include <QDeadlineTimer>
 #include <QProcess>
 
@@ -16,7 +18,7 @@ QByteArray DurationProbe::run(const QString &path) const
     // neither a tool waiting for input nor one filling its error pipe may stall.
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(program, {QStringLiteral("-i"), path}, QIODevice::ReadOnly);
+    process.start(program, probeToolArguments(path), QIODevice::ReadOnly);
 
     // waitFor...() runs no event loop, so the window takes no input meanwhile.
     const QDeadlineTimer deadline(timeLimitMs);

@@ -1,6 +1,32 @@
 #include "durationtext.h"
 
+#include "protocol/toolprotocol.h"
+
 #include <limits>
+
+namespace {
+
+QString numberText(const QByteArray &output)
+{
+    const qsizetype end = output.indexOf('\0');
+    const QString text = QString::fromLatin1(output.constData(), end < 0 ? output.size() : end);
+    const qsizetype first = text.indexOf(QLatin1Char(durationDelimiter));
+    if (first < 0)
+        return text;
+    const qsizetype last = text.lastIndexOf(QLatin1Char(durationDelimiter));
+    if (last == first)
+        return text.mid(first + 1);
+    return text.mid(first + 1, last - first - 1);
+}
+
+QString clockText(qint64 seconds)
+{
+    const qint64 hours = seconds / 3600;
+    const qint64 minutes = (seconds - hours * 3600) / 60;
+    return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes).arg(seconds % 60);
+}
+
+} // namespace
 
 QString DurationText::parse(const QByteArray &output, uint *duration)
 {
@@ -13,24 +39,4 @@ QString DurationText::parse(const QByteArray &output, uint *duration)
     if (duration)
         *duration = uint(seconds);
     return seconds > 0 ? clockText(seconds) : QString();
-}
-
-QString DurationText::numberText(const QByteArray &output)
-{
-    const qsizetype end = output.indexOf('\0');
-    const QString text = QString::fromLatin1(output.constData(), end < 0 ? output.size() : end);
-    const qsizetype first = text.indexOf(QLatin1Char('$'));
-    if (first < 0)
-        return text;
-    const qsizetype last = text.lastIndexOf(QLatin1Char('$'));
-    if (last == first)
-        return text.mid(first + 1);
-    return text.mid(first + 1, last - first - 1);
-}
-
-QString DurationText::clockText(qint64 seconds)
-{
-    const qint64 hours = seconds / 3600;
-    const qint64 minutes = (seconds - hours * 3600) / 60;
-    return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes).arg(seconds % 60);
 }

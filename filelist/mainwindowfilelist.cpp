@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 #include "filelist/durationprobe.h"
 #include "filelist/durationtext.h"
+#include "protocol/toolprotocol.h"
 #include "ui/tablewidgetwithmime.h"
 #include "ui_mainwindow.h"
 
@@ -69,7 +70,7 @@ QString MainWindow::addFilesStartFolder() const
 
 QString MainWindow::estimateDuration(const QString &path, uint *duration) const
 {
-    const QByteArray output = DurationProbe(QStringLiteral("./tarvelo-transcode")).run(path);
+    const QByteArray output = DurationProbe(QString::fromLatin1(toolProgram)).run(path);
     const QString text = DurationText::parse(output, duration);
     return text.isNull() ? tr("Couldn't estimate duration") : text;
 }

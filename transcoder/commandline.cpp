@@ -2,50 +2,13 @@
 
 #include "qualitycurve.h"
 
+#include "protocol/toolprotocol.h"
+
 #include <cstring>
 
-CommandLine::CommandLine(int argc, char **argv)
-{
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        m_mode = Mode::Help;
-    } else if (argc == 3 && std::strcmp(argv[1], "-i") == 0 && argv[2][0] != '\0') {
-        m_inputPath = argv[2];
-        m_mode = Mode::Probe;
-    } else if (parseConvert(argc, argv)) {
-        m_mode = Mode::Convert;
-    }
-}
+namespace {
 
-// Only the exact shape "-i IN -vcodec mpeg4 -aq Q -acodec libmp3lame -aq Q -f avi OUT"
-// is accepted: anything looser would let a stray word pass for an option.
-bool CommandLine::parseConvert(int argc, char **argv)
-{
-    static const char *const shape[] = {
-        nullptr, "-i", nullptr, "-vcodec", "mpeg4", "-aq", nullptr,
-        "-acodec", "libmp3lame", "-aq", nullptr, "-f", "avi", nullptr,
-    };
-    constexpr int shapeSize = sizeof(shape) / sizeof(shape[0]);
-    if (argc != shapeSize)
-        return false;
-    for (int i = 1; i < argc; ++i) {
-        if (shape[i] && std::strcmp(argv[i], shape[i]) != 0)
-            return false;
-    }
-    int videoQuality = -1;
-    int audioQuality = -1;
-    if (!parseQuality(argv[6], &videoQuality) || !parseQuality(argv[10], &audioQuality))
-        return false;
-    // The application writes the same slider value twice; two different
-    // values would have no single meaning on our curve.
-    if (videoQuality != audioQuality || argv[2][0] == '\0' || argv[13][0] == '\0')
-        return false;
-    m_inputPath = argv[2];
-    m_outputPath = argv[13];
-    m_quality = videoQuality;
-    return true;
-}
-
-bool CommandLine::parseQuality(const char *text, int *quality)
+bool parseQuality(const char *text, int *quality)
 {
     const std::size_t length = std::strlen(text);
     if (length == 0 || length > 2)
@@ -62,7 +25,62 @@ bool CommandLine::parseQuality(const char *text, int *quality)
     return true;
 }
 
-std::string CommandLine::usage(const char *programName)
+// Only the exact shape is accepted: anything looser would let a stray word
+// pass for an option.
+template<std::size_t size>
+bool parseShape(const ToolArgumentSlot (&shape)[size], int argc, char **argv, CommandLine *commandLine)
+{
+    if (argc != int(size) + 1)
+        return false;
+    CommandLine parsed;
+    for (std::size_t i = 0; i < size; ++i) {
+        const char *argument = argv[i + 1];
+        int quality = -1;
+        switch (shape[i].kind) {
+        case ToolArgument::Word:
+            if (std::strcmp(argument, shape[i].word) != 0)
+                return false;
+            break;
+        case ToolArgument::Input:
+            parsed.inputPath = argument;
+            break;
+        case ToolArgument::Output:
+            parsed.outputPath = argument;
+            break;
+        case ToolArgument::Quality:
+            // The application writes the same slider value twice; two different
+            // values would have no single meaning on our curve.
+            if (!parseQuality(argument, &quality) || (parsed.quality >= 0 && quality != parsed.quality))
+                return false;
+            parsed.quality = quality;
+            break;
+        }
+    }
+    *commandLine = parsed;
+    return true;
+}
+
+bool isHelp(int argc, char **argv)
+{
+    return argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
+}
+
+} // namespace
+
+CommandLine parseCommandLine(int argc, char **argv)
+{
+    CommandLine commandLine;
+    if (isHelp(argc, argv))
+        commandLine.mode = CommandLine::Mode::Help;
+    else if (parseShape(probeShape, argc, argv, &commandLine) && !commandLine.inputPath.empty())
+        commandLine.mode = CommandLine::Mode::Probe;
+    else if (parseShape(convertShape, argc, argv, &commandLine) && !commandLine.inputPath.empty()
+             && !commandLine.outputPath.empty())
+        commandLine.mode = CommandLine::Mode::Convert;
+    return commandLine;
+}
+
+std::string usage(const char *programName)
 {
     const std::string name = programName ? programName : "tarvelo-transcode";
     return "Usage:\n"
@@ -74,7 +92,7 @@ std::string CommandLine::usage(const char *programName)
            "      Convert IN into the AVI file OUT (MPEG-4 Visual video tagged XVID,\n"
            "      MP3 audio) with the system's ffmpeg. Both Q are the same quality,\n"
            "      0 (smallest size) to 99 (highest quality). OUT is replaced only when\n"
-           "      the conversion succeeded; then \"##success##\" is printed and the\n"
+           "      the conversion succeeded; then \"" + successMarker + "\" is printed and the\n"
            "      exit status is 0. SIGTERM, SIGINT and SIGHUP stop the conversion.\n"
            "  " + name + " --help\n"
            "      Show this text.\n"
@@ -90,7 +108,7 @@ std::string CommandLine::usage(const char *programName)
            "At the same quantiser the picture is as good as with ffmpeg's defaults\n"
            "for the encoder, in files about a third smaller on photographic footage.\n"
            "\n"
-           "Progress: when TARVELO_PROGRESS_SOCKET names a Unix datagram socket,\n"
+           "Progress: when " + progressSocketVariable + " names a Unix datagram socket,\n"
            "every growth of the converted whole seconds is sent to it as 8 bytes:\n"
            "the message number 0xA5EF4CA5 and the seconds, both unsigned 32-bit\n"
            "integers in host byte order.\n"

@@ -9,6 +9,8 @@
 #include "stopsignals.h"
 #include "temporaryoutput.h"
 
+#include "protocol/toolprotocol.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,23 +89,20 @@ bool ConvertCommand::checkPaths()
     return true;
 }
 
-bool ConvertCommand::readInput(std::string *error)
+// Returns why the input cannot be converted, or nothing when it can.
+std::string ConvertCommand::readInput()
 {
-    if (!m_libAv.load()) {
-        *error = m_libAv.error();
-        return false;
-    }
+    if (!m_libAv.load())
+        return m_libAv.error();
     MediaFile input(m_libAv);
     if (!input.open(m_inputPath, inputTimeLimit) || (!input.headersAreEnough() && !input.findStreams()))
-        *error = m_inputPath + ": " + input.error();
-    else if (!input.videoStream().exists())
-        *error = m_inputPath + ": the file has no video";
-    if (!error->empty())
-        return false;
+        return m_inputPath + ": " + input.error();
+    if (!input.videoStream().exists())
+        return m_inputPath + ": the file has no video";
     m_inputHasAudio = input.audioStream().exists();
     // Without a duration the conversion still runs; only progress is not sent.
     m_duration = input.durationSeconds();
-    return true;
+    return {};
 }
 
 bool ConvertCommand::convert(TemporaryOutput &output)
@@ -117,8 +116,8 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     // meanwhile, so no value is sent before the duration that bounds it is known.
     // An input we cannot read ends the conversion (leaving ffmpeg killed), unless
     // a stop request cut the reading short: wait() then stops ffmpeg in order.
-    std::string inputError;
-    if (!readInput(&inputError) && !StopSignals::requested())
+    const std::string inputError = readInput();
+    if (!inputError.empty() && !StopSignals::requested())
         return fail(inputError);
     ProgressReader reader;
     ProgressSender sender(m_duration);
@@ -158,16 +157,11 @@ bool ConvertCommand::checkWritten(const TemporaryOutput &output)
 bool ConvertCommand::publish(TemporaryOutput &output)
 {
     StopSignals::block();
-    bool published = false;
     if (StopSignals::requested())
-        fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
-    else if (!output.commit())
-        fail(output.error());
-    else
-        published = true;
-    if (published) {
-        std::fputs("##success##\n", stdout);
-        std::fflush(stdout);
-    }
-    return published;
+        return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
+    if (!output.commit())
+        return fail(output.error());
+    std::printf("%s\n", successMarker);
+    std::fflush(stdout);
+    return true;
 }

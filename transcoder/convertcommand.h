@@ -18,7 +18,7 @@ public:
 
 private:
     bool checkPaths();
-    bool readInput(std::string *error);
+    std::string readInput();
     bool convert(TemporaryOutput &output);
     bool checkWritten(const TemporaryOutput &output);
     bool publish(TemporaryOutput &output);

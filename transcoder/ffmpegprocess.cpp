@@ -42,6 +42,17 @@ int openPidFd(pid_t pid)
 #endif
 }
 
+// ffmpeg ends its lines with "\n", and its status lines with "\r" alone.
+std::string lastLineOf(const std::string &text)
+{
+    const std::size_t end = text.find_last_not_of("\r\n");
+    if (end == std::string::npos)
+        return {};
+    const std::size_t newline = text.find_last_of("\r\n", end);
+    const std::size_t start = newline == std::string::npos ? 0 : newline + 1;
+    return text.substr(start, end + 1 - start);
+}
+
 void setNonBlocking(int fd)
 {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -325,12 +336,7 @@ bool FfmpegProcess::finish(int status)
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return true;
-    std::string lastLine;
-    std::size_t end = m_log.find_last_not_of("\r\n");
-    if (end != std::string::npos) {
-        const std::size_t start = m_log.find_last_of("\r\n", end);
-        lastLine = m_log.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
-    }
+    const std::string lastLine = lastLineOf(m_log);
     if (WIFSIGNALED(status))
         m_error = std::string("ffmpeg was killed by ") + strsignal(WTERMSIG(status));
     else

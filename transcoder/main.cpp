@@ -6,18 +6,18 @@
 
 int main(int argc, char **argv)
 {
-    const CommandLine commandLine(argc, argv);
-    switch (commandLine.mode()) {
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    switch (commandLine.mode) {
     case CommandLine::Mode::Help:
-        std::fputs(CommandLine::usage(argv[0]).c_str(), stdout);
+        std::fputs(usage(argv[0]).c_str(), stdout);
         return 0;
     case CommandLine::Mode::Probe:
-        return ProbeCommand(commandLine.inputPath()).run();
+        return ProbeCommand(commandLine.inputPath).run();
     case CommandLine::Mode::Convert:
-        return ConvertCommand(commandLine.inputPath(), commandLine.outputPath(), commandLine.quality()).run();
+        return ConvertCommand(commandLine.inputPath, commandLine.outputPath, commandLine.quality).run();
     case CommandLine::Mode::Invalid:
         break;
     }
-    std::fputs(CommandLine::usage(argc > 0 ? argv[0] : nullptr).c_str(), stderr);
+    std::fputs(usage(argc > 0 ? argv[0] : nullptr).c_str(), stderr);
     return 2;
 }

@@ -4,6 +4,8 @@
 #include "mediafile.h"
 #include "pathname.h"
 
+#include "protocol/toolprotocol.h"
+
 #include <cstdio>
 
 namespace {
@@ -25,11 +27,11 @@ int ProbeCommand::run()
         seconds = file.durationSeconds();
     if (seconds == 0) {
         const std::string &reason = libAv.isLoaded() ? file.error() : libAv.error();
-        std::fputs("$$\n", stdout);
+        std::printf("%c%c\n", durationDelimiter, durationDelimiter);
         std::fprintf(stderr, "tarvelo-transcode: %s: %s\n", PathName::printable(m_inputPath).c_str(),
                      PathName::printable(reason).c_str());
         return 1;
     }
-    std::printf("$%u$\n", unsigned(seconds));
+    std::printf("%c%u%c\n", durationDelimiter, unsigned(seconds), durationDelimiter);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

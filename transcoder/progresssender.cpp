@@ -1,6 +1,6 @@
 #include "progresssender.h"
 
-#include "conversion/progressmessage.h"
+#include "protocol/toolprotocol.h"
 
 #include <cstdio>
 #include <cstdlib>

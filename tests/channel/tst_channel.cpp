@@ -1,5 +1,5 @@
 #include "conversion/progresschannel.h"
-#include "conversion/progressmessage.h"
+#include "protocol/toolprotocol.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

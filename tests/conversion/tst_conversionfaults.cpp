@@ -1,7 +1,7 @@
 #include "app/mainwindow.h"
 #include "conversion/conversionthread.h"
 #include "conversion/progressbridge.h"
-#include "conversion/progressmessage.h"
+#include "protocol/toolprotocol.h"
 #include "modalanswerer.h"
 #include "testmedia.h"
 

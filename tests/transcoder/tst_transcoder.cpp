@@ -2,7 +2,7 @@
 #include "systemstate.h"
 
 #include "conversion/progresschannel.h"
-#include "conversion/progressmessage.h"
+#include "protocol/toolprotocol.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,7 @@
 #include "progresschannel.h"
 
+#include "posix/directorylisting.h"
+#include "posix/unixsocketaddress.h"
 #include "protocol/toolprotocol.h"
 
 #include <QCoreApplication>
@@ -7,7 +9,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -27,6 +28,67 @@ bool isOwnPrivateFolder(const QByteArray &path)
     return !path.isEmpty() && stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)
         && info.st_uid == geteuid() && (info.st_mode & 0077) == 0;
 }
+
+QByteArray privateBaseFolder()
+{
+    QByteArray base = qgetenv("TMPDIR");
+    if (base.isEmpty() || base.size() > qsizetype(maximumBaseLength) || base.at(0) != '/')
+        base = "/tmp";
+    while (base.size() > 1 && base.endsWith('/'))
+        base.chop(1);
+    return base;
+}
+
+bool isListening(const QByteArray &path)
+{
+    sockaddr_un address;
+    if (!fillUnixSocketAddress(&address, path.constData(), size_t(path.size())))
+        return true;
+    const UniqueFd probe(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!probe.isValid())
+        return true;
+    return ::connect(probe.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0
+           || errno != ECONNREFUSED;
+}
+
+void removeIfStale(int base, const QByteArray &name)
+{
+    const UniqueFd folder(::openat(base, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!folder.isValid())
+        return;
+    struct stat info;
+    struct stat socketInfo;
+    const bool ours = ::fstat(folder.get(), &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 0077) == 0
+                      && ::fstatat(folder.get(), socketName + 1, &socketInfo, AT_SYMLINK_NOFOLLOW) == 0
+                      && S_ISSOCK(socketInfo.st_mode);
+    // The socket is reached through the open folder, so that the folder's
+    // name cannot be swapped for a link between the checks and the probe.
+    if (ours && !isListening("/proc/self/fd/" + QByteArray::number(folder.get()) + socketName)) {
+        ::unlinkat(folder.get(), socketName + 1, 0);
+        ::unlinkat(base, name.constData(), AT_REMOVEDIR);
+    }
+}
+
+// A Tarvelo that was killed could not remove its folder. Its socket refuses
+// connections now, unlike the socket of a Tarvelo that is still running.
+// The base folder may be shared with other users (/tmp), who can plant links
+// and folders of the same name: only real folders of this user are looked
+// into, through descriptors, and nothing is ever removed by a path that a
+// link could redirect.
+void removeStaleFolders(const QByteArray &baseFolder)
+{
+    const UniqueFd base(::open(baseFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!base.isValid())
+        return;
+    DirectoryListing listing(base.get());
+    const QByteArray prefix = QByteArray(folderTemplate + 1).chopped(6);
+    while (const char *entry = listing.next()) {
+        const QByteArray name(entry);
+        if (name.startsWith(prefix) && name.size() == prefix.size() + 6)
+            removeIfStale(base.get(), name);
+    }
+}
+
 } // namespace
 
 ProgressChannel::ProgressChannel()
@@ -37,99 +99,23 @@ ProgressChannel::ProgressChannel()
         bindSocket(privateBaseFolder());
     }
     if (isValid())
-        qputenv(progressSocketVariable, m_path);
+        qputenv(progressSocketVariable, path);
 }
 
 ProgressChannel::~ProgressChannel()
 {
-    delete m_notifier.data();
-    if (m_socket >= 0) {
-        ::close(m_socket);
-        // Through the folder itself, should its name have been replaced meanwhile.
-        const int folder = ::open(m_folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (folder >= 0) {
-            ::unlinkat(folder, socketName + 1, 0);
-            ::close(folder);
-        }
-        ::rmdir(m_folder.constData());
-        // Only withdraw the variable if it is still ours.
-        if (qgetenv(progressSocketVariable) == m_path)
-            qunsetenv(progressSocketVariable);
-    }
-}
-
-QByteArray ProgressChannel::privateBaseFolder()
-{
-    QByteArray base = qgetenv("TMPDIR");
-    if (base.isEmpty() || base.size() > qsizetype(maximumBaseLength) || base.at(0) != '/')
-        base = "/tmp";
-    while (base.size() > 1 && base.endsWith('/'))
-        base.chop(1);
-    return base;
-}
-
-// A Tarvelo that was killed could not remove its folder. Its socket refuses
-// connections now, unlike the socket of a Tarvelo that is still running.
-// The base folder may be shared with other users (/tmp), who can plant links
-// and folders of the same name: only real folders of this user are looked
-// into, through descriptors, and nothing is ever removed by a path that a
-// link could redirect.
-void ProgressChannel::removeStaleFolders(const QByteArray &baseFolder)
-{
-    const int base = ::open(baseFolder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (base < 0)
+    delete notifier.data();
+    if (!socketFd.isValid())
         return;
-    const int listing = ::dup(base);
-    DIR *directory = listing >= 0 ? ::fdopendir(listing) : nullptr;
-    if (!directory) {
-        if (listing >= 0)
-            ::close(listing);
-        ::close(base);
-        return;
-    }
-    const QByteArray prefix = QByteArray(folderTemplate + 1).chopped(6);
-    while (const dirent *entry = ::readdir(directory)) {
-        const QByteArray name(entry->d_name);
-        if (name.startsWith(prefix) && name.size() == prefix.size() + 6)
-            removeIfStale(base, name);
-    }
-    ::closedir(directory);
-    ::close(base);
-}
-
-void ProgressChannel::removeIfStale(int base, const QByteArray &name)
-{
-    const int folder = ::openat(base, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folder < 0)
-        return;
-    struct stat info;
-    struct stat socketInfo;
-    const bool ours = ::fstat(folder, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 0077) == 0
-                      && ::fstatat(folder, socketName + 1, &socketInfo, AT_SYMLINK_NOFOLLOW) == 0
-                      && S_ISSOCK(socketInfo.st_mode);
-    // The socket is reached through the open folder, so that the folder's
-    // name cannot be swapped for a link between the checks and the probe.
-    if (ours && !isListening("/proc/self/fd/" + QByteArray::number(folder) + socketName)) {
-        ::unlinkat(folder, socketName + 1, 0);
-        ::unlinkat(base, name.constData(), AT_REMOVEDIR);
-    }
-    ::close(folder);
-}
-
-bool ProgressChannel::isListening(const QByteArray &path)
-{
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    if (size_t(path.size()) >= sizeof(address.sun_path))
-        return true;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    const int probe = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (probe < 0)
-        return true;
-    const bool refused = ::connect(probe, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0
-                         && errno == ECONNREFUSED;
-    ::close(probe);
-    return !refused;
+    socketFd.reset();
+    // Through the folder itself, should its name have been replaced meanwhile.
+    const UniqueFd folderFd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (folderFd.isValid())
+        ::unlinkat(folderFd.get(), socketName + 1, 0);
+    ::rmdir(folder.constData());
+    // Only withdraw the variable if it is still ours.
+    if (qgetenv(progressSocketVariable) == path)
+        qunsetenv(progressSocketVariable);
 }
 
 // Each instance gets its own fresh 0700 folder (mkdtemp), so two windows
@@ -137,29 +123,23 @@ bool ProgressChannel::isListening(const QByteArray &path)
 bool ProgressChannel::bindSocket(const QByteArray &baseFolder)
 {
     removeStaleFolders(baseFolder);
-    QByteArray folder = baseFolder + folderTemplate;
-    if (!::mkdtemp(folder.data()))
+    QByteArray newFolder = baseFolder + folderTemplate;
+    if (!::mkdtemp(newFolder.data()))
         return false;
-    const QByteArray path = folder + socketName;
-    sockaddr_un address = {};
-    address.sun_family = AF_UNIX;
-    if (size_t(path.size()) >= sizeof(address.sun_path)) {
-        ::rmdir(folder.constData());
-        return false;
-    }
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0
-        || ::chmod(path.constData(), 0600) != 0) {
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(path.constData());
-        ::rmdir(folder.constData());
+    const QByteArray newPath = newFolder + socketName;
+    sockaddr_un address;
+    UniqueFd fd;
+    if (fillUnixSocketAddress(&address, newPath.constData(), size_t(newPath.size())))
+        fd.reset(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd.isValid() || ::bind(fd.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0
+        || ::chmod(newPath.constData(), 0600) != 0) {
+        ::unlink(newPath.constData());
+        ::rmdir(newFolder.constData());
         return false;
     }
-    m_socket = fd;
-    m_folder = folder;
-    m_path = path;
+    socketFd = std::move(fd);
+    folder = newFolder;
+    path = newPath;
     return true;
 }
 
@@ -170,21 +150,21 @@ quint32 ProgressChannel::messageId() const
 
 QString ProgressChannel::socketPath() const
 {
-    return QString::fromLocal8Bit(m_path);
+    return QString::fromLocal8Bit(path);
 }
 
 bool ProgressChannel::isValid() const
 {
-    return m_socket >= 0;
+    return socketFd.isValid();
 }
 
 ProgressChannel::Filter ProgressChannel::setEventFilter(Filter filter)
 {
-    const Filter previous = m_filter;
-    m_filter = filter;
-    if (isValid() && !m_notifier && QCoreApplication::instance()) {
-        m_notifier = new QSocketNotifier(m_socket, QSocketNotifier::Read, QCoreApplication::instance());
-        QObject::connect(m_notifier.data(), &QSocketNotifier::activated, m_notifier.data(),
+    const Filter previous = eventFilter;
+    eventFilter = filter;
+    if (isValid() && !notifier && QCoreApplication::instance()) {
+        notifier = new QSocketNotifier(socketFd.get(), QSocketNotifier::Read, QCoreApplication::instance());
+        QObject::connect(notifier.data(), &QSocketNotifier::activated, notifier.data(),
                          [this] { readPending(); });
     }
     return previous;
@@ -202,7 +182,7 @@ void ProgressChannel::readPending()
         char buffer[sizeof(ProgressMessage) + 1];
         // MSG_TRUNC reports a datagram's real size, so a longer one that merely
         // starts like a notification is recognised and dropped.
-        const ssize_t size = ::recv(m_socket, buffer, sizeof(buffer), MSG_DONTWAIT | MSG_TRUNC);
+        const ssize_t size = ::recv(socketFd.get(), buffer, sizeof(buffer), MSG_DONTWAIT | MSG_TRUNC);
         if (size < 0) {
             if (errno == EINTR)
                 continue;
@@ -213,6 +193,6 @@ void ProgressChannel::readPending()
         std::memcpy(&latest, buffer, sizeof(latest));
         haveLatest = true;
     }
-    if (haveLatest && m_filter)
-        m_filter(&latest);
+    if (haveLatest && eventFilter)
+        eventFilter(&latest);
 }

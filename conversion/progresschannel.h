@@ -1,6 +1,8 @@
 #ifndef PROGRESSCHANNEL_H
 #define PROGRESSCHANNEL_H
 
+#include "posix/uniquefd.h"
+
 #include <QtGlobal>
 #include <QPointer>
 #include <QString>
@@ -32,17 +34,13 @@ public:
 
 private:
     bool bindSocket(const QByteArray &baseFolder);
-    static QByteArray privateBaseFolder();
-    static void removeStaleFolders(const QByteArray &baseFolder);
-    static void removeIfStale(int base, const QByteArray &name);
-    static bool isListening(const QByteArray &path);
     void readPending();
 
-    int m_socket = -1;
-    QByteArray m_folder;
-    QByteArray m_path;
-    Filter m_filter = nullptr;
-    QPointer<QSocketNotifier> m_notifier;
+    UniqueFd socketFd;
+    QByteArray folder;
+    QByteArray path;
+    Filter eventFilter = nullptr;
+    QPointer<QSocketNotifier> notifier;
 };
 
 #endif // PROGRESSCHANNEL_H

@@ -1,6 +1,8 @@
 #ifndef STOPSIGNALWATCHER_H
 #define STOPSIGNALWATCHER_H
 
+#include "posix/uniquefd.h"
+
 #include <QObject>
 
 class QSocketNotifier;
@@ -20,9 +22,10 @@ public:
     bool isWatching() const;
 
 private:
-    static void handle(int signalNumber);
     void readPipe();
 
+    UniqueFd pipeReadEnd;
+    UniqueFd pipeWriteEnd;
     QSocketNotifier *notifier = nullptr;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -24,13 +25,6 @@ constexpr std::chrono::milliseconds killWait(2000);
 constexpr std::chrono::milliseconds exitCheckInterval(100);
 // What a leftover writer could still push into the pipes is not read for ever.
 constexpr std::size_t drainLimit = 1 << 20;
-
-void closeFd(int &fd)
-{
-    if (fd >= 0)
-        close(fd);
-    fd = -1;
-}
 
 int openPidFd(pid_t pid)
 {
@@ -69,21 +63,22 @@ FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, int inhe
 
 FfmpegProcess::~FfmpegProcess()
 {
-    closeFd(m_progressFd);
-    closeFd(m_logFd);
+    m_progressFd.reset();
+    m_logFd.reset();
     if (m_pid > 0) {
         killGroup(SIGKILL);
         const Clock::time_point giveUp = Clock::now() + killWait;
         while (waitpid(m_pid, nullptr, WNOHANG) == 0 && Clock::now() < giveUp)
             usleep(10000);
     }
-    closeFd(m_exitFd);
+    m_exitFd.reset();
 }
 
 bool FfmpegProcess::start()
 {
-    int progressPipe[2], logPipe[2], execPipe[2];
-    if (!openPipes(progressPipe, logPipe, execPipe)) {
+    UniqueFd progressWriteEnd, logWriteEnd, execReadEnd, execWriteEnd;
+    if (!openPipe(m_progressFd, progressWriteEnd, O_CLOEXEC) || !openPipe(m_logFd, logWriteEnd, O_CLOEXEC)
+        || !openPipe(execReadEnd, execWriteEnd, O_CLOEXEC)) {
         m_error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
         return false;
     }
@@ -91,48 +86,27 @@ bool FfmpegProcess::start()
     StopSignals::block();
     m_pid = fork();
     if (m_pid == 0) {
-        dup2(progressPipe[1], STDOUT_FILENO);
-        dup2(logPipe[1], STDERR_FILENO);
-        execInChild(parent, execPipe[1]);
+        dup2(progressWriteEnd.get(), STDOUT_FILENO);
+        dup2(logWriteEnd.get(), STDERR_FILENO);
+        execInChild(parent, execWriteEnd.get());
     }
     const int forkError = errno;
     StopSignals::unblock();
     if (m_pid > 0) {
         // Set from both sides, so the group exists whichever runs first.
         setpgid(m_pid, m_pid);
-        m_exitFd = openPidFd(m_pid);
+        m_exitFd.reset(openPidFd(m_pid));
     }
-    close(progressPipe[1]);
-    close(logPipe[1]);
-    close(execPipe[1]);
-    m_progressFd = progressPipe[0];
-    m_logFd = logPipe[0];
-    setNonBlocking(m_progressFd);
-    setNonBlocking(m_logFd);
-    const bool started = m_pid > 0 && readExecError(execPipe[0]);
-    close(execPipe[0]);
+    // Only ffmpeg may hold the write ends, so that the pipes end with it.
+    progressWriteEnd.reset();
+    logWriteEnd.reset();
+    execWriteEnd.reset();
+    setNonBlocking(m_progressFd.get());
+    setNonBlocking(m_logFd.get());
+    const bool started = m_pid > 0 && readExecError(execReadEnd.get());
     if (m_pid < 0)
         m_error = std::string("cannot start ffmpeg: ") + std::strerror(forkError);
     return started;
-}
-
-bool FfmpegProcess::openPipes(int progressPipe[2], int logPipe[2], int execPipe[2])
-{
-    if (pipe2(progressPipe, O_CLOEXEC) != 0)
-        return false;
-    if (pipe2(logPipe, O_CLOEXEC) == 0) {
-        if (pipe2(execPipe, O_CLOEXEC) == 0)
-            return true;
-        const int error = errno;
-        close(logPipe[0]);
-        close(logPipe[1]);
-        errno = error;
-    }
-    const int error = errno;
-    close(progressPipe[0]);
-    close(progressPipe[1]);
-    errno = error;
-    return false;
 }
 
 void FfmpegProcess::execInChild(pid_t parent, int execErrorFd)
@@ -144,9 +118,12 @@ void FfmpegProcess::execInChild(pid_t parent, int execErrorFd)
     // Its own group, so that whatever it starts can be ended along with it.
     setpgid(0, 0);
     StopSignals::resetInChild();
-    const int nullFd = open("/dev/null", O_RDONLY);
-    if (nullFd >= 0)
+    // Close-on-exec, so that only the copy on standard input reaches ffmpeg.
+    const int nullFd = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (nullFd > STDIN_FILENO)
         dup2(nullFd, STDIN_FILENO);
+    else if (nullFd == STDIN_FILENO)
+        fcntl(STDIN_FILENO, F_SETFD, 0);
     if (m_inheritedFd >= 0)
         fcntl(m_inheritedFd, F_SETFD, 0);
     std::vector<char *> argv;
@@ -213,8 +190,8 @@ bool FfmpegProcess::follow(const ProgressHandler &onProgress)
         const Clock::time_point now = Clock::now();
         if (!superviseStop(now, lastReport))
             return false;
-        pollfd fds[4] = {{m_progressFd, POLLIN, 0}, {m_logFd, POLLIN, 0},
-                         {StopSignals::readFd(), POLLIN, 0}, {m_exitFd, POLLIN, 0}};
+        pollfd fds[4] = {{m_progressFd.get(), POLLIN, 0}, {m_logFd.get(), POLLIN, 0},
+                         {StopSignals::readFd(), POLLIN, 0}, {m_exitFd.get(), POLLIN, 0}};
         if (poll(fds, 4, pollTimeout(now, lastReport)) < 0 && errno != EINTR)
             usleep(10000);
         if (fds[2].revents & POLLIN) {
@@ -261,7 +238,7 @@ int FfmpegProcess::pollTimeout(Clock::time_point now, Clock::time_point lastRepo
         next = lastReport + m_stallLimit;
     else
         next = m_killSent ? m_abandonTime : m_killTime;
-    if (m_exitFd < 0)
+    if (!m_exitFd.isValid())
         next = std::min(next, now + exitCheckInterval);
     const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
     return int(std::clamp<decltype(milliseconds)>(milliseconds, 0, INT_MAX));
@@ -278,14 +255,14 @@ bool FfmpegProcess::hasExited() const
 }
 
 // Returns how many bytes came; the end of the pipe, or an error, closes our end.
-std::size_t FfmpegProcess::readPipe(int &fd, const ProgressHandler &onProgress)
+std::size_t FfmpegProcess::readPipe(UniqueFd &fd, const ProgressHandler &onProgress)
 {
     char buffer[4096];
-    const ssize_t got = read(fd, buffer, sizeof(buffer));
+    const ssize_t got = read(fd.get(), buffer, sizeof(buffer));
     if (got < 0 && (errno == EINTR || errno == EAGAIN))
         return 0;
     if (got <= 0) {
-        closeFd(fd);
+        fd.reset();
         return 0;
     }
     if (&fd == &m_logFd)
@@ -301,14 +278,14 @@ void FfmpegProcess::drainPipes(const ProgressHandler &onProgress)
     std::size_t total = 0;
     for (bool more = true; more && total < drainLimit;) {
         more = false;
-        for (int *fd : {&m_progressFd, &m_logFd}) {
-            const std::size_t got = *fd >= 0 ? readPipe(*fd, onProgress) : 0;
+        for (UniqueFd *fd : {&m_progressFd, &m_logFd}) {
+            const std::size_t got = fd->isValid() ? readPipe(*fd, onProgress) : 0;
             total += got;
             more = more || got > 0;
         }
     }
-    closeFd(m_progressFd);
-    closeFd(m_logFd);
+    m_progressFd.reset();
+    m_logFd.reset();
 }
 
 void FfmpegProcess::killGroup(int signalNumber) const

@@ -1,6 +1,8 @@
 #ifndef FFMPEGPROCESS_H
 #define FFMPEGPROCESS_H
 
+#include "posix/uniquefd.h"
+
 #include <chrono>
 #include <functional>
 #include <string>
@@ -32,14 +34,13 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
 
-    static bool openPipes(int progressPipe[2], int logPipe[2], int execPipe[2]);
     [[noreturn]] void execInChild(pid_t parent, int execErrorFd);
     bool readExecError(int fd);
     bool follow(const ProgressHandler &onProgress);
     bool superviseStop(Clock::time_point now, Clock::time_point lastReport);
     int pollTimeout(Clock::time_point now, Clock::time_point lastReport) const;
     bool hasExited() const;
-    std::size_t readPipe(int &fd, const ProgressHandler &onProgress);
+    std::size_t readPipe(UniqueFd &fd, const ProgressHandler &onProgress);
     void drainPipes(const ProgressHandler &onProgress);
     void killGroup(int signalNumber) const;
     void keepErrorText(const char *data, std::size_t size);
@@ -49,9 +50,9 @@ private:
     int m_inheritedFd;
     std::chrono::milliseconds m_stallLimit;
     pid_t m_pid = -1;
-    int m_exitFd = -1;      // a pidfd, readable once ffmpeg has ended
-    int m_progressFd = -1;
-    int m_logFd = -1;
+    UniqueFd m_exitFd;      // a pidfd, readable once ffmpeg has ended
+    UniqueFd m_progressFd;
+    UniqueFd m_logFd;
     // Why we are stopping ffmpeg, empty while it runs on its own.
     std::string m_stopReason;
     Clock::time_point m_killTime;

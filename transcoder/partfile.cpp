@@ -1,10 +1,12 @@
 #include "partfile.h"
 
+#include "posix/directorylisting.h"
+#include "posix/uniquefd.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <random>
@@ -39,44 +41,47 @@ std::string shortened(const std::string &name)
         --end;
     return name.substr(0, end);
 }
-} // namespace
 
-std::string PartFile::name(const std::string &outputName)
+struct Writer
 {
-    const Writer writer = self();
-    std::random_device device;
-    char tag[96];
-    std::snprintf(tag, sizeof(tag), "%s%s-%ld-%llu-%08x", writer.machine.c_str(), writer.boot.c_str(),
-                  long(writer.pid), writer.startTime, unsigned(device()));
-    return "." + shortened(outputName) + "." + tag + ".part";
+    std::string machine;
+    std::string boot;
+    pid_t pid = 0;
+    unsigned long long startTime = 0;
+};
+
+std::string firstHexDigits(const char *path)
+{
+    std::ifstream file(path);
+    std::string digits;
+    for (char c; digits.size() < 8 && file.get(c);) {
+        if (std::isxdigit(static_cast<unsigned char>(c)))
+            digits += char(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return digits.size() == 8 ? digits : unknownId;
 }
 
-void PartFile::removeStale(const std::string &directory)
+// The process's start, in clock ticks since boot; 0 when there is no such process.
+unsigned long long startTimeOf(pid_t pid)
 {
-    const int directoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (directoryFd < 0)
-        return;
-    DIR *entries = fdopendir(directoryFd);
-    if (!entries) {
-        close(directoryFd);
-        return;
+    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat;
+    std::getline(file, stat);
+    // The name in parentheses may hold anything; the fields follow the last ")".
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos)
+        return 0;
+    std::istringstream fields(stat.substr(close + 1));
+    std::string field;
+    // The state is field 3 and the start time field 22.
+    for (int number = 3; number <= 22 && fields >> field; ++number) {
+        if (number == 22)
+            return std::strtoull(field.c_str(), nullptr, 10);
     }
-    while (const dirent *entry = readdir(entries)) {
-        Writer writer;
-        struct stat info;
-        if (!parse(entry->d_name, &writer))
-            continue;
-        // Only our own plain files, never where a link points.
-        if (fstatat(directoryFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0
-            || !S_ISREG(info.st_mode) || info.st_uid != geteuid())
-            continue;
-        if (isGone(writer, info.st_mtime))
-            unlinkat(directoryFd, entry->d_name, 0);
-    }
-    closedir(entries);
+    return 0;
 }
 
-PartFile::Writer PartFile::self()
+Writer self()
 {
     Writer writer;
     writer.machine = firstHexDigits("/etc/machine-id");
@@ -87,7 +92,7 @@ PartFile::Writer PartFile::self()
 }
 
 // The tag is ".MMMMMMMMBBBBBBBB-PID-START-RANDOM.part" after the output's name.
-bool PartFile::parse(const std::string &name, Writer *writer)
+bool parse(const std::string &name, Writer *writer)
 {
     const std::string suffix = ".part";
     if (name.size() <= suffix.size() || name[0] != '.'
@@ -111,7 +116,7 @@ bool PartFile::parse(const std::string &name, Writer *writer)
     return writer->pid > 0;
 }
 
-bool PartFile::isGone(const Writer &writer, time_t modified)
+bool isGone(const Writer &writer, time_t modified)
 {
     const Writer me = self();
     if (writer.machine != me.machine || me.machine == unknownId)
@@ -121,34 +126,35 @@ bool PartFile::isGone(const Writer &writer, time_t modified)
     // The start time tells a reused process number from the writer itself.
     return startTimeOf(writer.pid) != writer.startTime;
 }
+} // namespace
 
-std::string PartFile::firstHexDigits(const char *path)
+std::string PartFile::name(const std::string &outputName)
 {
-    std::ifstream file(path);
-    std::string digits;
-    for (char c; digits.size() < 8 && file.get(c);) {
-        if (std::isxdigit(static_cast<unsigned char>(c)))
-            digits += char(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return digits.size() == 8 ? digits : unknownId;
+    const Writer writer = self();
+    std::random_device device;
+    char tag[96];
+    std::snprintf(tag, sizeof(tag), "%s%s-%ld-%llu-%08x", writer.machine.c_str(), writer.boot.c_str(),
+                  long(writer.pid), writer.startTime, unsigned(device()));
+    return "." + shortened(outputName) + "." + tag + ".part";
 }
 
-// The process's start, in clock ticks since boot; 0 when there is no such process.
-unsigned long long PartFile::startTimeOf(pid_t pid)
+void PartFile::removeStale(const std::string &directory)
 {
-    std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-    std::string stat;
-    std::getline(file, stat);
-    // The name in parentheses may hold anything; the fields follow the last ")".
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos)
-        return 0;
-    std::istringstream fields(stat.substr(close + 1));
-    std::string field;
-    // The state is field 3 and the start time field 22.
-    for (int number = 3; number <= 22 && fields >> field; ++number) {
-        if (number == 22)
-            return std::strtoull(field.c_str(), nullptr, 10);
+    const UniqueFd folder(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.isValid())
+        return;
+    DirectoryListing entries(folder.get());
+    while (const char *name = entries.next()) {
+        Writer writer;
+        struct stat info;
+        if (!parse(name, &writer))
+            continue;
+        // Only our own plain files, never where a link points.
+        if (fstatat(folder.get(), name, &info, AT_SYMLINK_NOFOLLOW) != 0
+            || !S_ISREG(info.st_mode) || info.st_uid != geteuid())
+            continue;
+        if (isGone(writer, info.st_mtime))
+            unlinkat(folder.get(), name, 0);
     }
-    return 0;
 }
+

@@ -5,15 +5,15 @@
 
 // Paths as the tool hands them on: absolute, so that prefixing "file:" can
 // never turn a name into an option or a protocol.
-class PathName
-{
-public:
-    static std::string absolute(const std::string &path);
-    static std::string directory(const std::string &absolutePath);
-    static std::string fileName(const std::string &absolutePath);
-    static std::string url(const std::string &path) { return "file:" + absolute(path); }
-    // A name fit for a one-line message: control characters become '?'.
-    static std::string printable(const std::string &path);
-};
+namespace PathName {
+
+std::string absolute(const std::string &path);
+std::string directory(const std::string &absolutePath);
+std::string fileName(const std::string &absolutePath);
+inline std::string url(const std::string &path) { return "file:" + absolute(path); }
+// A name fit for a one-line message: control characters become '?'.
+std::string printable(const std::string &path);
+
+} // namespace PathName
 
 #endif // PATHNAME_H

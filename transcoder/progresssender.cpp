@@ -1,5 +1,6 @@
 #include "progresssender.h"
 
+#include "posix/unixsocketaddress.h"
 #include "protocol/toolprotocol.h"
 
 #include <cstdio>
@@ -16,25 +17,13 @@ ProgressSender::ProgressSender(std::uint32_t durationSeconds)
     const char *path = std::getenv(progressSocketVariable);
     if (!path || !*path)
         return;
-    sockaddr_un address = {};
-    if (std::strlen(path) >= sizeof(address.sun_path))
+    sockaddr_un address;
+    if (!fillUnixSocketAddress(&address, path, std::strlen(path)))
         return;
-    m_socket = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (m_socket < 0)
-        return;
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path);
+    m_socket.reset(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     // Connecting once makes every report a plain send() to the same place.
-    if (connect(m_socket, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0) {
-        close(m_socket);
-        m_socket = -1;
-    }
-}
-
-ProgressSender::~ProgressSender()
-{
-    if (m_socket >= 0)
-        close(m_socket);
+    if (m_socket.isValid() && connect(m_socket.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0)
+        m_socket.reset();
 }
 
 void ProgressSender::report(std::uint32_t seconds)
@@ -51,14 +40,14 @@ void ProgressSender::report(std::uint32_t seconds)
         std::fprintf(stderr, "\rtarvelo-transcode: %u of %u s", unsigned(seconds), unsigned(m_duration));
         std::fflush(stderr);
     }
-    if (m_socket < 0) {
+    if (!m_socket.isValid()) {
         m_lastSent = seconds;
         return;
     }
     const ProgressMessage message = {registeredMessageId(progressMessageName), seconds};
     // Never wait for a busy window; a report that does not fit now is
     // retried with the next, larger value.
-    if (send(m_socket, &message, sizeof(message), MSG_DONTWAIT | MSG_NOSIGNAL) == sizeof(message))
+    if (send(m_socket.get(), &message, sizeof(message), MSG_DONTWAIT | MSG_NOSIGNAL) == sizeof(message))
         m_lastSent = seconds;
 }
 

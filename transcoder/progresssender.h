@@ -1,6 +1,8 @@
 #ifndef PROGRESSSENDER_H
 #define PROGRESSSENDER_H
 
+#include "posix/uniquefd.h"
+
 #include <cstdint>
 
 // Sends the converted seconds to the application's progress socket, whose
@@ -9,15 +11,12 @@ class ProgressSender
 {
 public:
     explicit ProgressSender(std::uint32_t durationSeconds);
-    ~ProgressSender();
-    ProgressSender(const ProgressSender &) = delete;
-    ProgressSender &operator=(const ProgressSender &) = delete;
 
     void report(std::uint32_t seconds);
     void finish();
 
 private:
-    int m_socket = -1;
+    UniqueFd m_socket;
     std::uint32_t m_duration;
     std::uint32_t m_lastSent = 0;
     bool m_terminal;

@@ -1,14 +1,19 @@
 #include "stopsignals.h"
 
+#include "posix/uniquefd.h"
+
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
-int StopSignals::s_pipe[2] = {-1, -1};
-volatile std::sig_atomic_t StopSignals::s_signal = 0;
-
 namespace {
+
 const int stopSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+UniqueFd pipeReadEnd;
+UniqueFd pipeWriteEnd;
+volatile std::sig_atomic_t firstSignal = 0;
 
 sigset_t stopSet()
 {
@@ -18,14 +23,25 @@ sigset_t stopSet()
         sigaddset(&set, number);
     return set;
 }
+
+void handle(int signalNumber)
+{
+    const int savedErrno = errno;
+    if (firstSignal == 0)
+        firstSignal = signalNumber;
+    const char byte = char(signalNumber);
+    [[maybe_unused]] ssize_t written = write(pipeWriteEnd.get(), &byte, 1);
+    errno = savedErrno;
+}
+
 } // namespace
 
 bool StopSignals::install()
 {
-    if (pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (!openPipe(pipeReadEnd, pipeWriteEnd, O_CLOEXEC | O_NONBLOCK))
         return false;
     struct sigaction action = {};
-    action.sa_handler = &StopSignals::handle;
+    action.sa_handler = &handle;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     for (int number : stopSignals) {
@@ -38,14 +54,19 @@ bool StopSignals::install()
     return true;
 }
 
-void StopSignals::handle(int signalNumber)
+int StopSignals::readFd()
 {
-    const int savedErrno = errno;
-    if (s_signal == 0)
-        s_signal = signalNumber;
-    const char byte = char(signalNumber);
-    [[maybe_unused]] ssize_t written = write(s_pipe[1], &byte, 1);
-    errno = savedErrno;
+    return pipeReadEnd.get();
+}
+
+bool StopSignals::requested()
+{
+    return firstSignal != 0;
+}
+
+int StopSignals::signalNumber()
+{
+    return firstSignal;
 }
 
 void StopSignals::block()

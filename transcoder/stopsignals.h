@@ -1,30 +1,23 @@
 #ifndef STOPSIGNALS_H
 #define STOPSIGNALS_H
 
-#include <csignal>
-
 // Turns SIGTERM, SIGINT and SIGHUP into a readable pipe (the self-pipe trick),
 // so the conversion loop can wait for ffmpeg and for a stop request in one poll().
-// A signal handler can only reach static state; this class is the one place
-// that holds it.
-class StopSignals
-{
-public:
-    static bool install();
-    static int readFd() { return s_pipe[0]; }
-    static bool requested() { return s_signal != 0; }
-    static int signalNumber() { return s_signal; }
+// A signal handler can only reach process-wide state, and there is one stop
+// request per process: functions over state of their own file say that
+// plainly, where an object would pretend there could be several.
+namespace StopSignals {
 
-    // Around fork(): the child must not run our handler before exec.
-    static void block();
-    static void unblock();
-    static void resetInChild();
+bool install();
+int readFd();
+bool requested();
+int signalNumber();
 
-private:
-    static void handle(int signalNumber);
+// Around fork(): the child must not run our handler before exec.
+void block();
+void unblock();
+void resetInChild();
 
-    static int s_pipe[2];
-    static volatile std::sig_atomic_t s_signal;
-};
+} // namespace StopSignals
 
 #endif // STOPSIGNALS_H

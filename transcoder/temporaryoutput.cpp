@@ -18,8 +18,6 @@ TemporaryOutput::TemporaryOutput(const std::string &outputPath)
 
 TemporaryOutput::~TemporaryOutput()
 {
-    if (m_fd >= 0)
-        close(m_fd);
     if (!m_namedPath.empty())
         unlink(m_namedPath.c_str());
 }
@@ -32,8 +30,8 @@ bool TemporaryOutput::fail(const std::string &what)
 
 bool TemporaryOutput::create()
 {
-    m_fd = open(m_directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
-    if (m_fd >= 0)
+    m_fd.reset(open(m_directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    if (m_fd.isValid())
         return true;
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return fail("cannot write into the output folder");
@@ -54,8 +52,8 @@ bool TemporaryOutput::createNamed()
     PartFile::removeStale(m_directory);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = uniqueSibling();
-        m_fd = open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
-        if (m_fd >= 0) {
+        m_fd.reset(open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666));
+        if (m_fd.isValid()) {
             m_namedPath = path;
             return true;
         }
@@ -67,7 +65,7 @@ bool TemporaryOutput::createNamed()
 
 std::string TemporaryOutput::path() const
 {
-    return m_namedPath.empty() ? "/proc/self/fd/" + std::to_string(m_fd) : m_namedPath;
+    return m_namedPath.empty() ? "/proc/self/fd/" + std::to_string(m_fd.get()) : m_namedPath;
 }
 
 bool TemporaryOutput::linkUnnamed(std::string *linkedPath)

@@ -1,6 +1,8 @@
 #ifndef TEMPORARYOUTPUT_H
 #define TEMPORARYOUTPUT_H
 
+#include "posix/uniquefd.h"
+
 #include <string>
 
 // The file ffmpeg writes into, in the output's folder. Preferably unnamed
@@ -15,7 +17,7 @@ public:
     TemporaryOutput &operator=(const TemporaryOutput &) = delete;
 
     bool create();
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
     // The path ffmpeg (which inherits fd()) and we ourselves can open it by.
     std::string path() const;
     bool commit();
@@ -30,7 +32,7 @@ private:
     std::string m_outputPath;
     std::string m_directory;
     std::string m_namedPath;   // only when O_TMPFILE is not available
-    int m_fd = -1;
+    UniqueFd m_fd;
     std::string m_error;
 };
 

@@ -38,9 +38,9 @@ std::chrono::milliseconds stallLimit()
 } // namespace
 
 ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality)
-    : m_inputPath(inputPath)
-    , m_outputPath(outputPath)
-    , m_quality(quality)
+    : inputPath(inputPath)
+    , outputPath(outputPath)
+    , quality(quality)
 {
 }
 
@@ -52,7 +52,7 @@ int ConvertCommand::run()
     }
     if (!checkPaths())
         return failureStatus();
-    TemporaryOutput output(m_outputPath);
+    TemporaryOutput output(outputPath);
     if (!output.create()) {
         fail(output.error());
         return failureStatus();
@@ -78,36 +78,36 @@ int ConvertCommand::failureStatus() const
 bool ConvertCommand::checkPaths()
 {
     struct stat inputInfo, outputInfo;
-    if (stat(m_inputPath.c_str(), &inputInfo) != 0)
-        return fail(PathName::printable(m_inputPath) + ": cannot read the file");
-    if (stat(m_outputPath.c_str(), &outputInfo) != 0)
+    if (stat(inputPath.c_str(), &inputInfo) != 0)
+        return fail(PathName::printable(inputPath) + ": cannot read the file");
+    if (stat(outputPath.c_str(), &outputInfo) != 0)
         return true;
     if (inputInfo.st_dev == outputInfo.st_dev && inputInfo.st_ino == outputInfo.st_ino)
         return fail("the output is the input file itself");
     if (S_ISDIR(outputInfo.st_mode))
-        return fail(PathName::printable(m_outputPath) + ": the output is a folder");
+        return fail(PathName::printable(outputPath) + ": the output is a folder");
     return true;
 }
 
 // Returns why the input cannot be converted, or nothing when it can.
 std::string ConvertCommand::readInput()
 {
-    if (!m_libAv.load())
-        return m_libAv.error();
-    MediaFile input(m_libAv);
-    if (!input.open(m_inputPath, inputTimeLimit) || (!input.headersAreEnough() && !input.findStreams()))
-        return m_inputPath + ": " + input.error();
+    if (!libAv.load())
+        return libAv.error();
+    MediaFile input(libAv);
+    if (!input.open(inputPath, inputTimeLimit) || (!input.headersAreEnough() && !input.findStreams()))
+        return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
-        return m_inputPath + ": the file has no video";
-    m_inputHasAudio = input.audioStream().exists();
+        return inputPath + ": the file has no video";
+    inputHasAudio = input.audioStream().exists();
     // Without a duration the conversion still runs; only progress is not sent.
-    m_duration = input.durationSeconds();
+    duration = input.durationSeconds();
     return {};
 }
 
 bool ConvertCommand::convert(TemporaryOutput &output)
 {
-    FfmpegProcess ffmpeg(FfmpegCommand(m_inputPath, output.path(), m_quality).arguments(), output.fd(),
+    FfmpegProcess ffmpeg(FfmpegCommand(inputPath, output.path(), quality).arguments(), output.fd(),
                          stallLimit());
     if (!ffmpeg.start())
         return fail(ffmpeg.error());
@@ -120,7 +120,7 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (!inputError.empty() && !StopSignals::requested())
         return fail(inputError);
     ProgressReader reader;
-    ProgressSender sender(m_duration);
+    ProgressSender sender(duration);
     const bool converted = ffmpeg.wait([&](const char *data, std::size_t size) {
         if (reader.feed(data, size))
             sender.report(reader.seconds());
@@ -138,14 +138,14 @@ bool ConvertCommand::convert(TemporaryOutput &output)
 // The header and the first packets tell that; the file is not read through.
 bool ConvertCommand::checkWritten(const TemporaryOutput &output)
 {
-    MediaFile written(m_libAv);
+    MediaFile written(libAv);
     if (!written.open(output.path(), outputTimeLimit))
         return fail("ffmpeg wrote no readable AVI file: " + written.error());
     const MediaFile::Stream video = written.videoStream();
     const MediaFile::Stream audio = written.audioStream();
     if (written.formatName() != "avi" || video.codecId != AV_CODEC_ID_MPEG4 || video.codecTag != xvidTag)
         return fail("ffmpeg wrote something other than MPEG-4 video in AVI");
-    if (m_inputHasAudio && audio.codecId != AV_CODEC_ID_MP3)
+    if (inputHasAudio && audio.codecId != AV_CODEC_ID_MP3)
         return fail("ffmpeg wrote no MP3 audio");
     if (!written.hasVideoPacket())
         return fail("ffmpeg wrote no pictures");

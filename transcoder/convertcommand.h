@@ -25,13 +25,13 @@ private:
     bool fail(const std::string &reason);
     int failureStatus() const;
 
-    std::string m_inputPath;
-    std::string m_outputPath;
-    int m_quality;
-    LibAv m_libAv;
+    std::string inputPath;
+    std::string outputPath;
+    int quality;
+    LibAv libAv;
     // What reading the input told; the duration is 0 when unknown.
-    std::uint32_t m_duration = 0;
-    bool m_inputHasAudio = false;
+    std::uint32_t duration = 0;
+    bool inputHasAudio = false;
 };
 
 #endif // CONVERTCOMMAND_H

@@ -55,57 +55,57 @@ void setNonBlocking(int fd)
 
 FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd,
                              std::chrono::milliseconds stallLimit)
-    : m_arguments(arguments)
-    , m_inheritedFd(inheritedFd)
-    , m_stallLimit(stallLimit)
+    : arguments(arguments)
+    , inheritedFd(inheritedFd)
+    , stallLimit(stallLimit)
 {
 }
 
 FfmpegProcess::~FfmpegProcess()
 {
-    m_progressFd.reset();
-    m_logFd.reset();
-    if (m_pid > 0) {
+    progressFd.reset();
+    logFd.reset();
+    if (pid > 0) {
         killGroup(SIGKILL);
         const Clock::time_point giveUp = Clock::now() + killWait;
-        while (waitpid(m_pid, nullptr, WNOHANG) == 0 && Clock::now() < giveUp)
+        while (waitpid(pid, nullptr, WNOHANG) == 0 && Clock::now() < giveUp)
             usleep(10000);
     }
-    m_exitFd.reset();
+    exitFd.reset();
 }
 
 bool FfmpegProcess::start()
 {
     UniqueFd progressWriteEnd, logWriteEnd, execReadEnd, execWriteEnd;
-    if (!openPipe(m_progressFd, progressWriteEnd, O_CLOEXEC) || !openPipe(m_logFd, logWriteEnd, O_CLOEXEC)
+    if (!openPipe(progressFd, progressWriteEnd, O_CLOEXEC) || !openPipe(logFd, logWriteEnd, O_CLOEXEC)
         || !openPipe(execReadEnd, execWriteEnd, O_CLOEXEC)) {
-        m_error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
+        lastError = std::string("cannot start ffmpeg: ") + std::strerror(errno);
         return false;
     }
     const pid_t parent = getpid();
     StopSignals::block();
-    m_pid = fork();
-    if (m_pid == 0) {
+    pid = fork();
+    if (pid == 0) {
         dup2(progressWriteEnd.get(), STDOUT_FILENO);
         dup2(logWriteEnd.get(), STDERR_FILENO);
         execInChild(parent, execWriteEnd.get());
     }
     const int forkError = errno;
     StopSignals::unblock();
-    if (m_pid > 0) {
+    if (pid > 0) {
         // Set from both sides, so the group exists whichever runs first.
-        setpgid(m_pid, m_pid);
-        m_exitFd.reset(openPidFd(m_pid));
+        setpgid(pid, pid);
+        exitFd.reset(openPidFd(pid));
     }
     // Only ffmpeg may hold the write ends, so that the pipes end with it.
     progressWriteEnd.reset();
     logWriteEnd.reset();
     execWriteEnd.reset();
-    setNonBlocking(m_progressFd.get());
-    setNonBlocking(m_logFd.get());
-    const bool started = m_pid > 0 && readExecError(execReadEnd.get());
-    if (m_pid < 0)
-        m_error = std::string("cannot start ffmpeg: ") + std::strerror(forkError);
+    setNonBlocking(progressFd.get());
+    setNonBlocking(logFd.get());
+    const bool started = pid > 0 && readExecError(execReadEnd.get());
+    if (pid < 0)
+        lastError = std::string("cannot start ffmpeg: ") + std::strerror(forkError);
     return started;
 }
 
@@ -124,10 +124,10 @@ void FfmpegProcess::execInChild(pid_t parent, int execErrorFd)
         dup2(nullFd, STDIN_FILENO);
     else if (nullFd == STDIN_FILENO)
         fcntl(STDIN_FILENO, F_SETFD, 0);
-    if (m_inheritedFd >= 0)
-        fcntl(m_inheritedFd, F_SETFD, 0);
+    if (inheritedFd >= 0)
+        fcntl(inheritedFd, F_SETFD, 0);
     std::vector<char *> argv;
-    for (const std::string &argument : m_arguments)
+    for (const std::string &argument : arguments)
         argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
     execvp(argv[0], argv.data());
@@ -146,22 +146,22 @@ bool FfmpegProcess::readExecError(int fd)
     } while (got < 0 && errno == EINTR);
     if (got <= 0)
         return true;
-    m_error = std::string("cannot start ffmpeg: ") + std::strerror(error);
-    waitpid(m_pid, nullptr, 0);
-    m_pid = -1;
+    lastError = std::string("cannot start ffmpeg: ") + std::strerror(error);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
     return false;
 }
 
 bool FfmpegProcess::wait(const ProgressHandler &onProgress)
 {
-    if (m_pid <= 0) {
-        if (m_error.empty())
-            m_error = "ffmpeg was not started";
+    if (pid <= 0) {
+        if (lastError.empty())
+            lastError = "ffmpeg was not started";
         return false;
     }
     if (!follow(onProgress)) {
-        m_error = m_stopReason + "; ffmpeg does not end and is left to the system";
-        m_pid = -1;
+        lastError = stopReason + "; ffmpeg does not end and is left to the system";
+        pid = -1;
         return false;
     }
     // Anything ffmpeg started must neither outlive it nor write into our
@@ -170,11 +170,11 @@ bool FfmpegProcess::wait(const ProgressHandler &onProgress)
     drainPipes(onProgress);
     int status = 0;
     pid_t reaped;
-    while ((reaped = waitpid(m_pid, &status, 0)) < 0 && errno == EINTR) {
+    while ((reaped = waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
     }
-    m_pid = -1;
+    pid = -1;
     if (reaped < 0) {
-        m_error = std::string("lost track of ffmpeg: ") + std::strerror(errno);
+        lastError = std::string("lost track of ffmpeg: ") + std::strerror(errno);
         return false;
     }
     return finish(status);
@@ -190,8 +190,8 @@ bool FfmpegProcess::follow(const ProgressHandler &onProgress)
         const Clock::time_point now = Clock::now();
         if (!superviseStop(now, lastReport))
             return false;
-        pollfd fds[4] = {{m_progressFd.get(), POLLIN, 0}, {m_logFd.get(), POLLIN, 0},
-                         {StopSignals::readFd(), POLLIN, 0}, {m_exitFd.get(), POLLIN, 0}};
+        pollfd fds[4] = {{progressFd.get(), POLLIN, 0}, {logFd.get(), POLLIN, 0},
+                         {StopSignals::readFd(), POLLIN, 0}, {exitFd.get(), POLLIN, 0}};
         if (poll(fds, 4, pollTimeout(now, lastReport)) < 0 && errno != EINTR)
             usleep(10000);
         if (fds[2].revents & POLLIN) {
@@ -199,10 +199,10 @@ bool FfmpegProcess::follow(const ProgressHandler &onProgress)
             while (read(StopSignals::readFd(), bytes, sizeof(bytes)) > 0) {
             }
         }
-        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && readPipe(m_progressFd, onProgress) > 0)
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && readPipe(progressFd, onProgress) > 0)
             lastReport = Clock::now();
         if (fds[1].revents & (POLLIN | POLLHUP | POLLERR))
-            readPipe(m_logFd, onProgress);
+            readPipe(logFd, onProgress);
     }
     return true;
 }
@@ -212,33 +212,33 @@ bool FfmpegProcess::follow(const ProgressHandler &onProgress)
 // any longer would leave our own stop request unanswered.
 bool FfmpegProcess::superviseStop(Clock::time_point now, Clock::time_point lastReport)
 {
-    if (m_stopReason.empty()) {
+    if (stopReason.empty()) {
         if (StopSignals::requested()) {
-            m_stopReason = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
-        } else if (now - lastReport >= m_stallLimit) {
-            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(m_stallLimit).count();
-            m_stopReason = "ffmpeg made no progress for " + std::to_string(seconds) + " s";
+            stopReason = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
+        } else if (now - lastReport >= stallLimit) {
+            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(stallLimit).count();
+            stopReason = "ffmpeg made no progress for " + std::to_string(seconds) + " s";
         } else {
             return true;
         }
-        kill(m_pid, SIGTERM);
-        m_killTime = now + stopGrace;
-    } else if (!m_killSent && now >= m_killTime) {
+        kill(pid, SIGTERM);
+        killTime = now + stopGrace;
+    } else if (!killSent && now >= killTime) {
         killGroup(SIGKILL);
-        m_killSent = true;
-        m_abandonTime = now + killWait;
+        killSent = true;
+        abandonTime = now + killWait;
     }
-    return !m_killSent || now < m_abandonTime;
+    return !killSent || now < abandonTime;
 }
 
 int FfmpegProcess::pollTimeout(Clock::time_point now, Clock::time_point lastReport) const
 {
     Clock::time_point next;
-    if (m_stopReason.empty())
-        next = lastReport + m_stallLimit;
+    if (stopReason.empty())
+        next = lastReport + stallLimit;
     else
-        next = m_killSent ? m_abandonTime : m_killTime;
-    if (!m_exitFd.isValid())
+        next = killSent ? abandonTime : killTime;
+    if (!exitFd.isValid())
         next = std::min(next, now + exitCheckInterval);
     const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(next - now).count();
     return int(std::clamp<decltype(milliseconds)>(milliseconds, 0, INT_MAX));
@@ -249,7 +249,7 @@ bool FfmpegProcess::hasExited() const
     // WNOWAIT leaves ffmpeg a zombie: its process group cannot vanish, nor
     // its number be reused, while we end what it started.
     siginfo_t info = {};
-    if (waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
+    if (waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0)
         return errno != EINTR;
     return info.si_pid != 0;
 }
@@ -265,9 +265,9 @@ std::size_t FfmpegProcess::readPipe(UniqueFd &fd, const ProgressHandler &onProgr
         fd.reset();
         return 0;
     }
-    if (&fd == &m_logFd)
+    if (&fd == &logFd)
         keepErrorText(buffer, std::size_t(got));
-    else if (m_stopReason.empty())
+    else if (stopReason.empty())
         onProgress(buffer, std::size_t(got));
     return std::size_t(got);
 }
@@ -278,47 +278,47 @@ void FfmpegProcess::drainPipes(const ProgressHandler &onProgress)
     std::size_t total = 0;
     for (bool more = true; more && total < drainLimit;) {
         more = false;
-        for (UniqueFd *fd : {&m_progressFd, &m_logFd}) {
+        for (UniqueFd *fd : {&progressFd, &logFd}) {
             const std::size_t got = fd->isValid() ? readPipe(*fd, onProgress) : 0;
             total += got;
             more = more || got > 0;
         }
     }
-    m_progressFd.reset();
-    m_logFd.reset();
+    progressFd.reset();
+    logFd.reset();
 }
 
 void FfmpegProcess::killGroup(int signalNumber) const
 {
     // ffmpeg leads its own group; should that have failed, it alone is hit.
-    if (kill(-m_pid, signalNumber) != 0)
-        kill(m_pid, signalNumber);
+    if (kill(-pid, signalNumber) != 0)
+        kill(pid, signalNumber);
 }
 
 // Only the last line matters for our one-line reason; keep a bounded tail.
 void FfmpegProcess::keepErrorText(const char *data, std::size_t size)
 {
-    m_log.append(data, size);
-    if (m_log.size() > 8192)
-        m_log.erase(0, m_log.size() - 4096);
+    logTail.append(data, size);
+    if (logTail.size() > 8192)
+        logTail.erase(0, logTail.size() - 4096);
 }
 
 bool FfmpegProcess::finish(int status)
 {
-    if (m_stopReason.empty() && StopSignals::requested())
-        m_stopReason = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
-    if (!m_stopReason.empty()) {
-        m_error = m_stopReason;
+    if (stopReason.empty() && StopSignals::requested())
+        stopReason = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
+    if (!stopReason.empty()) {
+        lastError = stopReason;
         return false;
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return true;
-    const std::string lastLine = lastLineOf(m_log);
+    const std::string lastLine = lastLineOf(logTail);
     if (WIFSIGNALED(status))
-        m_error = std::string("ffmpeg was killed by ") + strsignal(WTERMSIG(status));
+        lastError = std::string("ffmpeg was killed by ") + strsignal(WTERMSIG(status));
     else
-        m_error = "ffmpeg failed with status " + std::to_string(WEXITSTATUS(status));
+        lastError = "ffmpeg failed with status " + std::to_string(WEXITSTATUS(status));
     if (!lastLine.empty())
-        m_error += ": " + lastLine;
+        lastError += ": " + lastLine;
     return false;
 }

@@ -29,7 +29,7 @@ public:
     // Follows ffmpeg to its end; its "-progress" output goes to the handler.
     // True only when it exited by itself with status 0.
     bool wait(const ProgressHandler &onProgress);
-    const std::string &error() const { return m_error; }
+    const std::string &error() const { return lastError; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -46,20 +46,20 @@ private:
     void keepErrorText(const char *data, std::size_t size);
     bool finish(int status);
 
-    std::vector<std::string> m_arguments;
-    int m_inheritedFd;
-    std::chrono::milliseconds m_stallLimit;
-    pid_t m_pid = -1;
-    UniqueFd m_exitFd;      // a pidfd, readable once ffmpeg has ended
-    UniqueFd m_progressFd;
-    UniqueFd m_logFd;
+    std::vector<std::string> arguments;
+    int inheritedFd;
+    std::chrono::milliseconds stallLimit;
+    pid_t pid = -1;
+    UniqueFd exitFd;      // a pidfd, readable once ffmpeg has ended
+    UniqueFd progressFd;
+    UniqueFd logFd;
     // Why we are stopping ffmpeg, empty while it runs on its own.
-    std::string m_stopReason;
-    Clock::time_point m_killTime;
-    Clock::time_point m_abandonTime;
-    bool m_killSent = false;
-    std::string m_log;
-    std::string m_error;
+    std::string stopReason;
+    Clock::time_point killTime;
+    Clock::time_point abandonTime;
+    bool killSent = false;
+    std::string logTail;
+    std::string lastError;
 };
 
 #endif // FFMPEGPROCESS_H

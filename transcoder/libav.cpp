@@ -25,7 +25,7 @@ void *LibAv::open(const char *soname)
     void *library = dlopen(soname, RTLD_LAZY | RTLD_LOCAL);
     if (!library) {
         const char *reason = dlerror();
-        m_error = std::string("cannot load ") + soname + ": " + (reason ? reason : "unknown reason");
+        lastError = std::string("cannot load ") + soname + ": " + (reason ? reason : "unknown reason");
     }
     return library;
 }
@@ -35,24 +35,24 @@ bool LibAv::resolve(void *library, const char *name, Function *function)
 {
     *function = reinterpret_cast<Function>(dlsym(library, name));
     if (!*function)
-        m_error = std::string("the libav libraries lack ") + name;
+        lastError = std::string("the libav libraries lack ") + name;
     return *function != nullptr;
 }
 
 bool LibAv::load()
 {
-    if (m_loaded)
+    if (loaded)
         return true;
     // libavformat brings the other two along; opening them by name as well
     // only takes a reference, and looks each function up where it is defined.
-    m_avformat = open(avformatSoname);
-    m_avcodec = m_avformat ? open(avcodecSoname) : nullptr;
-    m_avutil = m_avcodec ? open(avutilSoname) : nullptr;
-    if (!m_avutil || !resolveAll()) {
+    avformat = open(avformatSoname);
+    avcodec = avformat ? open(avcodecSoname) : nullptr;
+    avutil = avcodec ? open(avutilSoname) : nullptr;
+    if (!avutil || !resolveAll()) {
         unloadAfterFailure();
         return false;
     }
-    m_loaded = true;
+    loaded = true;
     // Failures are reported as one line of our own, not libav's chatter.
     av_log_set_level(AV_LOG_QUIET);
     return true;
@@ -62,29 +62,29 @@ bool LibAv::load()
 
 bool LibAv::resolveAll()
 {
-    return LIBAV_RESOLVE(m_avutil, av_log_set_level)
-        && LIBAV_RESOLVE(m_avutil, av_strerror)
-        && LIBAV_RESOLVE(m_avutil, av_dict_set)
-        && LIBAV_RESOLVE(m_avutil, av_dict_free)
-        && LIBAV_RESOLVE(m_avutil, av_rescale_q)
-        && LIBAV_RESOLVE(m_avcodec, av_packet_alloc)
-        && LIBAV_RESOLVE(m_avcodec, av_packet_unref)
-        && LIBAV_RESOLVE(m_avcodec, av_packet_free)
-        && LIBAV_RESOLVE(m_avformat, avformat_alloc_context)
-        && LIBAV_RESOLVE(m_avformat, avformat_open_input)
-        && LIBAV_RESOLVE(m_avformat, avformat_find_stream_info)
-        && LIBAV_RESOLVE(m_avformat, avformat_close_input)
-        && LIBAV_RESOLVE(m_avformat, av_read_frame);
+    return LIBAV_RESOLVE(avutil, av_log_set_level)
+        && LIBAV_RESOLVE(avutil, av_strerror)
+        && LIBAV_RESOLVE(avutil, av_dict_set)
+        && LIBAV_RESOLVE(avutil, av_dict_free)
+        && LIBAV_RESOLVE(avutil, av_rescale_q)
+        && LIBAV_RESOLVE(avcodec, av_packet_alloc)
+        && LIBAV_RESOLVE(avcodec, av_packet_unref)
+        && LIBAV_RESOLVE(avcodec, av_packet_free)
+        && LIBAV_RESOLVE(avformat, avformat_alloc_context)
+        && LIBAV_RESOLVE(avformat, avformat_open_input)
+        && LIBAV_RESOLVE(avformat, avformat_find_stream_info)
+        && LIBAV_RESOLVE(avformat, avformat_close_input)
+        && LIBAV_RESOLVE(avformat, av_read_frame);
 }
 
 #undef LIBAV_RESOLVE
 
 void LibAv::unloadAfterFailure()
 {
-    for (void **library : {&m_avutil, &m_avcodec, &m_avformat}) {
+    for (void **library : {&avutil, &avcodec, &avformat}) {
         if (*library)
             dlclose(*library);
         *library = nullptr;
     }
-    m_loaded = false;
+    loaded = false;
 }

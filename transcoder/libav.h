@@ -30,8 +30,8 @@ public:
     // Loads the libraries of the major versions the tool was compiled
     // against and resolves every function below, or none.
     bool load();
-    bool isLoaded() const { return m_loaded; }
-    const std::string &error() const { return m_error; }
+    bool isLoaded() const { return loaded; }
+    const std::string &error() const { return lastError; }
 
     // Callable only while isLoaded().
     decltype(&::av_log_set_level) av_log_set_level = nullptr;
@@ -55,11 +55,11 @@ private:
     bool resolveAll();
     void unloadAfterFailure();
 
-    void *m_avutil = nullptr;
-    void *m_avcodec = nullptr;
-    void *m_avformat = nullptr;
-    bool m_loaded = false;
-    std::string m_error;
+    void *avutil = nullptr;
+    void *avcodec = nullptr;
+    void *avformat = nullptr;
+    bool loaded = false;
+    std::string lastError;
 };
 
 #endif // LIBAV_H

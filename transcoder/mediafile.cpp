@@ -7,36 +7,36 @@
 #include <sys/stat.h>
 
 MediaFile::MediaFile(const LibAv &libAv)
-    : m_libAv(libAv)
+    : libAv(libAv)
 {
 }
 
 MediaFile::~MediaFile()
 {
-    if (m_context)
-        m_libAv.avformat_close_input(&m_context);
+    if (context)
+        libAv.avformat_close_input(&context);
 }
 
 int MediaFile::interrupted(void *opaque)
 {
     const auto *file = static_cast<const MediaFile *>(opaque);
-    return StopSignals::requested() || std::chrono::steady_clock::now() > file->m_deadline;
+    return StopSignals::requested() || std::chrono::steady_clock::now() > file->deadline;
 }
 
 bool MediaFile::fail(const std::string &what, int errorCode)
 {
-    m_error = what;
+    lastError = what;
     if (errorCode < 0) {
         char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        m_libAv.av_strerror(errorCode, text, sizeof(text));
-        m_error += std::string(": ") + text;
+        libAv.av_strerror(errorCode, text, sizeof(text));
+        lastError += std::string(": ") + text;
     }
     return false;
 }
 
 bool MediaFile::open(const std::string &path, std::chrono::milliseconds timeLimit)
 {
-    m_deadline = std::chrono::steady_clock::now() + timeLimit;
+    deadline = std::chrono::steady_clock::now() + timeLimit;
     // Folders and FIFOs would block or mislead the demuxers; only regular
     // files (or the /proc link of our own unnamed output) are media here.
     struct stat info;
@@ -48,21 +48,21 @@ bool MediaFile::open(const std::string &path, std::chrono::milliseconds timeLimi
         return fail("is not a regular file");
     if (info.st_size == 0)
         return fail("the file is empty");
-    if (!m_libAv.isLoaded())
-        return fail(m_libAv.error());
+    if (!libAv.isLoaded())
+        return fail(libAv.error());
 
-    m_context = m_libAv.avformat_alloc_context();
-    if (!m_context)
+    context = libAv.avformat_alloc_context();
+    if (!context)
         return fail("out of memory");
-    m_context->interrupt_callback.callback = &MediaFile::interrupted;
-    m_context->interrupt_callback.opaque = this;
+    context->interrupt_callback.callback = &MediaFile::interrupted;
+    context->interrupt_callback.opaque = this;
     AVDictionary *options = nullptr;
-    m_libAv.av_dict_set(&options, "protocol_whitelist", "file", 0);
-    const int result = m_libAv.avformat_open_input(&m_context, PathName::url(path).c_str(), nullptr, &options);
-    m_libAv.av_dict_free(&options);
+    libAv.av_dict_set(&options, "protocol_whitelist", "file", 0);
+    const int result = libAv.avformat_open_input(&context, PathName::url(path).c_str(), nullptr, &options);
+    libAv.av_dict_free(&options);
     if (result < 0) {
-        m_context = nullptr;
-        if (std::chrono::steady_clock::now() > m_deadline)
+        context = nullptr;
+        if (std::chrono::steady_clock::now() > deadline)
             return fail("reading the file took too long");
         return fail("not a readable media file", result);
     }
@@ -71,23 +71,23 @@ bool MediaFile::open(const std::string &path, std::chrono::milliseconds timeLimi
 
 bool MediaFile::findStreams()
 {
-    if (m_streamsFound)
+    if (streamsFound)
         return true;
-    const int result = m_libAv.avformat_find_stream_info(m_context, nullptr);
+    const int result = libAv.avformat_find_stream_info(context, nullptr);
     if (result < 0)
         return fail("cannot read the file's streams", result);
-    m_streamsFound = true;
+    streamsFound = true;
     return true;
 }
 
 bool MediaFile::headersAreEnough() const
 {
-    if (!m_context || m_context->nb_streams == 0 || (m_context->ctx_flags & AVFMTCTX_NOHEADER))
+    if (!context || context->nb_streams == 0 || (context->ctx_flags & AVFMTCTX_NOHEADER))
         return false;
     // A stream the header leaves vague may still turn out to be the video or
     // the sound; only reading it tells.
-    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
-        const AVCodecParameters *codec = m_context->streams[i]->codecpar;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVCodecParameters *codec = context->streams[i]->codecpar;
         if (codec->codec_id == AV_CODEC_ID_NONE || codec->codec_type == AVMEDIA_TYPE_UNKNOWN)
             return false;
     }
@@ -96,17 +96,17 @@ bool MediaFile::headersAreEnough() const
 
 std::string MediaFile::formatName() const
 {
-    return m_context && m_context->iformat ? m_context->iformat->name : "";
+    return context && context->iformat ? context->iformat->name : "";
 }
 
 std::int64_t MediaFile::streamDuration() const
 {
     std::int64_t longest = AV_NOPTS_VALUE;
-    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
-        const AVStream *stream = m_context->streams[i];
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
         if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
             continue;
-        const std::int64_t duration = m_libAv.av_rescale_q(stream->duration, stream->time_base, AVRational{1, AV_TIME_BASE});
+        const std::int64_t duration = libAv.av_rescale_q(stream->duration, stream->time_base, AVRational{1, AV_TIME_BASE});
         if (longest == AV_NOPTS_VALUE || duration > longest)
             longest = duration;
     }
@@ -115,15 +115,15 @@ std::int64_t MediaFile::streamDuration() const
 
 std::uint32_t MediaFile::durationSeconds()
 {
-    if (!m_context)
+    if (!context)
         return 0;
     // The container's own figure costs nothing; the streams are only read
     // (which decodes a little) where the container keeps no duration.
-    std::int64_t duration = m_context->duration;
+    std::int64_t duration = context->duration;
     if (duration == AV_NOPTS_VALUE || duration <= 0) {
         if (!findStreams())
             return 0;
-        duration = m_context->duration;
+        duration = context->duration;
         if (duration == AV_NOPTS_VALUE || duration <= 0)
             duration = streamDuration();
     }
@@ -142,8 +142,8 @@ std::uint32_t MediaFile::durationSeconds()
 MediaFile::Stream MediaFile::firstStream(int mediaType) const
 {
     Stream found;
-    for (unsigned i = 0; m_context && i < m_context->nb_streams; ++i) {
-        const AVStream *stream = m_context->streams[i];
+    for (unsigned i = 0; context && i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
         // Cover art is a one-frame "video" stream; it is not the film.
         if (stream->codecpar->codec_type != mediaType || (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
             continue;
@@ -170,12 +170,12 @@ bool MediaFile::hasVideoPacket()
     const Stream video = videoStream();
     if (!video.exists())
         return false;
-    AVPacket *packet = m_libAv.av_packet_alloc();
+    AVPacket *packet = libAv.av_packet_alloc();
     bool found = false;
-    while (!found && packet && m_libAv.av_read_frame(m_context, packet) >= 0) {
+    while (!found && packet && libAv.av_read_frame(context, packet) >= 0) {
         found = packet->stream_index == video.index && packet->size > 0;
-        m_libAv.av_packet_unref(packet);
+        libAv.av_packet_unref(packet);
     }
-    m_libAv.av_packet_free(&packet);
+    libAv.av_packet_free(&packet);
     return found;
 }

@@ -34,7 +34,7 @@ public:
     // frames have to be decoded to find out.
     bool headersAreEnough() const;
 
-    const std::string &error() const { return m_error; }
+    const std::string &error() const { return lastError; }
     std::string formatName() const;
     // Whole seconds rounded up, so that converted seconds never exceed it; 0 when unknown.
     std::uint32_t durationSeconds();
@@ -48,11 +48,11 @@ private:
     bool fail(const std::string &what, int errorCode = 0);
     std::int64_t streamDuration() const;
 
-    const LibAv &m_libAv;
-    AVFormatContext *m_context = nullptr;
-    std::chrono::steady_clock::time_point m_deadline;
-    bool m_streamsFound = false;
-    std::string m_error;
+    const LibAv &libAv;
+    AVFormatContext *context = nullptr;
+    std::chrono::steady_clock::time_point deadline;
+    bool streamsFound = false;
+    std::string lastError;
 };
 
 #endif // MEDIAFILE_H

@@ -14,7 +14,7 @@ constexpr std::chrono::milliseconds probeTimeLimit(900);
 } // namespace
 
 ProbeCommand::ProbeCommand(const std::string &inputPath)
-    : m_inputPath(inputPath)
+    : inputPath(inputPath)
 {
 }
 
@@ -23,12 +23,12 @@ int ProbeCommand::run()
     LibAv libAv;
     MediaFile file(libAv);
     std::uint32_t seconds = 0;
-    if (libAv.load() && file.open(m_inputPath, probeTimeLimit))
+    if (libAv.load() && file.open(inputPath, probeTimeLimit))
         seconds = file.durationSeconds();
     if (seconds == 0) {
         const std::string &reason = libAv.isLoaded() ? file.error() : libAv.error();
         std::printf("%c%c\n", durationDelimiter, durationDelimiter);
-        std::fprintf(stderr, "tarvelo-transcode: %s: %s\n", PathName::printable(m_inputPath).c_str(),
+        std::fprintf(stderr, "tarvelo-transcode: %s: %s\n", PathName::printable(inputPath).c_str(),
                      PathName::printable(reason).c_str());
         return 1;
     }

@@ -11,7 +11,7 @@ public:
     int run();
 
 private:
-    std::string m_inputPath;
+    std::string inputPath;
 };
 
 #endif // PROBECOMMAND_H

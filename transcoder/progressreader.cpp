@@ -5,21 +5,21 @@
 bool ProgressReader::feed(const char *data, std::size_t size)
 {
     bool grown = false;
-    m_pending.append(data, size);
+    pending.append(data, size);
     std::size_t start = 0;
-    for (std::size_t end; (end = m_pending.find('\n', start)) != std::string::npos; start = end + 1)
-        grown = readLine(m_pending.substr(start, end - start)) || grown;
-    m_pending.erase(0, start);
+    for (std::size_t end; (end = pending.find('\n', start)) != std::string::npos; start = end + 1)
+        grown = readLine(pending.substr(start, end - start)) || grown;
+    pending.erase(0, start);
     // A line is a few dozen bytes; anything longer is not ffmpeg's progress.
-    if (m_pending.size() > 4096)
-        m_pending.clear();
+    if (pending.size() > 4096)
+        pending.clear();
     return grown;
 }
 
 bool ProgressReader::readLine(const std::string &line)
 {
     if (line.rfind("progress=end", 0) == 0) {
-        m_ended = true;
+        hasEnded = true;
         return false;
     }
     // ffmpeg 5.1 writes microseconds under both names.
@@ -36,8 +36,8 @@ bool ProgressReader::readLine(const std::string &line)
     if (end == text || microseconds <= 0)
         return false;   // "N/A" before the first frame, or a negative start
     const long long seconds = microseconds / 1000000;
-    if (seconds <= m_seconds || seconds > UINT32_MAX)
+    if (seconds <= convertedSeconds || seconds > UINT32_MAX)
         return false;
-    m_seconds = std::uint32_t(seconds);
+    convertedSeconds = std::uint32_t(seconds);
     return true;
 }

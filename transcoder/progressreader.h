@@ -11,15 +11,15 @@ class ProgressReader
 public:
     // Returns true when the whole number of converted seconds has grown.
     bool feed(const char *data, std::size_t size);
-    std::uint32_t seconds() const { return m_seconds; }
-    bool ended() const { return m_ended; }
+    std::uint32_t seconds() const { return convertedSeconds; }
+    bool ended() const { return hasEnded; }
 
 private:
     bool readLine(const std::string &line);
 
-    std::string m_pending;
-    std::uint32_t m_seconds = 0;
-    bool m_ended = false;
+    std::string pending;
+    std::uint32_t convertedSeconds = 0;
+    bool hasEnded = false;
 };
 
 #endif // PROGRESSREADER_H

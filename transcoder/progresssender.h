@@ -16,10 +16,10 @@ public:
     void finish();
 
 private:
-    UniqueFd m_socket;
-    std::uint32_t m_duration;
-    std::uint32_t m_lastSent = 0;
-    bool m_terminal;
+    UniqueFd socketFd;
+    std::uint32_t duration;
+    std::uint32_t lastSent = 0;
+    bool terminal;
 };
 
 #endif // PROGRESSSENDER_H

@@ -47,14 +47,14 @@ double interpolate(int quality, double CurvePoint::*value)
 QualityCurve::QualityCurve(int quality)
 {
     quality = std::clamp(quality, minimumQuality, maximumQuality);
-    m_videoQuantiser = int(std::lround(interpolate(quality, &CurvePoint::videoQuantiser)));
-    m_mp3Quality = std::round(interpolate(quality, &CurvePoint::mp3Quality) * 10) / 10;
+    quantiser = int(std::lround(interpolate(quality, &CurvePoint::videoQuantiser)));
+    lameQuality = std::round(interpolate(quality, &CurvePoint::mp3Quality) * 10) / 10;
 }
 
 std::string QualityCurve::mp3QualityText() const
 {
     char text[16];
-    std::snprintf(text, sizeof(text), "%.1f", m_mp3Quality);
+    std::snprintf(text, sizeof(text), "%.1f", lameQuality);
     return text;
 }
 

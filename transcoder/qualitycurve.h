@@ -13,15 +13,15 @@ public:
 
     explicit QualityCurve(int quality);
 
-    int videoQuantiser() const { return m_videoQuantiser; }      // mpeg4 -q:v, 2..31
-    double mp3Quality() const { return m_mp3Quality; }           // libmp3lame -q:a, 0..9
+    int videoQuantiser() const { return quantiser; }   // mpeg4 -q:v, 2..31
+    double mp3Quality() const { return lameQuality; }  // libmp3lame -q:a, 0..9
     std::string mp3QualityText() const;
 
     static std::string table();
 
 private:
-    int m_videoQuantiser;
-    double m_mp3Quality;
+    int quantiser;
+    double lameQuality;
 };
 
 #endif // QUALITYCURVE_H

@@ -10,28 +10,28 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-TemporaryOutput::TemporaryOutput(const std::string &outputPath)
-    : m_outputPath(PathName::absolute(outputPath))
-    , m_directory(PathName::directory(m_outputPath))
+TemporaryOutput::TemporaryOutput(const std::string &outputFile)
+    : outputPath(PathName::absolute(outputFile))
+    , directory(PathName::directory(outputPath))
 {
 }
 
 TemporaryOutput::~TemporaryOutput()
 {
-    if (!m_namedPath.empty())
-        unlink(m_namedPath.c_str());
+    if (!namedPath.empty())
+        unlink(namedPath.c_str());
 }
 
 bool TemporaryOutput::fail(const std::string &what)
 {
-    m_error = what + ": " + std::strerror(errno);
+    lastError = what + ": " + std::strerror(errno);
     return false;
 }
 
 bool TemporaryOutput::create()
 {
-    m_fd.reset(open(m_directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
-    if (m_fd.isValid())
+    file.reset(open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    if (file.isValid())
         return true;
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
         return fail("cannot write into the output folder");
@@ -42,19 +42,19 @@ bool TemporaryOutput::create()
 // final rename is atomic.
 std::string TemporaryOutput::uniqueSibling() const
 {
-    return m_directory + "/" + PartFile::name(PathName::fileName(m_outputPath));
+    return directory + "/" + PartFile::name(PathName::fileName(outputPath));
 }
 
 // A named part outlives a tool that is killed; the next conversion into the
 // same folder clears what such tools left.
 bool TemporaryOutput::createNamed()
 {
-    PartFile::removeStale(m_directory);
+    PartFile::removeStale(directory);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string path = uniqueSibling();
-        m_fd.reset(open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666));
-        if (m_fd.isValid()) {
-            m_namedPath = path;
+        file.reset(open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666));
+        if (file.isValid()) {
+            namedPath = path;
             return true;
         }
         if (errno != EEXIST)
@@ -65,7 +65,7 @@ bool TemporaryOutput::createNamed()
 
 std::string TemporaryOutput::path() const
 {
-    return m_namedPath.empty() ? "/proc/self/fd/" + std::to_string(m_fd.get()) : m_namedPath;
+    return namedPath.empty() ? "/proc/self/fd/" + std::to_string(file.get()) : namedPath;
 }
 
 bool TemporaryOutput::linkUnnamed(std::string *linkedPath)
@@ -87,10 +87,10 @@ bool TemporaryOutput::commit()
 {
     // No fsync, as ffmpeg writing the file directly would not sync either:
     // on large files it would add a wait the user notices.
-    if (m_namedPath.empty() && !linkUnnamed(&m_namedPath))
+    if (namedPath.empty() && !linkUnnamed(&namedPath))
         return false;
-    if (rename(m_namedPath.c_str(), m_outputPath.c_str()) != 0)
+    if (rename(namedPath.c_str(), outputPath.c_str()) != 0)
         return fail("cannot give the output its name");
-    m_namedPath.clear();
+    namedPath.clear();
     return true;
 }

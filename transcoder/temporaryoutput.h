@@ -11,17 +11,17 @@
 class TemporaryOutput
 {
 public:
-    explicit TemporaryOutput(const std::string &outputPath);
+    explicit TemporaryOutput(const std::string &outputFile);
     ~TemporaryOutput();
     TemporaryOutput(const TemporaryOutput &) = delete;
     TemporaryOutput &operator=(const TemporaryOutput &) = delete;
 
     bool create();
-    int fd() const { return m_fd.get(); }
+    int fd() const { return file.get(); }
     // The path ffmpeg (which inherits fd()) and we ourselves can open it by.
     std::string path() const;
     bool commit();
-    const std::string &error() const { return m_error; }
+    const std::string &error() const { return lastError; }
 
 private:
     bool createNamed();
@@ -29,11 +29,11 @@ private:
     std::string uniqueSibling() const;
     bool fail(const std::string &what);
 
-    std::string m_outputPath;
-    std::string m_directory;
-    std::string m_namedPath;   // only when O_TMPFILE is not available
-    UniqueFd m_fd;
-    std::string m_error;
+    std::string outputPath;
+    std::string directory;
+    std::string namedPath;   // only when O_TMPFILE is not available
+    UniqueFd file;
+    std::string lastError;
 };
 
 #endif // TEMPORARYOUTPUT_H

@@ -58,7 +58,8 @@ void removeIfStale(int base, const QByteArray &name)
         return;
     struct stat info;
     struct stat socketInfo;
-    const bool ours = ::fstat(folder.get(), &info) == 0 && info.st_uid == geteuid() && (info.st_mode & 0077) == 0
+    const bool ours = ::fstat(folder.get(), &info) == 0 && info.st_uid == geteuid()
+                      && (info.st_mode & 0077) == 0
                       && ::fstatat(folder.get(), socketName + 1, &socketInfo, AT_SYMLINK_NOFOLLOW) == 0
                       && S_ISSOCK(socketInfo.st_mode);
     // The socket is reached through the open folder, so that the folder's

@@ -21,8 +21,10 @@ ProgressSender::ProgressSender(std::uint32_t durationSeconds)
     if (!fillUnixSocketAddress(&address, path, std::strlen(path)))
         return;
     socketFd.reset(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!socketFd.isValid())
+        return;
     // Connecting once makes every report a plain send() to the same place.
-    if (socketFd.isValid() && connect(socketFd.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0)
+    if (connect(socketFd.get(), reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0)
         socketFd.reset();
 }
 

@@ -8,6 +8,7 @@
 # mate-backgrounds package, installed when missing): 12 s of 720p at 30
 # pictures a second in four scenes with hard cuts between them (a pan, a zoom
 # out, a diagonal pan with heavy film grain, a zoom in), each with grain.
+# Each of the tool's files must have a keyframe at every cut.
 # Synthetic test patterns compress unlike real video, so they are not used.
 #
 # It takes one and a half minutes on an idle two-core machine (more when it
@@ -51,4 +52,5 @@ ffmpeg -nostdin -v error -y \
     -filter_complex "$graph" -map "[v]" -r 30 \
     -c:v libx264 -preset fast -crf 12 "$work/footage.mp4"
 
-python3 "$here/quality_points.py" "$tool" "$work/footage.mp4" "$work"
+# The scenes start at pictures 0, 90, 180 and 270.
+python3 "$here/quality_points.py" "$tool" "$work/footage.mp4" "$work" 90 180 270

@@ -11,7 +11,10 @@ to YUV4MPEG, whose timestamps are plain frame numbers, so an AVI's picture n
 is always compared with the source's picture n. A missing or extra frame shows
 as a frame count that differs from the source's.
 
-usage: quality_points.py TOOL SOURCE WORKDIR
+Each of the tool's files must also have a keyframe at every cut of the
+footage, given as picture numbers.
+
+usage: quality_points.py TOOL SOURCE WORKDIR CUT...
 """
 import math
 import os
@@ -66,12 +69,23 @@ def frame_count(reference):
     return (os.path.getsize(reference) - len(b" ".join(header)) - 1) // frame
 
 
-def measure(name, command, output, reference, workdir, frames):
+def keyframes(path):
+    flags = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v", "-show_entries",
+                            "frame=key_frame", "-of", "csv=p=0", "file:" + path],
+                           check=True, capture_output=True, text=True).stdout.split()
+    return {number for number, flag in enumerate(flags) if flag == "1"}
+
+
+def measure(name, command, output, reference, workdir, frames, cuts=()):
     cpu = cpu_seconds(command)
     size = os.path.getsize(output)
     quality, compared = psnr(output, reference, workdir)
+    missed = sorted(set(cuts) - keyframes(output)) if cuts else []
     os.unlink(output)
     note = "" if compared == frames else f"  ({compared} frames, source has {frames})"
+    if cuts:
+        note += f"  keyframes at {len(cuts) - len(missed)} of {len(cuts)} cuts"
+        note += f" (missed {', '.join(map(str, missed))})" if missed else ""
     print(f"  {name:<14} {size / 1e6:8.2f} MB {quality:7.2f} dB {cpu:7.1f} s CPU{note}", flush=True)
     return {"size": size, "psnr": quality, "cpu": cpu}
 
@@ -88,6 +102,7 @@ def plain_at(curve, quality):
 
 def main():
     tool, source, workdir = sys.argv[1:4]
+    cuts = [int(cut) for cut in sys.argv[4:]]
     reference = os.path.join(workdir, "reference.y4m")
     decode_to_raw(source, reference)
     frames = frame_count(reference)
@@ -105,7 +120,7 @@ def main():
     for q in TOOL_QUALITIES:
         command = [tool, "-i", source, "-vcodec", "mpeg4", "-aq", str(q), "-acodec", "libmp3lame",
                    "-aq", str(q), "-f", "avi", output]
-        points[q] = measure(f"Q {q}", command, output, reference, workdir, frames)
+        points[q] = measure(f"Q {q}", command, output, reference, workdir, frames, cuts)
 
     print("\nagainst the plain command at the same PSNR:")
     size_ratios = []

@@ -28,6 +28,11 @@ std::vector<std::string> FfmpegCommand::arguments() const
         "-map", "0:a:0?",
         "-sn", "-dn", "-map_chapters", "-1",
         "-max_muxing_queue_size", "4096",
+        // MP3 starts before zero by its encoder delay. Shifting every stream
+        // to make up for it moves the pictures, which AVI only places by
+        // count, a whole frame late after the first: the picture would lag
+        // the sound and one picture too many would be shown.
+        "-avoid_negative_ts", "disabled",
     };
     addVideo(arguments);
     addAudio(arguments);
@@ -52,37 +57,45 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
     addEncodingProfile(arguments);
 }
 
-// ffmpeg's defaults for this encoder (a keyframe every 12 pictures, no
-// B-frames) spend a third of the bits on pictures that repeat what came
-// before. These settings were chosen by measuring size against PSNR and CPU
-// time on photographic footage (bench/quality.sh). They stay within what
-// XviD/DivX players decode: Advanced Simple Profile, no quarter-pel, no
-// global motion compensation.
+// ffmpeg's defaults for this encoder (a keyframe every 12 pictures) spend a
+// third of the bits on pictures that repeat what came before. These settings
+// were chosen by measuring size against PSNR and CPU time on photographic
+// footage (bench/quality.sh). They stay within what XviD/DivX players decode:
+// Advanced Simple Profile, no quarter-pel, no global motion compensation.
 void FfmpegCommand::addEncodingProfile(std::vector<std::string> &arguments)
 {
     arguments.insert(arguments.end(), {
-        // AVI has no timestamps: a player learns each picture's time from its
-        // place in the file and its decoding order. GStreamer loses a picture's
-        // time at every keyframe that B-frames before it depend on, and the
-        // picture then runs ahead of the sound by one frame more at each such
-        // keyframe. Closed GOPs prevent that, and ffmpeg can only close them
-        // with its scene-change keyframes off; a cut then starts on a P-frame
-        // whose blocks are coded afresh, which looks as clean.
-        "-flags", "+aic+cgop",
-        "-sc_threshold", "1000000000",
-        // A keyframe at least every ten seconds, so that seeking stays quick.
-        // The frame limit only matters above 30 pictures a second.
+        // No B-frames. AVI has no timestamps: a player learns each picture's
+        // time from its place in the file and its decoding order, and
+        // GStreamer shows a picture a frame early at every keyframe that
+        // B-frames before it depend on. ffmpeg can only keep such keyframes
+        // out by closing every GOP, which it refuses together with its
+        // scene-change keyframes; and without those a cut starts on a P-frame,
+        // which a player cannot seek to. Every cut starting on a keyframe and
+        // every picture at its time is worth more than the few per cent that
+        // B-frames saved over the rest of this profile.
+        "-bf", "0",
+        // A keyframe at least every ten seconds, so that seeking stays quick,
+        // and one at every cut from ffmpeg's scene detection. That detection
+        // weighs the cost of coding afresh against the quantiser, and at the
+        // finest quantisers it missed plain cuts at its default threshold;
+        // a slightly lower one caught them without adding keyframes to
+        // grainy footage. The frame limit only matters above 30 pictures a
+        // second.
         "-g", "300",
         "-force_key_frames", "expr:gte(t,n_forced*10)",
-        // One B-frame between references saves as much as two do, for less
-        // time. AC prediction (above) is free; trellis quantisation pays for
-        // its time. Choosing each macroblock's coding by trial (-mbd) saves a
-        // little more but costs half the encoder's time again; refining both
-        // vectors of bidirectional blocks, four vectors per macroblock and the
-        // SATD comparison functions cost more than they save.
-        "-bf", "1",
+        "-sc_threshold", "-1000",
+        // AC prediction is free; trellis quantisation, choosing by rate and
+        // distortion which blocks to code, always trying the zero vector and
+        // predicting motion from the previous picture's vectors each pay for
+        // their time on grainy footage. Choosing each macroblock's coding by
+        // trial (-mbd) saves a little more but costs half the encoder's time
+        // again; four vectors per macroblock, MPEG quantisation and the SATD
+        // comparison functions save nothing or make files bigger.
+        "-flags", "+aic",
         "-trellis", "1",
-        "-bidir_refine", "0",
+        "-mpv_flags", "+cbp_rd+mv0",
+        "-last_pred", "2",
     });
 }
 

@@ -15,10 +15,10 @@ struct CurvePoint
 
 // The quantiser falls steeply at the low end, where each step costs little
 // space, and flattens where the picture is already clean: 50 lands on 4, which
-// is visually transparent on ordinary footage. Measured again with the
-// B-frames and long keyframe intervals of the encoding profile, a quantiser
-// gives the same PSNR as before, or a little more, in a smaller file; size
-// and PSNR still rise strictly from point to point, so the points stay where
+// is visually transparent on ordinary footage. Measured again with the long
+// keyframe intervals and rate-distortion choices of the encoding profile, a
+// quantiser gives the same PSNR as with ffmpeg's defaults in a smaller file;
+// size and PSNR still rise strictly from point to point, so the points stay where
 // they were: each slider position keeps its picture and only costs less.
 // MP3 quality follows LAME's V-scale (V4 is about 165 kb/s, V0 about 245 kb/s).
 constexpr CurvePoint curve[] = {

@@ -3,66 +3,14 @@
 #include "pathname.h"
 #include "qualitycurve.h"
 
-FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality)
-    : m_inputPath(inputPath)
-    , m_outputPath(outputPath)
-    , m_quality(quality)
-{
-}
-
-std::vector<std::string> FfmpegCommand::arguments() const
-{
-    std::vector<std::string> arguments = {
-        "ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-loglevel", "error",
-        // The output is our own temporary file, which exists already.
-        "-y",
-        "-progress", "pipe:1",
-        // Frequent reports, so that even short or fast files move the bar
-        // within their band before they end.
-        "-stats_period", "0.1",
-        "-protocol_whitelist", "file",
-        "-i", PathName::url(m_inputPath),
-        // The first video that is not cover art (capital V) is the film; an
-        // input without one fails here. Sound is taken when there is any.
-        "-map", "0:V:0",
-        "-map", "0:a:0?",
-        "-sn", "-dn", "-map_chapters", "-1",
-        "-max_muxing_queue_size", "4096",
-        // MP3 starts before zero by its encoder delay. Shifting every stream
-        // to make up for it moves the pictures, which AVI only places by
-        // count, a whole frame late after the first: the picture would lag
-        // the sound and one picture too many would be shown.
-        "-avoid_negative_ts", "disabled",
-    };
-    addVideo(arguments);
-    addAudio(arguments);
-    arguments.insert(arguments.end(), {"-f", "avi", "file:" + m_outputPath});
-    return arguments;
-}
-
-void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
-{
-    const QualityCurve curve(m_quality);
-    // Square pixels at the displayed shape, rounded to even sizes for 4:2:0;
-    // ffmpeg has already turned the picture upright by then.
-    const std::string scale = "scale='max(2,trunc(iw*sar/2+0.5)*2)':'max(2,trunc(ih/2+0.5)*2)',setsar=1";
-    arguments.insert(arguments.end(), {
-        "-vf", scale,
-        "-c:v", "mpeg4",
-        // Hardware players look for this FourCC.
-        "-vtag", "XVID",
-        "-pix_fmt", "yuv420p",
-        "-q:v", std::to_string(curve.videoQuantiser()),
-    });
-    addEncodingProfile(arguments);
-}
+namespace {
 
 // ffmpeg's defaults for this encoder (a keyframe every 12 pictures) spend a
 // third of the bits on pictures that repeat what came before. These settings
 // were chosen by measuring size against PSNR and CPU time on photographic
 // footage (bench/quality.sh). They stay within what XviD/DivX players decode:
 // Advanced Simple Profile, no quarter-pel, no global motion compensation.
-void FfmpegCommand::addEncodingProfile(std::vector<std::string> &arguments)
+void addEncodingProfile(std::vector<std::string> &arguments)
 {
     arguments.insert(arguments.end(), {
         // No B-frames. AVI has no timestamps: a player learns each picture's
@@ -99,11 +47,67 @@ void FfmpegCommand::addEncodingProfile(std::vector<std::string> &arguments)
     });
 }
 
+} // namespace
+
+FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality)
+    : inputPath(inputPath)
+    , outputPath(outputPath)
+    , quality(quality)
+{
+}
+
+std::vector<std::string> FfmpegCommand::arguments() const
+{
+    std::vector<std::string> arguments = {
+        "ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-loglevel", "error",
+        // The output is our own temporary file, which exists already.
+        "-y",
+        "-progress", "pipe:1",
+        // Frequent reports, so that even short or fast files move the bar
+        // within their band before they end.
+        "-stats_period", "0.1",
+        "-protocol_whitelist", "file",
+        "-i", PathName::url(inputPath),
+        // The first video that is not cover art (capital V) is the film; an
+        // input without one fails here. Sound is taken when there is any.
+        "-map", "0:V:0",
+        "-map", "0:a:0?",
+        "-sn", "-dn", "-map_chapters", "-1",
+        "-max_muxing_queue_size", "4096",
+        // MP3 starts before zero by its encoder delay. Shifting every stream
+        // to make up for it moves the pictures, which AVI only places by
+        // count, a whole frame late after the first: the picture would lag
+        // the sound and one picture too many would be shown.
+        "-avoid_negative_ts", "disabled",
+    };
+    addVideo(arguments);
+    addAudio(arguments);
+    arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
+    return arguments;
+}
+
+void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
+{
+    const QualityCurve curve(quality);
+    // Square pixels at the displayed shape, rounded to even sizes for 4:2:0;
+    // ffmpeg has already turned the picture upright by then.
+    const std::string scale = "scale='max(2,trunc(iw*sar/2+0.5)*2)':'max(2,trunc(ih/2+0.5)*2)',setsar=1";
+    arguments.insert(arguments.end(), {
+        "-vf", scale,
+        "-c:v", "mpeg4",
+        // Hardware players look for this FourCC.
+        "-vtag", "XVID",
+        "-pix_fmt", "yuv420p",
+        "-q:v", std::to_string(curve.videoQuantiser()),
+    });
+    addEncodingProfile(arguments);
+}
+
 // These options only apply when the input has sound; without it ffmpeg
 // leaves them unused and writes a video-only file.
 void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 {
-    const QualityCurve curve(m_quality);
+    const QualityCurve curve(quality);
     arguments.insert(arguments.end(), {
         "-c:a", "libmp3lame",
         "-q:a", curve.mp3QualityText(),

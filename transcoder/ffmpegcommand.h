@@ -17,11 +17,10 @@ public:
 private:
     void addVideo(std::vector<std::string> &arguments) const;
     void addAudio(std::vector<std::string> &arguments) const;
-    static void addEncodingProfile(std::vector<std::string> &arguments);
 
-    std::string m_inputPath;
-    std::string m_outputPath;
-    int m_quality;
+    std::string inputPath;
+    std::string outputPath;
+    int quality;
 };
 
 #endif // FFMPEGCOMMAND_H

@@ -30,6 +30,7 @@ private slots:
     void stopsAHangingToolAtTheLimit_data();
     void stopsAHangingToolAtTheLimit();
     void windowGivesUpOnAHangingTool();
+    void windowWaitsForASlowTool();
 
     void readsTheRealTool_data();
     void readsTheRealTool();
@@ -148,6 +149,16 @@ void TestDurationProbe::windowGivesUpOnAHangingTool()
     uint seconds = 0;
     QCOMPARE(estimate(QStringLiteral("/nowhere/clip.mp4"), &seconds), QStringLiteral("Couldn't estimate duration"));
     QCOMPARE(seconds, 0u);
+}
+
+void TestDurationProbe::windowWaitsForASlowTool()
+{
+    // A clip on a slow network share may take the tool a while to open; the
+    // window waits the same half minute for it before it gives up.
+    QVERIFY(tools.install("sleep 24\necho '$5$'"));
+    uint seconds = 0;
+    QCOMPARE(estimate(QStringLiteral("/nowhere/clip.mp4"), &seconds), QStringLiteral("0:0:5"));
+    QCOMPARE(seconds, 5u);
 }
 
 void TestDurationProbe::readsTheRealTool_data()

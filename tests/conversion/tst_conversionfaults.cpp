@@ -267,6 +267,8 @@ void TestConversionFaults::barFollowsProgressWithinEachBand()
     QCOMPARE(bar->value(), 150);
     report(9, 1); // no such file: dropped
     QCOMPARE(bar->value(), 150);
+    report(4, 1); // one past the last file
+    QCOMPARE(bar->value(), 150);
     report(-1, 1);
     QCOMPARE(bar->value(), 150);
     report(3, 1000); // beyond the bar's end: left as it is

@@ -288,6 +288,10 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
     addBoth("header-only AVI, status 0", headerOnly + "exit 0", "no pictures");
     addBoth("complete AVI, status 1", complete + "echo 'No space left on device' >&2; exit 1", "No space left");
     addBoth("complete AVI, then a crash", complete + "kill -SEGV $$", "killed by");
+    // ffmpeg's log starts with its banner; the reason is what it said last.
+    add("long log, then a failure", "printf 'ffmpeg version 5.1\\nInput #0, matroska\\n"
+        "av_interleaved_write_frame(): Disk quota exceeded\\n\\n' >&2; exit 1", TemporaryFile::Unnamed, false, {},
+        "status 1: av_interleaved_write_frame(): Disk quota exceeded");
 
     const QString wait = "while :; do sleep 1; done";
     add("silent from the start", wait, TemporaryFile::Unnamed, false, "1", "no progress");

@@ -7,7 +7,7 @@
 // Usage: filelistbench PROGRAM_FOLDER MEDIA_FOLDER
 
 #include "app/mainwindow.h"
-#include "dialoganswerer.h"
+#include "modalanswerer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,8 +35,8 @@ int main(int argc, char *argv[])
     window.show();
     QDir::setCurrent(arguments.at(1));
 
-    DialogAnswerer answerer;
-    answerer.answer(DialogAnswerer::Way::Pick, media, names);
+    ModalAnswerer answerer;
+    answerer.answer(ModalAnswerer::Way::Pick, media, names);
     window.findChild<QPushButton *>(QStringLiteral("btnAddFile"))->click();
     const qint64 elapsed = answerer.acceptedAt.isValid() ? answerer.acceptedAt.elapsed() : -1;
     const qint64 beforeAccepting = sinceStart.elapsed() - elapsed;

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 #include "modalanswerer.h"
+#include "testhome.h"
 
 #include <QCheckBox>
 #include <QDesktopServices>
@@ -60,20 +61,15 @@ private:
         return found;
     }
 
-    QTemporaryDir home;
+    TestHome home;
 };
 
 void TestMainWindow::initTestCase()
 {
     QVERIFY(home.isValid());
     // The documents folder comes from the XDG user dirs of this fake home.
-    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("config")));
-    QFile dirs(home.filePath(QStringLiteral("config/user-dirs.dirs")));
-    QVERIFY(dirs.open(QIODevice::WriteOnly));
-    dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/My Docs\"\n");
-    dirs.close();
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    QVERIFY(home.setDocumentsFolder(QStringLiteral("My Docs")));
+    home.enter();
 }
 
 void TestMainWindow::windowIsFixedTitledAndDecorated()

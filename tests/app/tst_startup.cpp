@@ -1,3 +1,5 @@
+#include "testhome.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -32,7 +34,7 @@ void TestStartup::runsInProgramFolderAndCreatesOutputFolder_data()
 void TestStartup::runsInProgramFolderAndCreatesOutputFolder()
 {
     QFETCH(bool, throughLink);
-    QTemporaryDir home;
+    TestHome home;
     QTemporaryDir launchDir;
     QVERIFY(home.isValid() && launchDir.isValid());
 
@@ -51,13 +53,8 @@ void TestStartup::runsInProgramFolderAndCreatesOutputFolder()
         program = link;
     }
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), home.path());
-    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-
     QProcess app;
-    app.setProcessEnvironment(environment);
+    app.setProcessEnvironment(home.environment());
     app.setWorkingDirectory(launchDir.path());
     app.start(program, {});
     QVERIFY(app.waitForStarted());

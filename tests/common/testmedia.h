@@ -2,32 +2,36 @@
 #define TESTMEDIA_H
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 
-class QWidget;
-
+// The real ffmpeg and ffprobe, for making test media and reading results back
+// independently of the tool under test, and the files around them.
 namespace TestMedia {
 
-// Makes a clip with picture and sound with the real ffmpeg from its test sources.
+bool available();
+
+// Makes a clip with picture and sound from ffmpeg's test sources.
 bool makeClip(const QString &path, int seconds = 3, const QString &size = QStringLiteral("160x120"));
+// Makes anything else: the arguments name the inputs and the codecs.
+bool make(const QString &path, const QStringList &inputAndCodecArguments);
+
+// ffprobe's description of a file, and one of its streams by type.
+QJsonObject probe(const QString &path);
+QJsonObject stream(const QJsonObject &probe, const QString &type);
+// Codec names and tag of an output, on one line.
+QString describe(const QString &path);
+// How close a conversion stays to its source, in dB.
+double psnr(const QString &converted, const QString &source);
 
 // The program folder holding the built transcoder, or nothing while it is not built.
 QString realToolFolder();
+// The transcoder's conversion command line, as the application builds it.
+QStringList convertArguments(const QString &input, const QString &output, const QString &quality = QStringLiteral("50"));
+
 bool writeFile(const QString &path, const QByteArray &content);
 QByteArray readFile(const QString &path);
-
-// Codec names and tag of an output, read back with ffprobe.
-QString describe(const QString &path);
-
-// Processes whose command line mentions the text: tools or ffmpeg left behind.
-QStringList processesMentioning(const QString &text);
-// Whether an ffmpeg is at work on the file: matched by its own path, so that
-// another copy of the suite running alongside is never mistaken for this one.
-bool ffmpegIsReading(const QString &path);
-
-// A fake tool script written into a folder, for injecting faults.
-bool writeScript(const QString &path, const QByteArray &body);
 
 } // namespace TestMedia
 

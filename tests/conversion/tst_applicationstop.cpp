@@ -1,3 +1,5 @@
+#include "systemstate.h"
+#include "testhome.h"
 #include "testmedia.h"
 
 #include <QDir>
@@ -10,6 +12,7 @@
 #include <csignal>
 #include <sys/stat.h>
 
+using namespace SystemState;
 using namespace TestMedia;
 
 // The whole application, stopped from outside the way a desktop stops it:
@@ -32,6 +35,7 @@ private:
     QString privateFolder(const QString &name) const;
 
     QTemporaryDir root;
+    TestHome home;
     QString media;
 };
 
@@ -47,10 +51,7 @@ void TestApplicationStop::initTestCase()
 
 QProcessEnvironment TestApplicationStop::environmentFor(const QString &runtimeFolder) const
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("HOME"), root.filePath(QStringLiteral("home")));
-    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcessEnvironment environment = home.environment();
     // The channel's folder goes here, where the test can see that it went.
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
     return environment;

@@ -3,7 +3,10 @@
 #include "conversion/progressbridge.h"
 #include "protocol/toolprotocol.h"
 #include "modalanswerer.h"
+#include "systemstate.h"
+#include "testhome.h"
 #include "testmedia.h"
+#include "toolfolder.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
@@ -18,6 +21,7 @@
 
 #include <memory>
 
+using namespace SystemState;
 using namespace TestMedia;
 
 // The worker and the bridge against tools that misbehave on purpose.
@@ -51,6 +55,7 @@ private:
     std::unique_ptr<MainWindow> startRun(ModalAnswerer &answerer, const QStringList &names);
 
     QTemporaryDir root;
+    TestHome home;
     QString programDir;
     QString inputs;
     QString output;
@@ -59,7 +64,7 @@ private:
 void TestConversionFaults::initTestCase()
 {
     QVERIFY(root.isValid());
-    qputenv("HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
+    home.enter();
     programDir = root.filePath(QStringLiteral("program"));
     inputs = root.filePath(QStringLiteral("in ## <dir> $x"));
     output = root.filePath(QStringLiteral("out"));
@@ -68,7 +73,7 @@ void TestConversionFaults::initTestCase()
         QVERIFY(writeFile(inputs + QLatin1Char('/') + QLatin1String(name), "not really a clip"));
 
     // Probes answer ten seconds; conversions behave as FAKE_TOOL says.
-    QVERIFY(writeScript(programDir + QStringLiteral("/tarvelo-transcode"), R"(
+    QVERIFY(ToolFolder(programDir).install(R"(
 if [ "$#" -eq 2 ]; then echo '$10$'; exit 0; fi
 case "$FAKE_TOOL" in
   nul) printf 'x\000##success##\n' ;;
@@ -261,6 +266,8 @@ void TestConversionFaults::barFollowsProgressWithinEachBand()
     report(1, 5);
     QCOMPARE(bar->value(), 150);
     report(9, 1); // no such file: dropped
+    QCOMPARE(bar->value(), 150);
+    report(4, 1); // one past the last file
     QCOMPARE(bar->value(), 150);
     report(-1, 1);
     QCOMPARE(bar->value(), 150);

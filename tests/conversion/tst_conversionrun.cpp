@@ -2,7 +2,10 @@
 #include "conversion/progressbridge.h"
 #include "conversion/progresschannel.h"
 #include "modalanswerer.h"
+#include "systemstate.h"
+#include "testhome.h"
 #include "testmedia.h"
+#include "toolfolder.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -18,6 +21,7 @@
 
 #include <memory>
 
+using namespace SystemState;
 using namespace TestMedia;
 
 // Whole runs through the real window, the real tool and the real ffmpeg.
@@ -47,6 +51,7 @@ private:
     T *widget(const char *name) const { return window->findChild<T *>(QLatin1String(name)); }
 
     QTemporaryDir root;
+    TestHome home;
     QString media;
     QString output;
     std::unique_ptr<ProgressChannel> channel;
@@ -59,8 +64,7 @@ private:
 void TestConversionRun::initTestCase()
 {
     QVERIFY(root.isValid());
-    qputenv("HOME", QFile::encodeName(root.filePath(QStringLiteral("home"))));
-    qunsetenv("XDG_CONFIG_HOME");
+    home.enter();
     media = root.filePath(QStringLiteral("media"));
     QVERIFY(QDir().mkpath(media));
     QVERIFY(makeClip(media + QStringLiteral("/a.mp4"), 3));
@@ -273,19 +277,23 @@ void TestConversionRun::outputThatIsTheInputIsNeverTouched()
 void TestConversionRun::unattendedRunSkipsExistingOutputsAndPowersOff()
 {
     // A stand-in for systemctl, first on the path, so the real one never runs.
-    const QString bin = root.filePath(QStringLiteral("bin"));
-    QVERIFY(QDir().mkpath(bin));
+    const ToolFolder bin(root.filePath(QStringLiteral("bin")));
     const QString called = root.filePath(QStringLiteral("systemctl-called"));
-    QVERIFY(writeScript(bin + QStringLiteral("/systemctl"),
-                        "echo \"$@\" > '" + called.toUtf8() + ".part' && mv '" + called.toUtf8() + ".part' '"
-                            + called.toUtf8() + "'"));
+    QVERIFY(bin.installAs(QStringLiteral("systemctl"), "echo \"$@\" > '" + called.toUtf8() + ".part' && mv '"
+                                                         + called.toUtf8() + ".part' '" + called.toUtf8() + "'"));
     const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
-    QCOMPARE(QStandardPaths::findExecutable(QStringLiteral("systemctl")), bin + QStringLiteral("/systemctl"));
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + oldPath);
+    QCOMPARE(QStandardPaths::findExecutable(QStringLiteral("systemctl")), bin.path() + QStringLiteral("/systemctl"));
 
     QVERIFY(writeFile(output + QStringLiteral("/a.avi"), "OLD"));
     addFiles(media, {"a.mp4", "-lead ünï.mp4"});
     widget<QCheckBox>("chckShutdown")->setChecked(true);
+    // Nobody is there to answer a box; one that opens anyway is answered
+    // here, so that it fails the test below instead of holding the run.
+    answerer->onMessageBox = [](QMessageBox *box) {
+        if (QPushButton *button = box->defaultButton())
+            button->click();
+    };
     widget<QPushButton>("btnConvert")->click();
 
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(called), 60000);

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
-#include "dialoganswerer.h"
+#include "modalanswerer.h"
+#include "oddnames.h"
 #include "testhome.h"
 #include "testmedia.h"
 #include "toolfolder.h"
@@ -16,7 +17,7 @@
 #include <QTest>
 #include <QTextDocument>
 
-using Way = DialogAnswerer::Way;
+using Way = ModalAnswerer::Way;
 
 // Adding and removing files through the real window, its real open-files
 // dialog and its real message box.
@@ -25,7 +26,7 @@ class TestFileListCommands : public QObject
     Q_OBJECT
 
 public:
-    static void initMain() { TestHome::enter(); }
+    static void initMain() { TestHome::enterForTheWholeRun(); }
 
 private slots:
     void initTestCase();
@@ -148,7 +149,7 @@ void TestFileListCommands::addsTheChosenFiles()
     QVERIFY(!placeFile(QStringLiteral("camera"), QStringLiteral("notes.txt"), "no video").isEmpty());
 
     MainWindow window;
-    DialogAnswerer answerer;
+    ModalAnswerer answerer;
     answerer.answer(Way::Pick, folder(QStringLiteral("camera")), {chosen.at(0), chosen.at(1)});
     add(window);
 
@@ -183,7 +184,7 @@ void TestFileListCommands::refusesNamesAlreadyListed()
                                 placeClip(QStringLiteral("c"), QStringLiteral("last.mp4"))};
 
     MainWindow window;
-    DialogAnswerer answerer;
+    ModalAnswerer answerer;
     answerer.answer(Way::Type, folder(QStringLiteral("a")), {QStringLiteral("clip.mp4")});
     add(window);
     // Never in the program's own folder: among the videos, or at home.
@@ -211,14 +212,12 @@ void TestFileListCommands::refusesNamesAlreadyListed()
 void TestFileListCommands::oddNamesArriveIntact()
 {
     useRealTool();
-    const QStringList odd = {QStringLiteral("my clip's \"best\".mp4"), QStringLiteral("$5$ ## 50.mp4"),
-                             QStringLiteral("-i.mp4"), QStringLiteral("back\\slash.mp4"),
-                             QStringLiteral("été 映画.mp4"), QStringLiteral("<b>bold<b> &amp;.mp4")};
+    const QStringList odd = OddNames::all(QStringLiteral(".mp4"));
     for (const QString &name : odd)
         QVERIFY(!placeClip(QStringLiteral("odd"), name).isEmpty());
 
     MainWindow window;
-    DialogAnswerer answerer;
+    ModalAnswerer answerer;
     answerer.answer(Way::Pick, folder(QStringLiteral("odd")), odd);
     add(window);
     QVERIFY(!answerer.gaveUp);
@@ -241,7 +240,7 @@ void TestFileListCommands::failedProbeStillAddsTheRow()
     QFile::remove(tools.toolPath());
     const QString path = placeClip(QStringLiteral("notool"), QStringLiteral("clip.mp4"));
     MainWindow window;
-    DialogAnswerer answerer;
+    ModalAnswerer answerer;
     answerer.answer(Way::Type, folder(QStringLiteral("notool")), {QStringLiteral("clip.mp4")});
     add(window);
 
@@ -255,7 +254,7 @@ void TestFileListCommands::failedProbeStillAddsTheRow()
 void TestFileListCommands::cancelledDialogChangesNothing()
 {
     MainWindow window;
-    DialogAnswerer answerer;
+    ModalAnswerer answerer;
     answerer.answer(Way::Cancel, folder(QStringLiteral("a")));
     add(window);
 
@@ -277,7 +276,7 @@ void TestFileListCommands::removesTheSelectedRows()
         QVERIFY(!placeFile(QStringLiteral("numbered"), chosen.last(), QByteArray(sizes.at(n - 10), 'x')).isEmpty());
     }
     MainWindow window;
-    DialogAnswerer answerer;
+    ModalAnswerer answerer;
     answerer.answer(Way::Type, folder(QStringLiteral("numbered")), chosen);
     add(window);
     QCOMPARE(window.durationList(), QVector<uint>({10, 11, 12, 13, 14}));

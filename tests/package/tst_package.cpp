@@ -1,5 +1,7 @@
 #include "packagebuild.h"
+#include "testhome.h"
 #include "testmedia.h"
+#include "toolfolder.h"
 #include "virtualdisplay.h"
 
 #include <QDir>
@@ -80,6 +82,7 @@ private:
     QProcessEnvironment packagedEnvironment() const;
 
     QTemporaryDir m_work;
+    TestHome m_home;
     PackageBuild m_build{m_work.path()};
     QString m_standInBin;
 };
@@ -90,8 +93,8 @@ void PackageTest::initTestCase()
     // Nothing started from here may power the machine off.
     m_standInBin = m_work.filePath(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(m_standInBin));
-    QVERIFY(TestMedia::writeScript(m_standInBin + QStringLiteral("/systemctl"),
-                                   "echo \"$*\" >> \"$(dirname \"$0\")/systemctl-called\""));
+    QVERIFY(ToolFolder::writeScript(m_standInBin + QStringLiteral("/systemctl"),
+                                    "echo \"$*\" >> \"$(dirname \"$0\")/systemctl-called\""));
     qputenv("PATH", m_standInBin.toLocal8Bit() + ':' + qgetenv("PATH"));
 
     QVERIFY2(m_build.copySource(QStringLiteral(TARVELO_SOURCE_DIR)), qPrintable(m_build.error()));
@@ -249,8 +252,7 @@ void PackageTest::windowClassMatchesDesktopEntry()
     QProcessEnvironment environment = packagedEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display.name());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("HOME"), m_work.filePath(QStringLiteral("home")));
-    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    m_home.applyTo(environment);
     QProcess application;
     application.setProcessEnvironment(environment);
     application.start(QStringLiteral("env"), {QStringLiteral("tarvelo")});

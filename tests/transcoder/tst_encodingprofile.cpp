@@ -1,10 +1,12 @@
-#include "mediatools.h"
+#include "testmedia.h"
+#include "toolfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -22,8 +24,7 @@ constexpr int frameCount = 100;
 
 QStringList convertArguments(const QString &input, const QString &output, int quality)
 {
-    const QString q = QString::number(quality);
-    return {"-i", input, "-vcodec", "mpeg4", "-aq", q, "-acodec", "libmp3lame", "-aq", q, "-f", "avi", output};
+    return TestMedia::convertArguments(input, output, QString::number(quality));
 }
 
 QByteArray runTool(const QString &program, const QStringList &arguments,
@@ -108,14 +109,14 @@ private:
 
 void TestEncodingProfile::initTestCase()
 {
-    if (!MediaTools::available())
+    if (!TestMedia::available())
         QSKIP("ffmpeg and ffprobe are needed");
     QVERIFY2(!QStandardPaths::findExecutable("gst-launch-1.0").isEmpty(), "gst-launch-1.0 is needed");
     QVERIFY2(!QStandardPaths::findExecutable("mediainfo").isEmpty(), "mediainfo is needed");
     QVERIFY(m_work.isValid());
     m_clip = m_work.filePath("cuts.mkv");
     const QString size = "size=320x240:rate=" + QString::number(frameRate);
-    QVERIFY(MediaTools::make(m_clip, {
+    QVERIFY(TestMedia::make(m_clip, {
         "-f", "lavfi", "-i", "testsrc2=" + size + ":duration=1.2",
         "-f", "lavfi", "-i", "mandelbrot=" + size + ",trim=duration=1.4",
         "-f", "lavfi", "-i", "smptebars=" + size + ":duration=1.4",
@@ -202,7 +203,7 @@ void TestEncodingProfile::keyframesAtCuts()
 void TestEncodingProfile::keyframesEveryTenSeconds()
 {
     const QString clip = m_work.filePath("long.mkv");
-    QVERIFY(MediaTools::make(clip, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=10:duration=25",
+    QVERIFY(TestMedia::make(clip, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=10:duration=25",
                                     "-c:v", "ffv1"}));
     const QString avi = m_work.filePath("long.avi");
     QVERIFY(runTool(tool, convertArguments(clip, avi, 50)).contains("##success##"));
@@ -237,27 +238,26 @@ void TestEncodingProfile::staysWithinPlayersReach()
 }
 
 // Every step of the slider, not only the points the curve is drawn through,
-// must ask ffmpeg for at least the quality of the step below. What the tool
-// asks for is read from a stand-in that records its arguments and then runs
-// the real ffmpeg.
+// must ask ffmpeg for at least the quality of the step below, and steps
+// between the points lie on the straight line the help text promises. What
+// the tool asks for is read from a stand-in that records its arguments and
+// then runs the real ffmpeg.
 void TestEncodingProfile::curveIsMonotonicAtEveryStep()
 {
-    const QString folder = m_work.filePath("recorder");
-    QVERIFY(QDir().mkpath(folder));
+    const ToolFolder recorder(m_work.filePath("recorder"));
     const QString record = m_work.filePath("arguments.txt");
-    QFile recorder(folder + "/ffmpeg");
-    QVERIFY(recorder.open(QIODevice::WriteOnly));
-    recorder.write("#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$RECORD\"\nexec '"
-                   + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "' \"$@\"\n");
-    recorder.close();
-    recorder.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(recorder.installAs("ffmpeg", "printf '%s\\n' \"$@\" > \"$RECORD\"\nexec '"
+                                             + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "' \"$@\""));
     const QString tiny = m_work.filePath("tiny.mkv");
-    QVERIFY(MediaTools::make(tiny, {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25:duration=0.2",
+    QVERIFY(TestMedia::make(tiny, {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25:duration=0.2",
                                     "-f", "lavfi", "-i", "sine=duration=0.2", "-c:v", "ffv1", "-c:a", "flac"}));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PATH", folder + ':' + environment.value("PATH"));
+    environment.insert("PATH", recorder.path() + ':' + environment.value("PATH"));
     environment.insert("RECORD", record);
 
+    // Quantiser and MP3 quality between the points: 31..10 over 0..25,
+    // 10..4 over 25..50, 4..3 over 50..75; 9..7, 7..4 and 4..2 for the MP3.
+    const QMap<int, QPair<double, double>> between{{10, {23, 8.2}}, {37, {7, 5.6}}, {62, {4, 3.0}}, {80, {3, 1.6}}};
     double lastVideo = 1e9, lastAudio = 1e9;
     for (int quality = 0; quality <= 99; ++quality) {
         QFile::remove(record);
@@ -275,6 +275,10 @@ void TestEncodingProfile::curveIsMonotonicAtEveryStep()
         // The points the slider is known by differ from each other.
         if (quality % 25 == 0 || quality == 99)
             QVERIFY2(video < lastVideo || audio < lastAudio, where);
+        if (between.contains(quality)) {
+            QCOMPARE(video, between.value(quality).first);
+            QCOMPARE(audio, between.value(quality).second);
+        }
         lastVideo = video;
         lastAudio = audio;
     }

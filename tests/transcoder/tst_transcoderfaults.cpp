@@ -1,5 +1,6 @@
-#include "mediatools.h"
 #include "systemstate.h"
+#include "testmedia.h"
+#include "toolfolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,10 @@
 #include <csignal>
 #include <sys/types.h>
 #include <unistd.h>
+
+using TestMedia::convertArguments;
+using TestMedia::readFile;
+using TestMedia::writeFile;
 
 namespace {
 
@@ -27,35 +32,17 @@ struct Outcome
     QByteArray err;
 };
 
-QStringList convertArguments(const QString &input, const QString &output)
-{
-    return {"-i", input, "-vcodec", "mpeg4", "-aq", "50", "-acodec", "libmp3lame",
-            "-aq", "50", "-f", "avi", output};
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool write(const QString &path, const QByteArray &contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
-}
-
 // The first eight hex digits of the machine's and the boot's identity, as
 // the tool names its part files with them.
 QString firstHexDigits(const QString &path)
 {
-    const QString text = QString::fromLatin1(readAll(path)).remove('-').trimmed().toLower();
+    const QString text = QString::fromLatin1(readFile(path)).remove('-').trimmed().toLower();
     return text.size() >= 8 ? text.left(8) : QString("00000000");
 }
 
 QString processStartTime(qint64 pid)
 {
-    const QByteArray stat = readAll("/proc/" + QString::number(pid) + "/stat");
+    const QByteArray stat = readFile("/proc/" + QString::number(pid) + "/stat");
     const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
     return fields.size() > 19 ? QString::fromLatin1(fields.at(19)) : QString();
 }
@@ -98,25 +85,25 @@ private:
 
 void TestTranscoderFaults::initTestCase()
 {
-    if (!MediaTools::available())
+    if (!TestMedia::available())
         QSKIP("ffmpeg and ffprobe are needed");
     QVERIFY(QFileInfo(tool).isExecutable());
     QVERIFY(QFileInfo(QStringLiteral(NOTMPFILE_LIBRARY)).isFile());
     QVERIFY(m_root.isValid());
     QVERIFY(QDir().mkpath(media("")));
-    QVERIFY(MediaTools::make(media("clip.mkv"),
+    QVERIFY(TestMedia::make(media("clip.mkv"),
         {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3",
          "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=3",
          "-c:v", "ffv1", "-c:a", "flac", "-shortest"}));
-    QVERIFY(MediaTools::make(media("short.mkv"),
+    QVERIFY(TestMedia::make(media("short.mkv"),
         {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25:duration=0.5", "-c:v", "ffv1"}));
     // What a broken ffmpeg might leave: an AVI of the right kind, but without
     // a single frame in it.
-    QVERIFY(MediaTools::make(media("header-only.avi"),
+    QVERIFY(TestMedia::make(media("header-only.avi"),
         {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=1",
          "-f", "lavfi", "-i", "sine=duration=1", "-t", "0",
          "-c:v", "mpeg4", "-vtag", "XVID", "-c:a", "libmp3lame", "-f", "avi"}));
-    QVERIFY(MediaTools::make(media("complete.avi"),
+    QVERIFY(TestMedia::make(media("complete.avi"),
         {"-i", media("clip.mkv"), "-c:v", "mpeg4", "-vtag", "XVID", "-c:a", "libmp3lame", "-f", "avi"}));
 }
 
@@ -124,7 +111,7 @@ void TestTranscoderFaults::initTestCase()
 // spoil the next check nor outlive the suite.
 void TestTranscoderFaults::cleanup()
 {
-    const QList<qint64> leftovers = SystemState::processesMentioning(m_root.path());
+    const QList<qint64> leftovers = SystemState::processIdsMentioning(m_root.path());
     for (qint64 pid : leftovers)
         ::kill(pid_t(pid), SIGKILL);
 }
@@ -142,19 +129,12 @@ QString TestTranscoderFaults::freshFolder(const QString &name) const
 // "linger" that holds ffmpeg's pipes open for ever.
 QString TestTranscoderFaults::standIn(const QString &name, const QByteArray &script) const
 {
-    const QString folder = m_root.filePath("bin-" + QString(name).replace('/', '-'));
-    QDir().mkpath(folder);
-    QFile file(folder + "/ffmpeg");
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write("#!/bin/sh\n"
-                   "real='" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "'\n"
-                   "if [ \"$1\" = linger ]; then while :; do sleep 1; done; fi\n"
-                   "for last; do :; done; output=\"${last#file:}\"\n"
-                   + script + "\n");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    return folder;
+    const ToolFolder folder(m_root.filePath("bin-" + QString(name).replace('/', '-')));
+    folder.installAs("ffmpeg", "real='" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "'\n"
+                               "if [ \"$1\" = linger ]; then while :; do sleep 1; done; fi\n"
+                               "for last; do :; done; output=\"${last#file:}\"\n"
+                               + script);
+    return folder.path();
 }
 
 QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFolder, TemporaryFile temporary) const
@@ -194,7 +174,7 @@ bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStrin
     if (!process.waitForStarted())
         return false;
     QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && SystemState::processesMentioning(m_root.path()).size() < 2)
+    while (!deadline.hasExpired() && SystemState::processIdsMentioning(m_root.path()).size() < 2)
         QTest::qWait(50);
     // Some time at work, so that the output file has been written into.
     QTest::qWait(500);
@@ -205,7 +185,7 @@ bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStrin
 bool TestTranscoderFaults::noneLeft() const
 {
     QDeadlineTimer deadline(5000);
-    while (!SystemState::processesMentioning(m_root.path()).isEmpty()) {
+    while (!SystemState::processIdsMentioning(m_root.path()).isEmpty()) {
         if (deadline.hasExpired())
             return false;
         QTest::qWait(50);
@@ -229,7 +209,7 @@ void TestTranscoderFaults::stopSignalsEndEverything()
     QFETCH(int, signalNumber);
     QFETCH(TemporaryFile, temporary);
     const QString folder = freshFolder("stop");
-    QVERIFY(write(folder + "/stop-me.avi", earlierOutput));
+    QVERIFY(writeFile(folder + "/stop-me.avi", earlierOutput));
     const QStringList before = SystemState::snapshot(folder);
     const QString slow = standIn("slow", "exec \"$real\" -re \"$@\"");
 
@@ -265,7 +245,7 @@ void TestTranscoderFaults::killedToolTakesFfmpegAlong()
     QFETCH(QString, script);
     QFETCH(TemporaryFile, temporary);
     const QString folder = freshFolder("killed");
-    QVERIFY(write(folder + "/killed.avi", earlierOutput));
+    QVERIFY(writeFile(folder + "/killed.avi", earlierOutput));
     const QStringList before = SystemState::snapshot(folder);
     const QProcessEnvironment slow = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
 
@@ -274,7 +254,7 @@ void TestTranscoderFaults::killedToolTakesFfmpegAlong()
     ::kill(pid_t(process.processId()), SIGKILL);
     QVERIFY(process.waitForFinished(10000));
     QVERIFY(noneLeft());
-    QCOMPARE(readAll(folder + "/killed.avi"), earlierOutput);
+    QCOMPARE(readFile(folder + "/killed.avi"), earlierOutput);
     if (temporary == TemporaryFile::Unnamed) {
         QCOMPARE(SystemState::snapshot(folder), before);
         return;
@@ -285,7 +265,7 @@ void TestTranscoderFaults::killedToolTakesFfmpegAlong()
     QVERIFY2(next.out.contains("##success##"), next.err.constData());
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
              QStringList({"killed.avi", "next.avi"}));
-    QCOMPARE(readAll(folder + "/killed.avi"), earlierOutput);
+    QCOMPARE(readFile(folder + "/killed.avi"), earlierOutput);
 }
 
 void TestTranscoderFaults::misbehavingFfmpeg_data()
@@ -308,6 +288,10 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
     addBoth("header-only AVI, status 0", headerOnly + "exit 0", "no pictures");
     addBoth("complete AVI, status 1", complete + "echo 'No space left on device' >&2; exit 1", "No space left");
     addBoth("complete AVI, then a crash", complete + "kill -SEGV $$", "killed by");
+    // ffmpeg's log starts with its banner; the reason is what it said last.
+    add("long log, then a failure", "printf 'ffmpeg version 5.1\\nInput #0, matroska\\n"
+        "av_interleaved_write_frame(): Disk quota exceeded\\n\\n' >&2; exit 1", TemporaryFile::Unnamed, false, {},
+        "status 1: av_interleaved_write_frame(): Disk quota exceeded");
 
     const QString wait = "while :; do sleep 1; done";
     add("silent from the start", wait, TemporaryFile::Unnamed, false, "1", "no progress");
@@ -339,7 +323,7 @@ void TestTranscoderFaults::misbehavingFfmpeg()
     QFETCH(QString, reason);
     const QString folder = freshFolder("misbehaving");
     const QString output = folder + "/result.avi";
-    QVERIFY(write(output, earlierOutput));
+    QVERIFY(writeFile(output, earlierOutput));
     const QStringList before = SystemState::snapshot(folder);
     QProcessEnvironment misbehaving = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
     if (!stallSeconds.isEmpty())
@@ -361,7 +345,7 @@ void TestTranscoderFaults::misbehavingFfmpeg()
     if (reason.isEmpty()) {
         QVERIFY2(out == "##success##\n", err.constData());
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"result.avi"});
-        QCOMPARE(MediaTools::stream(MediaTools::probe(output), "video").value("codec_name").toString(),
+        QCOMPARE(TestMedia::stream(TestMedia::probe(output), "video").value("codec_name").toString(),
                  QString("mpeg4"));
         return;
     }
@@ -393,9 +377,9 @@ void TestTranscoderFaults::onlyStalePartsAreCleared()
     const QString link = ".link.avi." + machine + boot + '-' + gonePid + "-12345-0000abcd.part";
     const QString users = ".holiday.avi.part";
     for (const QString &name : {stale, earlierBoot, live, foreign, users})
-        QVERIFY(write(folder + '/' + name, "part"));
+        QVERIFY(writeFile(folder + '/' + name, "part"));
     const QString victim = freshFolder("victim") + "/precious.txt";
-    QVERIFY(write(victim, "precious"));
+    QVERIFY(writeFile(victim, "precious"));
     QVERIFY(QFile::link(victim, folder + '/' + link));
 
     const Outcome outcome = run(convertArguments(media("short.mkv"), folder + "/new.avi"),
@@ -405,7 +389,7 @@ void TestTranscoderFaults::onlyStalePartsAreCleared()
     expected.sort();
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                     QDir::Name), expected);
-    QCOMPARE(readAll(victim), QByteArray("precious"));
+    QCOMPARE(readFile(victim), QByteArray("precious"));
 }
 
 // The real file system where the part files are needed; mounting needs root

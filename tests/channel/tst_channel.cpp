@@ -37,13 +37,13 @@ class Sender
 {
 public:
     explicit Sender(const QString &path)
-        : m_fd(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0))
+        : fd(::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0))
     {
-        m_address.sun_family = AF_UNIX;
+        address.sun_family = AF_UNIX;
         const QByteArray bytes = QFile::encodeName(path);
-        std::memcpy(m_address.sun_path, bytes.constData(), size_t(qMin<qsizetype>(bytes.size(), sizeof(m_address.sun_path) - 1)));
+        std::memcpy(address.sun_path, bytes.constData(), size_t(qMin<qsizetype>(bytes.size(), sizeof(address.sun_path) - 1)));
     }
-    ~Sender() { ::close(m_fd); }
+    ~Sender() { ::close(fd); }
 
     // The kernel queues only a few datagrams (net.unix.max_dgram_qlen); like
     // the transcoder, never block on a full queue, let the receiver catch up.
@@ -51,8 +51,8 @@ public:
     {
         QDeadlineTimer deadline(5000);
         while (!deadline.hasExpired()) {
-            const ssize_t sent = ::sendto(m_fd, datagram.constData(), size_t(datagram.size()), MSG_DONTWAIT,
-                                          reinterpret_cast<const sockaddr *>(&m_address), sizeof(m_address));
+            const ssize_t sent = ::sendto(fd, datagram.constData(), size_t(datagram.size()), MSG_DONTWAIT,
+                                          reinterpret_cast<const sockaddr *>(&address), sizeof(address));
             if (sent == datagram.size())
                 return true;
             if (sent >= 0 || errno != EAGAIN)
@@ -70,14 +70,14 @@ public:
     bool sendNow(quint32 message, quint32 value)
     {
         const ProgressMessage notification = {message, value};
-        return ::sendto(m_fd, &notification, sizeof(notification), MSG_DONTWAIT,
-                        reinterpret_cast<const sockaddr *>(&m_address), sizeof(m_address))
+        return ::sendto(fd, &notification, sizeof(notification), MSG_DONTWAIT,
+                        reinterpret_cast<const sockaddr *>(&address), sizeof(address))
                == ssize_t(sizeof(notification));
     }
 
 private:
-    int m_fd;
-    sockaddr_un m_address = {};
+    int fd;
+    sockaddr_un address = {};
 };
 
 // What a killed instance leaves: a socket file that nobody listens on.
@@ -120,7 +120,7 @@ private slots:
     void fallsBackWhenRuntimeFolderUnfit();
 
 private:
-    QTemporaryDir m_scratch;
+    QTemporaryDir scratch;
 };
 
 void TestChannel::init()
@@ -259,7 +259,7 @@ void TestChannel::cleansUpAtDestruction()
 void TestChannel::removesFoldersOfKilledInstances()
 {
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    const QString base = m_scratch.filePath("runtime");
+    const QString base = scratch.filePath("runtime");
     QVERIFY(QDir().mkpath(base));
     QFile::setPermissions(base, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(base));
@@ -292,14 +292,14 @@ void TestChannel::removesFoldersOfKilledInstances()
 // above all, must not make the clean-up remove anything outside it.
 void TestChannel::cleanUpInASharedFolderTouchesOnlyItsOwn()
 {
-    const QString shared = m_scratch.filePath("shared");
+    const QString shared = scratch.filePath("shared");
     QVERIFY(QDir().mkpath(shared));
     QCOMPARE(::chmod(QFile::encodeName(shared).constData(), 01777), 0);
 
     // A victim's folders, of the kind a real channel folder is.
-    const QString victimFile = m_scratch.filePath("victim-file");
-    const QString victimSocket = m_scratch.filePath("victim-socket");
-    const QString victimTarget = m_scratch.filePath("victim-target");
+    const QString victimFile = scratch.filePath("victim-file");
+    const QString victimSocket = scratch.filePath("victim-socket");
+    const QString victimTarget = scratch.filePath("victim-target");
     QVERIFY(makePrivateFolder(victimFile) && makePrivateFolder(victimSocket) && makePrivateFolder(victimTarget));
     QVERIFY(QFile(victimFile + "/progress").open(QIODevice::WriteOnly));
     QVERIFY(makeStaleSocket(victimSocket + "/progress"));
@@ -353,12 +353,12 @@ void TestChannel::cleanUpInASharedFolderTouchesOnlyItsOwn()
 void TestChannel::fallsBackWhenRuntimeFolderUnfit_data()
 {
     QTest::addColumn<QString>("runtimeFolder");
-    QDir().mkpath(m_scratch.filePath("open"));
-    QFile::setPermissions(m_scratch.filePath("open"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+    QDir().mkpath(scratch.filePath("open"));
+    QFile::setPermissions(scratch.filePath("open"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                         | QFile::ReadOther | QFile::ExeOther);
-    QTest::newRow("too long") << m_scratch.filePath(QString(120, 'd'));
-    QTest::newRow("readable by others") << m_scratch.filePath("open");
-    QTest::newRow("missing") << m_scratch.filePath("missing");
+    QTest::newRow("too long") << scratch.filePath(QString(120, 'd'));
+    QTest::newRow("readable by others") << scratch.filePath("open");
+    QTest::newRow("missing") << scratch.filePath("missing");
     QTest::newRow("unset") << QString();
 }
 

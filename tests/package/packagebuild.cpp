@@ -8,8 +8,8 @@
 #include <QThread>
 
 PackageBuild::PackageBuild(const QString &workFolder)
-    : m_workFolder(workFolder)
-    , m_sourceCopy(workFolder + QStringLiteral("/tarvelo"))
+    : workFolder(workFolder)
+    , sourceCopy(workFolder + QStringLiteral("/tarvelo"))
 {
 }
 
@@ -47,16 +47,16 @@ bool PackageBuild::copySource(const QString &sourceFolder)
 {
     const QStringList files = sourceFiles(sourceFolder);
     if (files.isEmpty()) {
-        m_error = QStringLiteral("no source files found in ") + sourceFolder;
+        lastError = QStringLiteral("no source files found in ") + sourceFolder;
         return false;
     }
     for (const QString &file : files) {
         const QString from = sourceFolder + QLatin1Char('/') + file;
         if (!QFileInfo::exists(from))
             continue; // deleted in the work tree, not yet in git
-        const QString to = m_sourceCopy + QLatin1Char('/') + file;
+        const QString to = sourceCopy + QLatin1Char('/') + file;
         if (!QDir().mkpath(QFileInfo(to).path()) || !QFile::copy(from, to)) {
-            m_error = QStringLiteral("cannot copy ") + from;
+            lastError = QStringLiteral("cannot copy ") + from;
             return false;
         }
     }
@@ -66,7 +66,7 @@ bool PackageBuild::copySource(const QString &sourceFolder)
 bool PackageBuild::run(const QString &program, const QStringList &arguments, QByteArray *output)
 {
     QProcess process;
-    process.setWorkingDirectory(m_sourceCopy);
+    process.setWorkingDirectory(sourceCopy);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     // The package build is a full build: bounded by the test's own timeout only.
@@ -76,7 +76,7 @@ bool PackageBuild::run(const QString &program, const QStringList &arguments, QBy
         *output = text;
     if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
         return true;
-    m_error = program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(" failed:\n")
+    lastError = program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(" failed:\n")
               + QString::fromLocal8Bit(text.right(6000));
     return false;
 }
@@ -87,27 +87,27 @@ bool PackageBuild::build()
     qputenv("DEB_BUILD_OPTIONS", "nocheck parallel=" + QByteArray::number(QThread::idealThreadCount()));
     if (!run(QStringLiteral("dpkg-buildpackage"), {"-us", "-uc", "-b"}))
         return false;
-    const QStringList debs = QDir(m_workFolder).entryList({QStringLiteral("tarvelo_*.deb")}, QDir::Files);
+    const QStringList debs = QDir(workFolder).entryList({QStringLiteral("tarvelo_*.deb")}, QDir::Files);
     if (debs.size() != 1) {
-        m_error = QStringLiteral("expected one tarvelo_*.deb, found: ") + debs.join(QStringLiteral(", "));
+        lastError = QStringLiteral("expected one tarvelo_*.deb, found: ") + debs.join(QStringLiteral(", "));
         return false;
     }
-    m_debPath = m_workFolder + QLatin1Char('/') + debs.first();
+    debFile = workFolder + QLatin1Char('/') + debs.first();
     return true;
 }
 
 bool PackageBuild::unpack()
 {
     QByteArray listing;
-    if (!run(QStringLiteral("dpkg-deb"), {"--contents", m_debPath}, &listing)
-        || !run(QStringLiteral("dpkg-deb"), {"--extract", m_debPath, rootFolder()}))
+    if (!run(QStringLiteral("dpkg-deb"), {"--contents", debFile}, &listing)
+        || !run(QStringLiteral("dpkg-deb"), {"--extract", debFile, rootFolder()}))
         return false;
     const QList<QByteArray> lines = listing.split('\n');
     for (const QByteArray &line : lines) {
         // "-rwxr-xr-x root/root 123 2026-12-07 11:30 ./usr/bin/x": the path is the sixth column on.
         const QList<QByteArray> columns = line.simplified().split(' ');
         if (columns.size() >= 6)
-            m_contents << QString::fromUtf8(columns.mid(5).join(' '));
+            listedContents << QString::fromUtf8(columns.mid(5).join(' '));
     }
     return true;
 }
@@ -115,7 +115,7 @@ bool PackageBuild::unpack()
 QString PackageBuild::field(const QString &name) const
 {
     QProcess dpkgDeb;
-    dpkgDeb.start(QStringLiteral("dpkg-deb"), {"--field", m_debPath, name});
+    dpkgDeb.start(QStringLiteral("dpkg-deb"), {"--field", debFile, name});
     dpkgDeb.waitForFinished(60000);
     return QString::fromUtf8(dpkgDeb.readAllStandardOutput()).simplified();
 }

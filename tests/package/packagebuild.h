@@ -15,22 +15,22 @@ public:
     bool build();
     bool unpack();
 
-    QString error() const { return m_error; }
-    QString debPath() const { return m_debPath; }
-    QString rootFolder() const { return m_workFolder + QStringLiteral("/root"); }
+    QString error() const { return lastError; }
+    QString debPath() const { return debFile; }
+    QString rootFolder() const { return workFolder + QStringLiteral("/root"); }
     // Paths as dpkg-deb lists them ("./usr/bin/tarvelo -> ...").
-    QStringList contents() const { return m_contents; }
+    QStringList contents() const { return listedContents; }
     QString field(const QString &name) const;
 
 private:
     QStringList sourceFiles(const QString &sourceFolder) const;
     bool run(const QString &program, const QStringList &arguments, QByteArray *output = nullptr);
 
-    QString m_workFolder;
-    QString m_sourceCopy;
-    QString m_debPath;
-    QStringList m_contents;
-    QString m_error;
+    QString workFolder;
+    QString sourceCopy;
+    QString debFile;
+    QStringList listedContents;
+    QString lastError;
 };
 
 #endif // PACKAGEBUILD_H

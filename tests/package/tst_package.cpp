@@ -78,37 +78,37 @@ private slots:
     void windowClassMatchesDesktopEntry();
 
 private:
-    QString root(const QString &path) const { return m_build.rootFolder() + QLatin1Char('/') + path; }
+    QString root(const QString &path) const { return build.rootFolder() + QLatin1Char('/') + path; }
     QProcessEnvironment packagedEnvironment() const;
 
-    QTemporaryDir m_work;
-    TestHome m_home;
-    PackageBuild m_build{m_work.path()};
-    QString m_standInBin;
+    QTemporaryDir work;
+    TestHome home;
+    PackageBuild build{work.path()};
+    QString standInBin;
 };
 
 void PackageTest::initTestCase()
 {
-    QVERIFY(m_work.isValid());
+    QVERIFY(work.isValid());
     // Nothing started from here may power the machine off.
-    m_standInBin = m_work.filePath(QStringLiteral("bin"));
-    QVERIFY(QDir().mkpath(m_standInBin));
-    QVERIFY(ToolFolder::writeScript(m_standInBin + QStringLiteral("/systemctl"),
+    standInBin = work.filePath(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(standInBin));
+    QVERIFY(ToolFolder::writeScript(standInBin + QStringLiteral("/systemctl"),
                                     "echo \"$*\" >> \"$(dirname \"$0\")/systemctl-called\""));
-    qputenv("PATH", m_standInBin.toLocal8Bit() + ':' + qgetenv("PATH"));
+    qputenv("PATH", standInBin.toLocal8Bit() + ':' + qgetenv("PATH"));
 
-    QVERIFY2(m_build.copySource(QStringLiteral(TARVELO_SOURCE_DIR)), qPrintable(m_build.error()));
-    QVERIFY2(m_build.build(), qPrintable(m_build.error()));
-    QVERIFY2(m_build.unpack(), qPrintable(m_build.error()));
+    QVERIFY2(build.copySource(QStringLiteral(TARVELO_SOURCE_DIR)), qPrintable(build.error()));
+    QVERIFY2(build.build(), qPrintable(build.error()));
+    QVERIFY2(build.unpack(), qPrintable(build.error()));
     // The package carries the version that the build gives the programs.
-    QVERIFY2(QFileInfo(m_build.debPath()).fileName().startsWith(QStringLiteral("tarvelo_" TARVELO_VERSION "_")),
-             qPrintable(m_build.debPath()));
+    QVERIFY2(QFileInfo(build.debPath()).fileName().startsWith(QStringLiteral("tarvelo_" TARVELO_VERSION "_")),
+             qPrintable(build.debPath()));
 }
 
 QProcessEnvironment PackageTest::packagedEnvironment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("PATH"), m_standInBin + QLatin1Char(':') + root(QStringLiteral("usr/bin"))
+    environment.insert(QStringLiteral("PATH"), standInBin + QLatin1Char(':') + root(QStringLiteral("usr/bin"))
                                                    + QStringLiteral(":/usr/bin:/bin"));
     environment.remove(QStringLiteral("LD_LIBRARY_PATH"));
     return environment;
@@ -140,7 +140,7 @@ void PackageTest::fileList()
     // to land in the program folder wherever the package is unpacked.
     const QFileInfo info(root(path));
     QVERIFY2(info.exists(), qPrintable(path + QStringLiteral(" is missing or a dangling link")));
-    QVERIFY2(info.canonicalFilePath().startsWith(QDir(m_build.rootFolder()).canonicalPath()),
+    QVERIFY2(info.canonicalFilePath().startsWith(QDir(build.rootFolder()).canonicalPath()),
              qPrintable(path + QStringLiteral(" points outside the package")));
     QCOMPARE(info.isExecutable(), executable);
     if (path.startsWith(QLatin1String("usr/bin/")))
@@ -149,7 +149,7 @@ void PackageTest::fileList()
 
 void PackageTest::staysUnderUsr()
 {
-    const QStringList contents = m_build.contents();
+    const QStringList contents = build.contents();
     QVERIFY(!contents.isEmpty());
     for (const QString &entry : contents) {
         QVERIFY2(entry == QLatin1String("./") || entry.startsWith(QLatin1String("./usr/")), qPrintable(entry));
@@ -171,7 +171,7 @@ void PackageTest::iconSizes()
 
 void PackageTest::dependencies()
 {
-    const QString depends = m_build.field(QStringLiteral("Depends"));
+    const QString depends = build.field(QStringLiteral("Depends"));
     // The libav libraries are opened at run time and so invisible to shlibs.
     for (const char *package : {"ffmpeg", "libqt6gui6", "libqt6widgets6", "libavformat", "libavcodec", "libavutil"})
         QVERIFY2(depends.contains(QLatin1String(package)), qPrintable(QLatin1String(package) + QStringLiteral(" not in: ") + depends));
@@ -180,7 +180,7 @@ void PackageTest::dependencies()
 
 void PackageTest::lintianClean()
 {
-    const Result lintian = runTool(QStringLiteral("lintian"), {"--fail-on", "error,warning", m_build.debPath()},
+    const Result lintian = runTool(QStringLiteral("lintian"), {"--fail-on", "error,warning", build.debPath()},
                                    QProcessEnvironment::systemEnvironment());
     QVERIFY2(lintian.finished, "lintian did not finish");
     QVERIFY2(lintian.exitCode == 0, qPrintable(lintian.output + lintian.errors));
@@ -223,7 +223,7 @@ void PackageTest::manPageFollowsHelp()
 void PackageTest::probeAndConvert()
 {
     // A folder far from the build tree, with a name a shell would trip over.
-    const QString folder = m_work.filePath(QStringLiteral("clips $HOME 'x'"));
+    const QString folder = work.filePath(QStringLiteral("clips $HOME 'x'"));
     QVERIFY(QDir().mkpath(folder));
     const QString clip = folder + QStringLiteral("/-clip ##1.mp4");
     QVERIFY(TestMedia::makeClip(clip, 3));
@@ -252,7 +252,7 @@ void PackageTest::windowClassMatchesDesktopEntry()
     QProcessEnvironment environment = packagedEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display.name());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    m_home.applyTo(environment);
+    home.applyTo(environment);
     QProcess application;
     application.setProcessEnvironment(environment);
     application.start(QStringLiteral("env"), {QStringLiteral("tarvelo")});

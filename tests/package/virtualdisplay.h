@@ -13,11 +13,11 @@ public:
     ~VirtualDisplay();
 
     bool start();
-    QString name() const { return m_name; }
+    QString name() const { return displayName; }
 
 private:
-    QProcess m_server;
-    QString m_name;
+    QProcess server;
+    QString displayName;
 };
 
 #endif // VIRTUALDISPLAY_H

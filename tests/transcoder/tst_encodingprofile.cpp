@@ -103,8 +103,8 @@ private slots:
 private:
     QString converted(int quality);
 
-    QTemporaryDir m_work;
-    QString m_clip;
+    QTemporaryDir work;
+    QString clip;
 };
 
 void TestEncodingProfile::initTestCase()
@@ -113,10 +113,10 @@ void TestEncodingProfile::initTestCase()
         QSKIP("ffmpeg and ffprobe are needed");
     QVERIFY2(!QStandardPaths::findExecutable("gst-launch-1.0").isEmpty(), "gst-launch-1.0 is needed");
     QVERIFY2(!QStandardPaths::findExecutable("mediainfo").isEmpty(), "mediainfo is needed");
-    QVERIFY(m_work.isValid());
-    m_clip = m_work.filePath("cuts.mkv");
+    QVERIFY(work.isValid());
+    clip = work.filePath("cuts.mkv");
     const QString size = "size=320x240:rate=" + QString::number(frameRate);
-    QVERIFY(TestMedia::make(m_clip, {
+    QVERIFY(TestMedia::make(clip, {
         "-f", "lavfi", "-i", "testsrc2=" + size + ":duration=1.2",
         "-f", "lavfi", "-i", "mandelbrot=" + size + ",trim=duration=1.4",
         "-f", "lavfi", "-i", "smptebars=" + size + ":duration=1.4",
@@ -127,9 +127,9 @@ void TestEncodingProfile::initTestCase()
 
 QString TestEncodingProfile::converted(int quality)
 {
-    const QString output = m_work.filePath(QString("q%1.avi").arg(quality));
+    const QString output = work.filePath(QString("q%1.avi").arg(quality));
     if (!QFile::exists(output)) {
-        const QByteArray log = runTool(tool, convertArguments(m_clip, output, quality));
+        const QByteArray log = runTool(tool, convertArguments(clip, output, quality));
         if (!log.contains("##success##"))
             qWarning("%s", log.constData());
     }
@@ -154,7 +154,7 @@ void TestEncodingProfile::readsBackInOrderAndInSync()
     const QString avi = converted(quality);
     QVERIFY(QFile::exists(avi));
     // Only the last picture and sound buffer stay on disk.
-    const QString sinkFiles = m_work.filePath(QString("gst-%1-").arg(quality));
+    const QString sinkFiles = work.filePath(QString("gst-%1-").arg(quality));
     const QByteArray log = runTool("gst-launch-1.0", {
         "-m", "filesrc", "location=" + avi, "!", "avidemux", "name=demux",
         "demux.video_0", "!", "queue", "!", "avdec_mpeg4", "!", "multifilesink", "name=video",
@@ -202,11 +202,11 @@ void TestEncodingProfile::keyframesAtCuts()
 // the saving.
 void TestEncodingProfile::keyframesEveryTenSeconds()
 {
-    const QString clip = m_work.filePath("long.mkv");
-    QVERIFY(TestMedia::make(clip, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=10:duration=25",
+    const QString longClip = work.filePath("long.mkv");
+    QVERIFY(TestMedia::make(longClip, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=10:duration=25",
                                     "-c:v", "ffv1"}));
-    const QString avi = m_work.filePath("long.avi");
-    QVERIFY(runTool(tool, convertArguments(clip, avi, 50)).contains("##success##"));
+    const QString avi = work.filePath("long.avi");
+    QVERIFY(runTool(tool, convertArguments(longClip, avi, 50)).contains("##success##"));
     const PictureTypes types = pictureTypes(avi);
     QCOMPARE(types.count, 250);
     QCOMPARE(types.keyframes, QList<int>({0, 100, 200}));
@@ -244,11 +244,11 @@ void TestEncodingProfile::staysWithinPlayersReach()
 // then runs the real ffmpeg.
 void TestEncodingProfile::curveIsMonotonicAtEveryStep()
 {
-    const ToolFolder recorder(m_work.filePath("recorder"));
-    const QString record = m_work.filePath("arguments.txt");
+    const ToolFolder recorder(work.filePath("recorder"));
+    const QString record = work.filePath("arguments.txt");
     QVERIFY(recorder.installAs("ffmpeg", "printf '%s\\n' \"$@\" > \"$RECORD\"\nexec '"
                                              + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "' \"$@\""));
-    const QString tiny = m_work.filePath("tiny.mkv");
+    const QString tiny = work.filePath("tiny.mkv");
     QVERIFY(TestMedia::make(tiny, {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25:duration=0.2",
                                     "-f", "lavfi", "-i", "sine=duration=0.2", "-c:v", "ffv1", "-c:a", "flac"}));
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -261,7 +261,7 @@ void TestEncodingProfile::curveIsMonotonicAtEveryStep()
     double lastVideo = 1e9, lastAudio = 1e9;
     for (int quality = 0; quality <= 99; ++quality) {
         QFile::remove(record);
-        const QByteArray log = runTool(tool, convertArguments(tiny, m_work.filePath("tiny.avi"), quality),
+        const QByteArray log = runTool(tool, convertArguments(tiny, work.filePath("tiny.avi"), quality),
                                        environment);
         QVERIFY2(log.contains("##success##"), log.constData());
         QFile file(record);

@@ -59,14 +59,14 @@ private slots:
 private:
     Outcome run(const QStringList &arguments, const QString &workingFolder = {},
                 const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment()) const;
-    QString media(const QString &name) const { return m_media.filePath(name); }
+    QString media(const QString &name) const { return mediaFolder.filePath(name); }
     QString freshFolder(const QString &name) const;
     QString fakeFfmpegPath(const QString &name, const QByteArray &script) const;
     QProcessEnvironment environmentWithPath(const QString &path) const;
 
-    QTemporaryDir m_media;
-    QTemporaryDir m_work;
-    QString m_immutableFolder;
+    QTemporaryDir mediaFolder;
+    QTemporaryDir work;
+    QString immutableFolder;
 };
 
 Outcome TestTranscoder::run(const QStringList &arguments, const QString &workingFolder,
@@ -92,7 +92,7 @@ Outcome TestTranscoder::run(const QStringList &arguments, const QString &working
 
 QString TestTranscoder::freshFolder(const QString &name) const
 {
-    const QString path = m_work.filePath(name);
+    const QString path = work.filePath(name);
     QDir(path).removeRecursively();
     QDir().mkpath(path);
     return path;
@@ -100,7 +100,7 @@ QString TestTranscoder::freshFolder(const QString &name) const
 
 QString TestTranscoder::fakeFfmpegPath(const QString &name, const QByteArray &script) const
 {
-    const ToolFolder folder(m_work.filePath("bin-" + name));
+    const ToolFolder folder(work.filePath("bin-" + name));
     folder.installAs("ffmpeg", script);
     return folder.path();
 }
@@ -117,7 +117,7 @@ void TestTranscoder::initTestCase()
     if (!TestMedia::available())
         QSKIP("ffmpeg and ffprobe are needed");
     QVERIFY(QFileInfo(tool).isExecutable());
-    QVERIFY(m_media.isValid() && m_work.isValid());
+    QVERIFY(mediaFolder.isValid() && work.isValid());
     const QStringList video = {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3"};
     const QStringList tone = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=3"};
     QVERIFY(TestMedia::make(media("clip.mkv"), video + tone + QStringList{"-c:v", "ffv1", "-c:a", "flac", "-shortest"}));
@@ -164,8 +164,8 @@ void TestTranscoder::initTestCase()
 
 void TestTranscoder::cleanupTestCase()
 {
-    if (!m_immutableFolder.isEmpty())
-        QProcess::execute("chattr", {"-i", m_immutableFolder});
+    if (!immutableFolder.isEmpty())
+        QProcess::execute("chattr", {"-i", immutableFolder});
 }
 
 void TestTranscoder::usageAndHelp_data()
@@ -191,7 +191,7 @@ void TestTranscoder::usageAndHelp()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
-    const Outcome outcome = run(arguments, m_work.path());
+    const Outcome outcome = run(arguments, work.path());
     QCOMPARE(outcome.exitCode, exitCode);
     // The help text names the marker; a refused command must print nothing at all.
     if (exitCode != 0)
@@ -199,7 +199,7 @@ void TestTranscoder::usageAndHelp()
     const QByteArray usage = exitCode == 0 ? outcome.out : outcome.err;
     QVERIFY(usage.contains("Usage"));
     QVERIFY(usage.contains("Quality curve"));
-    QVERIFY(!QFile::exists(m_work.filePath("a.avi")));
+    QVERIFY(!QFile::exists(work.filePath("a.avi")));
 }
 
 void TestTranscoder::probe_data()
@@ -214,7 +214,7 @@ void TestTranscoder::probe_data()
     QTest::newRow("empty") << media("empty.avi") << QString();
     QTest::newRow("text") << media("notes.avi") << QString();
     QTest::newRow("missing") << media("missing.avi") << QString();
-    QTest::newRow("folder") << m_media.path() << QString();
+    QTest::newRow("folder") << mediaFolder.path() << QString();
 }
 
 void TestTranscoder::probe()
@@ -352,7 +352,7 @@ void TestTranscoder::failuresLeaveFolderAsItWas()
         // Everything here runs as root, for whom permission bits do not count.
         if (QProcess::execute("chattr", {"+i", folder}) != 0)
             QSKIP("chattr +i is not available, and root can write anywhere else");
-        m_immutableFolder = folder;
+        immutableFolder = folder;
     }
     const QStringList before = SystemState::snapshot(folder);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -363,7 +363,7 @@ void TestTranscoder::failuresLeaveFolderAsItWas()
     const Outcome outcome = run(convertArguments(input, output), {}, environment);
     if (unwritableFolder) {
         QProcess::execute("chattr", {"-i", folder});
-        m_immutableFolder.clear();
+        immutableFolder.clear();
     }
     QVERIFY(!outcome.crashed);
     QVERIFY(outcome.exitCode > 0);

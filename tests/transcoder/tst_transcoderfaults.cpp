@@ -69,7 +69,7 @@ private slots:
     void convertsOntoVfat();
 
 private:
-    QString media(const QString &name) const { return m_root.filePath("media/" + name); }
+    QString media(const QString &name) const { return root.filePath("media/" + name); }
     QString freshFolder(const QString &name) const;
     QString standIn(const QString &name, const QByteArray &script) const;
     QProcessEnvironment environment(const QString &standInFolder, TemporaryFile temporary) const;
@@ -80,7 +80,7 @@ private:
 
     // Everything of this test lives here, and only processes that mention
     // it are this test's own.
-    QTemporaryDir m_root;
+    QTemporaryDir root;
 };
 
 void TestTranscoderFaults::initTestCase()
@@ -89,7 +89,7 @@ void TestTranscoderFaults::initTestCase()
         QSKIP("ffmpeg and ffprobe are needed");
     QVERIFY(QFileInfo(tool).isExecutable());
     QVERIFY(QFileInfo(QStringLiteral(NOTMPFILE_LIBRARY)).isFile());
-    QVERIFY(m_root.isValid());
+    QVERIFY(root.isValid());
     QVERIFY(QDir().mkpath(media("")));
     QVERIFY(TestMedia::make(media("clip.mkv"),
         {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3",
@@ -111,14 +111,14 @@ void TestTranscoderFaults::initTestCase()
 // spoil the next check nor outlive the suite.
 void TestTranscoderFaults::cleanup()
 {
-    const QList<qint64> leftovers = SystemState::processIdsMentioning(m_root.path());
+    const QList<qint64> leftovers = SystemState::processIdsMentioning(root.path());
     for (qint64 pid : leftovers)
         ::kill(pid_t(pid), SIGKILL);
 }
 
 QString TestTranscoderFaults::freshFolder(const QString &name) const
 {
-    const QString path = m_root.filePath("out-" + name);
+    const QString path = root.filePath("out-" + name);
     QDir(path).removeRecursively();
     QDir().mkpath(path);
     return path;
@@ -129,7 +129,7 @@ QString TestTranscoderFaults::freshFolder(const QString &name) const
 // "linger" that holds ffmpeg's pipes open for ever.
 QString TestTranscoderFaults::standIn(const QString &name, const QByteArray &script) const
 {
-    const ToolFolder folder(m_root.filePath("bin-" + QString(name).replace('/', '-')));
+    const ToolFolder folder(root.filePath("bin-" + QString(name).replace('/', '-')));
     folder.installAs("ffmpeg", "real='" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "'\n"
                                "if [ \"$1\" = linger ]; then while :; do sleep 1; done; fi\n"
                                "for last; do :; done; output=\"${last#file:}\"\n"
@@ -174,7 +174,7 @@ bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStrin
     if (!process.waitForStarted())
         return false;
     QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && SystemState::processIdsMentioning(m_root.path()).size() < 2)
+    while (!deadline.hasExpired() && SystemState::processIdsMentioning(root.path()).size() < 2)
         QTest::qWait(50);
     // Some time at work, so that the output file has been written into.
     QTest::qWait(500);
@@ -185,7 +185,7 @@ bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStrin
 bool TestTranscoderFaults::noneLeft() const
 {
     QDeadlineTimer deadline(5000);
-    while (!SystemState::processIdsMentioning(m_root.path()).isEmpty()) {
+    while (!SystemState::processIdsMentioning(root.path()).isEmpty()) {
         if (deadline.hasExpired())
             return false;
         QTest::qWait(50);
@@ -261,7 +261,7 @@ void TestTranscoderFaults::killedToolTakesFfmpegAlong()
     }
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
     const Outcome next = run(convertArguments(media("short.mkv"), folder + "/next.avi"),
-                             environment(m_root.path(), temporary));
+                             environment(root.path(), temporary));
     QVERIFY2(next.out.contains("##success##"), next.err.constData());
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
              QStringList({"killed.avi", "next.avi"}));
@@ -383,7 +383,7 @@ void TestTranscoderFaults::onlyStalePartsAreCleared()
     QVERIFY(QFile::link(victim, folder + '/' + link));
 
     const Outcome outcome = run(convertArguments(media("short.mkv"), folder + "/new.avi"),
-                                environment(m_root.path(), TemporaryFile::Named));
+                                environment(root.path(), TemporaryFile::Named));
     QVERIFY2(outcome.out.contains("##success##"), outcome.err.constData());
     QStringList expected{live, foreign, link, users, "new.avi"};
     expected.sort();
@@ -398,7 +398,7 @@ void TestTranscoderFaults::convertsOntoVfat()
 {
     if (geteuid() != 0 || QStandardPaths::findExecutable("mkfs.vfat", {"/usr/sbin", "/sbin"}).isEmpty())
         QSKIP("needs root and mkfs.vfat");
-    const QString image = m_root.filePath("stick.img");
+    const QString image = root.filePath("stick.img");
     const QString stick = freshFolder("stick");
     QFile file(image);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(16 << 20));
@@ -409,7 +409,7 @@ void TestTranscoderFaults::convertsOntoVfat()
     mount.start("mount", {"-o", "loop", image, stick});
     if (!mount.waitForFinished() || mount.exitCode() != 0)
         QSKIP("a vfat image cannot be mounted here");
-    const QProcessEnvironment plain = environment(m_root.path(), TemporaryFile::Unnamed);
+    const QProcessEnvironment plain = environment(root.path(), TemporaryFile::Unnamed);
     const Outcome converted = run(convertArguments(media("short.mkv"), stick + "/new.avi"), plain);
     const Outcome failed = run(convertArguments(media("short.mkv"), stick + "/bad.avi"),
                                environment(standIn("vfat-fails", "echo junk > \"$output\"; exit 1"),

@@ -116,9 +116,8 @@ bool parse(const std::string &name, Writer *writer)
     return writer->pid > 0;
 }
 
-bool isGone(const Writer &writer, time_t modified)
+bool isGone(const Writer &writer, const Writer &me, time_t modified)
 {
-    const Writer me = self();
     if (writer.machine != me.machine || me.machine == unknownId)
         return std::time(nullptr) - modified > foreignPartAge;
     if (writer.boot != me.boot)
@@ -143,6 +142,7 @@ void PartFile::removeStale(const std::string &directory)
     const UniqueFd folder(open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.isValid())
         return;
+    const Writer me = self();
     DirectoryListing entries(folder.get());
     while (const char *name = entries.next()) {
         Writer writer;
@@ -153,7 +153,7 @@ void PartFile::removeStale(const std::string &directory)
         if (fstatat(folder.get(), name, &info, AT_SYMLINK_NOFOLLOW) != 0
             || !S_ISREG(info.st_mode) || info.st_uid != geteuid())
             continue;
-        if (isGone(writer, info.st_mtime))
+        if (isGone(writer, me, info.st_mtime))
             unlinkat(folder.get(), name, 0);
     }
 }

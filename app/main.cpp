@@ -1,21 +1,13 @@
 #include "app/mainwindow.h"
 #include "app/programfolder.h"
-#include "conversion/progressbridge.h"
-#include "conversion/progresschannel.h"
-#include "conversion/stopsignalwatcher.h"
+#include "app/stopsignalwatcher.h"
 
 #include <QApplication>
 #include <QDir>
 
 int main(int argc, char *argv[])
 {
-    // Registered before anything else, so that every tool started later
-    // inherits the channel and the number is fixed before the filter can run.
-    ProgressChannel progressChannel;
-    progressMessageId = progressChannel.messageId();
-
     QApplication app(argc, argv);
-    progressChannel.setEventFilter(progressMessageFilter);
     // Lets Wayland compositors and task bars tie the window to its menu entry
     // and icon; on X11 the entry's StartupWMClass matches the window class.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvelo.Tarvelo"));

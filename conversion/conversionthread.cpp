@@ -1,6 +1,7 @@
 #include "conversionthread.h"
 
-#include "toolarguments.h"
+#include "tooloutput.h"
+#include "protocol/toolarguments.h"
 #include "protocol/toolprotocol.h"
 
 #include <QFile>
@@ -13,8 +14,6 @@
 
 #include <csignal>
 
-ConversionThread *activeConversionThread = nullptr;
-
 namespace {
 
 // How long a stopped tool gets to clean up before it is killed.
@@ -26,26 +25,11 @@ bool statFile(const QString &path, struct stat *info)
     return ::stat(QFile::encodeName(path).constData(), info) == 0;
 }
 
-QString textUpToNul(QByteArray bytes)
-{
-    const int nul = bytes.indexOf('\0');
-    if (nul >= 0)
-        bytes.truncate(nul);
-    return QString::fromLatin1(bytes);
-}
-
 } // namespace
 
 ConversionThread::ConversionThread(QObject *parent)
     : QThread(parent)
 {
-    activeConversionThread = this;
-}
-
-ConversionThread::~ConversionThread()
-{
-    if (activeConversionThread == this)
-        activeConversionThread = nullptr;
 }
 
 bool ConversionThread::isListedInput(const QString &path) const
@@ -90,8 +74,6 @@ void ConversionThread::run()
     if (!pathList || pathList->isEmpty() || !nameList)
         return;
 
-    // The index moves on after the last file too, so that a late report
-    // from the last tool belongs to no row.
     currentIndex.storeRelease(0);
     for (int index = 0; index < pathList->size(); currentIndex.storeRelease(++index)) {
         if (isStopRequested())
@@ -121,11 +103,10 @@ bool ConversionThread::convertFile(int index)
             return false;
     }
 
-    const QByteArray output = runTool(convertToolArguments(inputPath, outputPath, quality));
-    return textUpToNul(output).contains(QLatin1String(successMarker));
+    return runTool(index, convertToolArguments(inputPath, outputPath, quality));
 }
 
-QByteArray ConversionThread::runTool(const QStringList &arguments)
+bool ConversionThread::runTool(int index, const QStringList &arguments)
 {
     QProcess process;
     // The tool's reasons for a failure go where the application's own
@@ -142,19 +123,28 @@ QByteArray ConversionThread::runTool(const QStringList &arguments)
     });
     process.start(QString::fromLatin1(toolProgram), arguments);
     if (!process.waitForStarted(-1))
-        return {};
+        return false;
 
-    while (!process.waitForFinished(pollMs)) {
-        if (process.state() == QProcess::NotRunning)
-            break;
+    ToolOutput output;
+    while (process.state() != QProcess::NotRunning) {
         if (isStopRequested()) {
-            process.terminate();
-            if (!process.waitForFinished(stopGraceMs)) {
-                process.kill();
-                process.waitForFinished(-1);
-            }
+            stopTool(process);
             break;
         }
+        if (!process.waitForReadyRead(pollMs))
+            continue;
+        for (uint seconds : output.append(process.readAllStandardOutput()))
+            emit fileProgress(index, seconds);
     }
-    return process.readAllStandardOutput();
+    output.append(process.readAllStandardOutput());
+    return output.hasSuccessMarker();
+}
+
+void ConversionThread::stopTool(QProcess &process)
+{
+    process.terminate();
+    if (!process.waitForFinished(stopGraceMs)) {
+        process.kill();
+        process.waitForFinished(-1);
+    }
 }

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QThread>
 
+class QProcess;
+
 // Converts the window's list one file after another, one tool process per
 // file. It owns no list: the window hands it pointers before every run and
 // keeps the lists unchanged while the run lasts.
@@ -15,7 +17,6 @@ class ConversionThread : public QThread
 
 public:
     explicit ConversionThread(QObject *parent = nullptr);
-    ~ConversionThread() override;
 
     const QStringList *pathList = nullptr;
     const QStringList *nameList = nullptr;
@@ -34,6 +35,8 @@ public:
 
 signals:
     void fileCompleted(int index, bool isSuccess);
+    // Emitted on the worker's thread as the tool reports, with the seconds
+    // of file index converted so far.
     void fileProgress(int index, uint completedDuration);
     void fileExists(QString outputFile);
 
@@ -43,12 +46,10 @@ protected:
 private:
     bool convertFile(int index);
     bool isListedInput(const QString &path) const;
-    QByteArray runTool(const QStringList &arguments);
+    bool runTool(int index, const QStringList &arguments);
+    void stopTool(QProcess &process);
 
     QAtomicInt stopRequested = 0;
 };
-
-// The one worker of the process, reached by the progress bridge.
-extern ConversionThread *activeConversionThread;
 
 #endif // CONVERSIONTHREAD_H

@@ -1,6 +1,5 @@
 #include "app/mainwindow.h"
 
-#include "ui/tablewidgetwithmime.h"
 #include "ui_mainwindow.h"
 
 #include <QCheckBox>
@@ -43,11 +42,15 @@ void MainWindow::OnFileProgress(int index, uint completedDuration)
     // Reports outside a run, or after its last file, belong to no row.
     if (index < 0 || index >= durations.size())
         return;
+    // A file's reports stay within its own band, and the bar never moves
+    // back: a report past the probed length or a late, smaller one would
+    // show more done than is, or undo what was shown.
     const uint duration = durations.at(index);
-    const qint64 share = duration == 0 ? 0 : qint64(double(completedDuration) / duration * 100.0);
-    const qint64 value = qint64(index) * 100 + share;
-    if (value >= ui->prgrsConversion->minimum() && value <= ui->prgrsConversion->maximum())
-        ui->prgrsConversion->setValue(int(value));
+    const uint done = qMin(completedDuration, duration);
+    const int share = duration == 0 ? 0 : int(double(done) / duration * 100.0);
+    const int value = index * 100 + share;
+    if (value > ui->prgrsConversion->value() && value <= ui->prgrsConversion->maximum())
+        ui->prgrsConversion->setValue(value);
 }
 
 void MainWindow::OnFileExists(QString outputFile)

@@ -1,6 +1,6 @@
 #include "durationprobe.h"
 
-#include "conversion/toolarguments.h"
+#include "protocol/toolarguments.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>

@@ -5,7 +5,6 @@
 #include "filelist/durationprobe.h"
 #include "filelist/durationtext.h"
 #include "protocol/toolprotocol.h"
-#include "ui/tablewidgetwithmime.h"
 #include "ui_mainwindow.h"
 
 #include <QDir>

@@ -4,9 +4,6 @@
 // What the application and the transcoder tool say to each other. Both
 // programs include this one header, the tool without Qt, so it stays free of it.
 
-#include <cstddef>
-#include <cstdint>
-
 // The tool, found relative to the current folder, which start-up makes the
 // program folder.
 constexpr const char toolProgram[] = "./tarvelo-transcode";
@@ -50,40 +47,11 @@ constexpr ToolArgumentSlot convertShape[] = {
     {ToolArgument::Output, nullptr},
 };
 
-// The name both sides "register"; its number is derived from the name alone,
-// so every process that registers it gets the same one without asking anybody.
-constexpr const char progressMessageName[] = "ProgressMessage";
-
-// Environment variable through which the application hands the channel's
-// socket path to every child it starts.
-constexpr const char progressSocketVariable[] = "TARVELO_PROGRESS_SOCKET";
-
-constexpr std::uint32_t fnv1a32(const char *text)
-{
-    std::uint32_t hash = 2166136261u;
-    for (; *text; ++text) {
-        hash ^= static_cast<unsigned char>(*text);
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
-constexpr std::uint32_t registeredMessageId(const char *name)
-{
-    return fnv1a32(name);
-}
-
-static_assert(registeredMessageId(progressMessageName) == 0xA5EF4CA5u,
-              "the tool and the application must agree on the message number");
-
-// One notification, sent as exactly one datagram of this size in host byte
-// order: the message number and the converted whole seconds.
-struct ProgressMessage
-{
-    std::uint32_t message;
-    std::uint32_t wParam;
-};
-
-static_assert(sizeof(ProgressMessage) == 8, "a notification is exactly 8 bytes");
+// While converting, the tool reports how far it has come on its standard
+// output, one line per growth of the converted whole seconds of playing time:
+// this prefix, the seconds in decimal, a newline. Neither "#" nor "$" ever
+// appears in such a line, so it cannot be read as the marker or as a probe's
+// answer, and only the tool the worker started can write to that pipe.
+constexpr const char progressPrefix[] = "@progress ";
 
 #endif // TOOLPROTOCOL_H

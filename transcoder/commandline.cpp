@@ -109,10 +109,8 @@ std::string usage(const char *programName)
            "PSNR the files are about a third smaller than with ffmpeg's defaults\n"
            "for the encoder on photographic footage, for about a fifth more CPU.\n"
            "\n"
-           "Progress: when " + progressSocketVariable + " names a Unix datagram socket,\n"
-           "every growth of the converted whole seconds is sent to it as 8 bytes:\n"
-           "the message number 0xA5EF4CA5 and the seconds, both unsigned 32-bit\n"
-           "integers in host byte order.\n"
+           "Progress: when standard output is not a terminal, every growth of the\n"
+           "converted whole seconds is written to it as a line \"" + progressPrefix + "N\".\n"
            "\n"
            "Exit status: 0 success, 1 failure, 2 bad arguments, 128+N stopped by signal N.\n";
 }

@@ -1,25 +1,24 @@
 #ifndef PROGRESSSENDER_H
 #define PROGRESSSENDER_H
 
-#include "posix/uniquefd.h"
-
 #include <cstdint>
+#include <cstdio>
 
-// Sends the converted seconds to the application's progress socket, whose
-// path the application put into our environment. Without it, nothing is sent.
+// Reports the converted seconds to whoever started us, as progress lines on
+// standard output, and to a person at a terminal on standard error.
 class ProgressSender
 {
 public:
-    explicit ProgressSender(std::uint32_t durationSeconds);
+    explicit ProgressSender(std::uint32_t durationSeconds, std::FILE *lines = stdout);
 
     void report(std::uint32_t seconds);
     void finish();
 
 private:
-    UniqueFd socketFd;
     std::uint32_t duration;
     std::uint32_t lastSent = 0;
-    bool terminal;
+    std::FILE *lines;
+    std::FILE *terminal;
 };
 
 #endif // PROGRESSSENDER_H

@@ -7,9 +7,7 @@
 // Usage: convertingapp overwrite|none OUTPUT-FOLDER INPUT-FOLDER NAME...
 
 #include "app/mainwindow.h"
-#include "conversion/progressbridge.h"
-#include "conversion/progresschannel.h"
-#include "conversion/stopsignalwatcher.h"
+#include "app/stopsignalwatcher.h"
 #include "modalanswerer.h"
 
 #include <QApplication>
@@ -24,11 +22,7 @@
 
 int main(int argc, char *argv[])
 {
-    ProgressChannel progressChannel;
-    progressMessageId = progressChannel.messageId();
-
     QApplication app(argc, argv);
-    progressChannel.setEventFilter(progressMessageFilter);
     StopSignalWatcher stopSignals;
 
     const QStringList arguments = app.arguments();

@@ -1,6 +1,4 @@
 #include "app/mainwindow.h"
-#include "conversion/progressbridge.h"
-#include "conversion/progresschannel.h"
 #include "modalanswerer.h"
 #include "systemstate.h"
 #include "testhome.h"
@@ -54,7 +52,6 @@ private:
     TestHome home;
     QString media;
     QString output;
-    std::unique_ptr<ProgressChannel> channel;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<ModalAnswerer> answerer;
     QString summary;
@@ -74,11 +71,6 @@ void TestConversionRun::initTestCase()
     // Long enough to be caught in the middle of its conversion on a busy machine.
     QVERIFY(makeClip(media + QStringLiteral("/longer.mp4"), 120, QStringLiteral("320x240")));
     QVERIFY(writeFile(media + QStringLiteral("/bad.mp4"), QByteArray(4096, 'x').prepend("\0\0\0\x18" "ftypmp42")));
-
-    channel = std::make_unique<ProgressChannel>();
-    QVERIFY(channel->isValid());
-    progressMessageId = channel->messageId();
-    channel->setEventFilter(progressMessageFilter);
 
     // The application runs the tool by its bare name from the program folder.
     QVERIFY(QDir::setCurrent(QStringLiteral(TARVELO_PROGRAM_DIR)));

@@ -2,6 +2,8 @@
 
 #include "protocol/toolprotocol.h"
 
+#include <cstddef>
+
 namespace {
 
 template<std::size_t size>

@@ -1,10 +1,12 @@
 #include "commandline.h"
 
+#include "pathname.h"
 #include "qualitycurve.h"
 
 #include "protocol/toolprotocol.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -25,39 +27,47 @@ bool parseQuality(const char *text, int *quality)
     return true;
 }
 
-// Only the exact shape is accepted: anything looser would let a stray word
-// pass for an option.
-template<std::size_t size>
-bool parseShape(const ToolArgumentSlot (&shape)[size], int argc, char **argv, CommandLine *commandLine)
+std::string quoted(const char *argument)
 {
-    if (argc != int(size) + 1)
-        return false;
-    CommandLine parsed;
+    return "\"" + PathName::printable(argument) + "\"";
+}
+
+// Only the exact shape is accepted: anything looser would let a stray word
+// pass for an option. Returns why the arguments do not fit, or nothing.
+template<std::size_t size>
+std::string parseShape(const ToolArgumentSlot (&shape)[size], char **argv, CommandLine *parsed)
+{
     for (std::size_t i = 0; i < size; ++i) {
         const char *argument = argv[i + 1];
         int quality = -1;
         switch (shape[i].kind) {
         case ToolArgument::Word:
             if (std::strcmp(argument, shape[i].word) != 0)
-                return false;
+                return "argument " + std::to_string(i + 1) + " is " + quoted(argument) + ", not \""
+                       + shape[i].word + "\"";
             break;
         case ToolArgument::Input:
-            parsed.inputPath = argument;
+            if (!*argument)
+                return "the input path is empty";
+            parsed->inputPath = argument;
             break;
         case ToolArgument::Output:
-            parsed.outputPath = argument;
+            if (!*argument)
+                return "the output path is empty";
+            parsed->outputPath = argument;
             break;
         case ToolArgument::Quality:
+            if (!parseQuality(argument, &quality))
+                return "the quality " + quoted(argument) + " is not a whole number from 0 to 99";
             // The application writes the same slider value twice; two different
             // values would have no single meaning on our curve.
-            if (!parseQuality(argument, &quality) || (parsed.quality >= 0 && quality != parsed.quality))
-                return false;
-            parsed.quality = quality;
+            if (parsed->quality >= 0 && quality != parsed->quality)
+                return "the two qualities differ";
+            parsed->quality = quality;
             break;
         }
     }
-    *commandLine = parsed;
-    return true;
+    return {};
 }
 
 bool isHelp(int argc, char **argv)
@@ -67,17 +77,32 @@ bool isHelp(int argc, char **argv)
 
 } // namespace
 
-CommandLine parseCommandLine(int argc, char **argv)
+template<std::size_t size>
+CommandLine parseMode(const ToolArgumentSlot (&shape)[size], char **argv, CommandLine::Mode mode)
 {
     CommandLine commandLine;
-    if (isHelp(argc, argv))
-        commandLine.mode = CommandLine::Mode::Help;
-    else if (parseShape(probeShape, argc, argv, &commandLine) && !commandLine.inputPath.empty())
-        commandLine.mode = CommandLine::Mode::Probe;
-    else if (parseShape(convertShape, argc, argv, &commandLine) && !commandLine.inputPath.empty()
-             && !commandLine.outputPath.empty())
-        commandLine.mode = CommandLine::Mode::Convert;
+    commandLine.error = parseShape(shape, argv, &commandLine);
+    commandLine.mode = commandLine.error.empty() ? mode : CommandLine::Mode::Invalid;
     return commandLine;
+}
+
+CommandLine parseCommandLine(int argc, char **argv)
+{
+    const std::size_t count = argc > 0 ? std::size_t(argc - 1) : 0;
+    if (isHelp(argc, argv)) {
+        CommandLine help;
+        help.mode = CommandLine::Mode::Help;
+        return help;
+    }
+    if (count == std::size(probeShape))
+        return parseMode(probeShape, argv, CommandLine::Mode::Probe);
+    if (count == std::size(convertShape))
+        return parseMode(convertShape, argv, CommandLine::Mode::Convert);
+    CommandLine invalid;
+    invalid.error = count == 0 ? "no arguments" : std::to_string(count) + " arguments, where a probe takes "
+                    + std::to_string(std::size(probeShape)) + " and a conversion "
+                    + std::to_string(std::size(convertShape));
+    return invalid;
 }
 
 std::string usage(const char *programName)

@@ -12,6 +12,8 @@ struct CommandLine
     std::string inputPath;
     std::string outputPath;
     int quality = -1;
+    // Why the arguments were refused, for Mode::Invalid.
+    std::string error;
 };
 
 CommandLine parseCommandLine(int argc, char **argv);

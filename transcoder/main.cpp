@@ -18,6 +18,7 @@ int main(int argc, char **argv)
     case CommandLine::Mode::Invalid:
         break;
     }
+    std::fprintf(stderr, "tarvelo-transcode: %s\n\n", commandLine.error.c_str());
     std::fputs(usage(argc > 0 ? argv[0] : nullptr).c_str(), stderr);
     return 2;
 }

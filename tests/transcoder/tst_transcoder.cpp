@@ -172,18 +172,8 @@ void TestTranscoder::usageAndHelp_data()
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::newRow("help") << QStringList{"--help"} << 0;
-    QTest::newRow("nothing") << QStringList{} << 2;
-    QTest::newRow("quality above 99") << convertArguments("a.mkv", "a.avi", "100") << 2;
-    QTest::newRow("negative quality") << convertArguments("a.mkv", "a.avi", "-1") << 2;
-    QTest::newRow("quality not a number") << convertArguments("a.mkv", "a.avi", "5x") << 2;
-    QStringList differentQualities = convertArguments("a.mkv", "a.avi");
-    differentQualities[9] = "20";
-    QTest::newRow("two different qualities") << differentQualities << 2;
-    QStringList otherCodec = convertArguments("a.mkv", "a.avi");
-    otherCodec[3] = "libx264";
-    QTest::newRow("another codec") << otherCodec << 2;
-    QTest::newRow("extra argument") << convertArguments("a.mkv", "a.avi") + QStringList{"-y"} << 2;
-    QTest::newRow("probe without path") << QStringList{"-i"} << 2;
+    // Why each shape is refused is the parser's own test; here, what any refusal does.
+    QTest::newRow("refused") << convertArguments("a.mkv", "a.avi", "100") << 2;
 }
 
 void TestTranscoder::usageAndHelp()
@@ -197,6 +187,8 @@ void TestTranscoder::usageAndHelp()
         QVERIFY(outcome.out.isEmpty());
     const QByteArray usage = exitCode == 0 ? outcome.out : outcome.err;
     QVERIFY(usage.contains("Usage"));
+    if (exitCode != 0)
+        QVERIFY(usage.startsWith("tarvelo-transcode: the quality \"100\""));
     QVERIFY(usage.contains("Quality curve"));
     QVERIFY(!QFile::exists(work.filePath("a.avi")));
 }

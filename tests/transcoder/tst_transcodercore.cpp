@@ -1,0 +1,265 @@
+#include "transcoder/commandline.h"
+#include "transcoder/ffmpegcommand.h"
+#include "transcoder/partfile.h"
+#include "transcoder/progressreader.h"
+#include "transcoder/progresssender.h"
+#include "transcoder/qualitycurve.h"
+
+#include "protocol/toolarguments.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+namespace {
+
+std::vector<std::string> toStrings(const QStringList &list)
+{
+    std::vector<std::string> strings;
+    for (const QString &item : list)
+        strings.push_back(item.toStdString());
+    return strings;
+}
+
+// What the tool's command line makes of the arguments the application sends.
+CommandLine parse(const QStringList &arguments)
+{
+    std::vector<std::string> strings = toStrings(QStringList{"tarvelo-transcode"} + arguments);
+    std::vector<char *> argv;
+    for (std::string &argument : strings)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    return parseCommandLine(int(strings.size()), argv.data());
+}
+
+QString valueAfter(const std::vector<std::string> &arguments, const char *option)
+{
+    for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
+        if (arguments[i] == option)
+            return QString::fromStdString(arguments[i + 1]);
+    }
+    return QString();
+}
+
+// The progress lines a sender writes for these reports.
+QByteArray sentLines(std::uint32_t duration, std::initializer_list<std::uint32_t> reports, bool finish)
+{
+    char *buffer = nullptr;
+    std::size_t size = 0;
+    std::FILE *lines = open_memstream(&buffer, &size);
+    {
+        ProgressSender sender(duration, lines);
+        for (std::uint32_t seconds : reports)
+            sender.report(seconds);
+        if (finish)
+            sender.finish();
+    }
+    std::fclose(lines);
+    const QByteArray text(buffer, qsizetype(size));
+    std::free(buffer);
+    return text;
+}
+
+} // namespace
+
+// The tool's logic without media or processes: each case names the slip it
+// would catch in a second instead of after a conversion.
+class TestTranscoderCore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void curveNeverGetsWorseAndKeepsItsAnchors();
+    void progressReaderTakesOnlyWholeGrowingSeconds();
+    void progressSenderClampsAndNeverRepeats();
+    void commandLineAcceptsTheApplicationsShapes();
+    void commandLineRefusalsSayWhy_data();
+    void commandLineRefusalsSayWhy();
+    void ffmpegArgumentsKeepPathsOpaque();
+    void ffmpegArgumentsFollowTheCurveWithinThePlayersReach();
+    void partNamesAreHiddenDistinctAndBounded();
+    void onlyPartsOfGoneWritersAreRemoved();
+};
+
+void TestTranscoderCore::curveNeverGetsWorseAndKeepsItsAnchors()
+{
+    const struct { int quality, quantiser; double mp3; } anchors[] = {
+        {0, 31, 9}, {25, 10, 7}, {50, 4, 4}, {75, 3, 2}, {99, 2, 0}};
+    for (const auto &anchor : anchors) {
+        const QualityCurve curve(anchor.quality);
+        QCOMPARE(curve.videoQuantiser(), anchor.quantiser);
+        QCOMPARE(curve.mp3Quality(), anchor.mp3);
+    }
+    for (int quality = 1; quality <= 99; ++quality) {
+        const QualityCurve lower(quality - 1), curve(quality);
+        QVERIFY2(curve.videoQuantiser() <= lower.videoQuantiser(), qPrintable(QString::number(quality)));
+        QVERIFY2(curve.mp3Quality() <= lower.mp3Quality(), qPrintable(QString::number(quality)));
+    }
+    QCOMPARE(QualityCurve(-5).videoQuantiser(), 31);
+    QCOMPARE(QualityCurve(500).videoQuantiser(), 2);
+    QCOMPARE(QualityCurve(50).mp3QualityText(), std::string("4.0"));
+}
+
+void TestTranscoderCore::progressReaderTakesOnlyWholeGrowingSeconds()
+{
+    ProgressReader reader;
+    const auto feed = [&](const std::string &text) { return reader.feed(text.data(), text.size()); };
+    QVERIFY(!feed("out_time_us=N/A\nout_time_us=-40000\n"));
+    // A line split anywhere is read once it is whole.
+    QVERIFY(!feed("out_time_us=2"));
+    QVERIFY(feed("500000\n"));
+    QCOMPARE(reader.seconds(), 2u);
+    QVERIFY(!feed("out_time_us=2900000\nout_time_us=1000000\n"));
+    QCOMPARE(reader.seconds(), 2u);
+    QVERIFY(feed("out_time_ms=4000000\nframe=100\n"));
+    QCOMPARE(reader.seconds(), 4u);
+    QVERIFY(!feed("out_time_us=99999999999999999\n"));
+    QCOMPARE(reader.seconds(), 4u);
+    QVERIFY(!reader.ended());
+    feed("progress=end\n");
+    QVERIFY(reader.ended());
+}
+
+void TestTranscoderCore::progressSenderClampsAndNeverRepeats()
+{
+    QCOMPARE(sentLines(10, {1, 1, 3, 2, 40}, false), QByteArray("@progress 1\n@progress 3\n@progress 10\n"));
+    QCOMPARE(sentLines(10, {4}, true), QByteArray("@progress 4\n@progress 10\n"));
+    // Without a duration there is no band to place a value in.
+    QCOMPARE(sentLines(0, {4}, true), QByteArray());
+}
+
+void TestTranscoderCore::commandLineAcceptsTheApplicationsShapes()
+{
+    const CommandLine probe = parse(probeToolArguments(QStringLiteral("-a b.mp4")));
+    QCOMPARE(probe.mode, CommandLine::Mode::Probe);
+    QCOMPARE(probe.inputPath, std::string("-a b.mp4"));
+
+    const CommandLine convert = parse(convertToolArguments(QStringLiteral("##in.mp4"), QStringLiteral("$out.avi"), 7));
+    QCOMPARE(convert.mode, CommandLine::Mode::Convert);
+    QCOMPARE(convert.inputPath, std::string("##in.mp4"));
+    QCOMPARE(convert.outputPath, std::string("$out.avi"));
+    QCOMPARE(convert.quality, 7);
+    QCOMPARE(parse({"--help"}).mode, CommandLine::Mode::Help);
+}
+
+void TestTranscoderCore::commandLineRefusalsSayWhy_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("error");
+    const QStringList convert = convertToolArguments("a.mkv", "a.avi", 50);
+    const auto changed = [&](int index, const QString &value) {
+        QStringList arguments = convert;
+        arguments[index] = value;
+        return arguments;
+    };
+    QTest::newRow("nothing") << QStringList{} << "no arguments";
+    QTest::newRow("extra argument") << convert + QStringList{"-y"}
+                                    << "14 arguments, where a probe takes 2 and a conversion 13";
+    QTest::newRow("empty probe path") << probeToolArguments(QString()) << "the input path is empty";
+    QTest::newRow("empty output") << changed(12, QString()) << "the output path is empty";
+    QTest::newRow("another codec") << changed(3, "libx264") << "argument 4 is \"libx264\", not \"mpeg4\"";
+    QTest::newRow("control characters") << changed(0, "-i\n") << "argument 1 is \"-i?\", not \"-i\"";
+    QTest::newRow("quality above 99") << changed(5, "100") << "the quality \"100\" is not a whole number from 0 to 99";
+    QTest::newRow("negative quality") << changed(5, "-1") << "the quality \"-1\" is not a whole number from 0 to 99";
+    QTest::newRow("quality not a number") << changed(9, "5x") << "the quality \"5x\" is not a whole number from 0 to 99";
+    QTest::newRow("two different qualities") << changed(9, "20") << "the two qualities differ";
+}
+
+void TestTranscoderCore::commandLineRefusalsSayWhy()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, error);
+    const CommandLine commandLine = parse(arguments);
+    QCOMPARE(commandLine.mode, CommandLine::Mode::Invalid);
+    QCOMPARE(QString::fromStdString(commandLine.error), error);
+}
+
+void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()
+{
+    const std::vector<std::string> arguments = FfmpegCommand("-i clip.mp4", "/out/x.avi", 50).arguments();
+    const QString current = QDir::currentPath();
+    QCOMPARE(valueAfter(arguments, "-i"), "file:" + current + "/-i clip.mp4");
+    QCOMPARE(QString::fromStdString(arguments.back()), QStringLiteral("file:/out/x.avi"));
+    QCOMPARE(valueAfter(arguments, "-f"), QStringLiteral("avi"));
+    QCOMPARE(valueAfter(arguments, "-protocol_whitelist"), QStringLiteral("file"));
+    QCOMPARE(QString::fromStdString(arguments.front()), QStringLiteral("ffmpeg"));
+}
+
+void TestTranscoderCore::ffmpegArgumentsFollowTheCurveWithinThePlayersReach()
+{
+    for (int quality : {0, 50, 99}) {
+        const std::vector<std::string> arguments = FfmpegCommand("in.mp4", "/out.avi", quality).arguments();
+        const QualityCurve curve(quality);
+        QCOMPARE(valueAfter(arguments, "-q:v").toInt(), curve.videoQuantiser());
+        QCOMPARE(valueAfter(arguments, "-q:a"), QString::fromStdString(curve.mp3QualityText()));
+        QCOMPARE(valueAfter(arguments, "-c:v"), QStringLiteral("mpeg4"));
+        QCOMPARE(valueAfter(arguments, "-vtag"), QStringLiteral("XVID"));
+        QCOMPARE(valueAfter(arguments, "-c:a"), QStringLiteral("libmp3lame"));
+        QCOMPARE(valueAfter(arguments, "-bf"), QStringLiteral("0"));
+        // Features that players of the format cannot decode.
+        for (const std::string &argument : arguments)
+            QVERIFY2(argument.find("qpel") == std::string::npos && argument.find("gmc") == std::string::npos,
+                     argument.c_str());
+    }
+}
+
+void TestTranscoderCore::partNamesAreHiddenDistinctAndBounded()
+{
+    const std::string first = PartFile::name("film.avi");
+    QVERIFY(first.rfind(".film.avi.", 0) == 0);
+    QVERIFY(first.size() > 5 && first.compare(first.size() - 5, 5, ".part") == 0);
+    QVERIFY(PartFile::name("film.avi") != first);
+    // A long name is cut, never inside a character.
+    const std::string longName = std::string(99, 'a') + "\xc3\xa9\xc3\xa9.avi";
+    const std::string part = PartFile::name(longName);
+    QCOMPARE(part.substr(0, 101), "." + std::string(99, 'a') + ".");
+}
+
+// A folder with parts of every kind of writer; removing the stale ones must
+// keep everything else, a link's target included.
+void TestTranscoderCore::onlyPartsOfGoneWritersAreRemoved()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const std::string own = PartFile::name("film.avi");
+    const std::string tag = own.substr(10, 16);   // this machine and boot
+    const std::string otherBoot = tag.substr(0, 8) + (tag.substr(8) == "00000001" ? "00000002" : "00000001");
+    const std::string pid = std::to_string(getpid());
+    const QStringList removed{
+        QString::fromStdString(".film.avi." + tag + "-" + pid + "-1-0000abcd.part"),    // reused number
+        QString::fromStdString(".film.avi." + otherBoot + "-" + pid + "-1-0000abcd.part"),
+        QStringLiteral(".old.avi.12345678aaaaaaaa-1-1-0000abcd.part")};               // foreign, long untouched
+    const QStringList kept{
+        QString::fromStdString(own),
+        QStringLiteral(".new.avi.12345678aaaaaaaa-1-1-0000abcd.part"),                // foreign, being written
+        QStringLiteral(".holiday.avi.part"), QStringLiteral("film.avi")};
+    for (const QString &name : removed + kept) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QByteArray old = QFile::encodeName(folder.filePath(removed.last()));
+    const utimbuf longAgo{0, 0};
+    QVERIFY(utime(old.constData(), &longAgo) == 0);
+    QTemporaryDir elsewhere;
+    const QString precious = elsewhere.filePath(QStringLiteral("precious"));
+    QVERIFY(QFile(precious).open(QIODevice::WriteOnly));
+    const QString link = QString::fromStdString(".link.avi." + tag + "-" + pid + "-1-0000abcd.part");
+    QVERIFY(QFile::link(precious, folder.filePath(link)));
+
+    PartFile::removeStale(folder.path().toStdString());
+    QStringList expected = kept + QStringList{link};
+    expected.sort();
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                           QDir::Name), expected);
+    QVERIFY(QFile::exists(precious));
+}
+
+QTEST_GUILESS_MAIN(TestTranscoderCore)
+#include "tst_transcodercore.moc"

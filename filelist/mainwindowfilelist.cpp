@@ -2,8 +2,8 @@
 // and size, removing the selected rows, and the size text.
 
 #include "app/mainwindow.h"
-#include "filelist/durationprobe.h"
-#include "filelist/durationtext.h"
+#include "durationprobe.h"
+#include "durationtext.h"
 #include "protocol/toolprotocol.h"
 #include "ui_mainwindow.h"
 

@@ -1,25 +1,25 @@
 #include "testmedia.h"
 
+#include "processrun.h"
+#include "protocol/toolarguments.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
 
+// Standard output, with a blank so that a program that printed nothing still
+// succeeded; nothing when it failed.
 QByteArray run(const QString &program, const QStringList &arguments, QByteArray *errorText = nullptr)
 {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
-        || process.exitCode() != 0)
-        return {};
+    const ProcessRun result = runProcess(program, arguments);
     if (errorText)
-        *errorText = process.readAllStandardError();
-    return process.readAllStandardOutput() + ' ';
+        *errorText = result.err;
+    return result.succeeded() ? result.out + ' ' : QByteArray();
 }
 
 } // namespace
@@ -38,6 +38,16 @@ bool makeClip(const QString &path, int seconds, const QString &size)
     return make(path, {"-f", "lavfi", "-i", "testsrc=duration=" + duration + ":size=" + size + ":rate=25",
                        "-f", "lavfi", "-i", "sine=duration=" + duration, "-shortest", "-c:v", "libx264",
                        "-preset", "ultrafast", "-c:a", "aac"});
+}
+
+bool makeLosslessClip(const QString &path, double seconds, const QString &size, bool withSound)
+{
+    const QString duration = QString::number(seconds);
+    QStringList arguments{"-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=25:duration=" + duration};
+    if (withSound)
+        arguments << QStringList{"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=" + duration,
+                                 "-c:a", "flac", "-shortest"};
+    return make(path, arguments + QStringList{"-c:v", "ffv1"});
 }
 
 bool make(const QString &path, const QStringList &inputAndCodecArguments)
@@ -91,10 +101,9 @@ QString realToolFolder()
     return QFileInfo(folder + QStringLiteral("/tarvelo-transcode")).isExecutable() ? folder : QString();
 }
 
-QStringList convertArguments(const QString &input, const QString &output, const QString &quality)
+QStringList convertArguments(const QString &input, const QString &output, int quality)
 {
-    return {"-i", input, "-vcodec", "mpeg4", "-aq", quality, "-acodec", "libmp3lame",
-            "-aq", quality, "-f", "avi", output};
+    return convertToolArguments(input, output, quality);
 }
 
 bool writeFile(const QString &path, const QByteArray &content)

@@ -14,6 +14,10 @@ bool available();
 
 // Makes a clip with picture and sound from ffmpeg's test sources.
 bool makeClip(const QString &path, int seconds = 3, const QString &size = QStringLiteral("160x120"));
+// Makes a clip that decodes exactly as it was made (FFV1 and FLAC), with
+// ffmpeg's test picture and, if asked, a tone.
+bool makeLosslessClip(const QString &path, double seconds = 3, const QString &size = QStringLiteral("176x144"),
+                      bool withSound = true);
 // Makes anything else: the arguments name the inputs and the codecs.
 bool make(const QString &path, const QStringList &inputAndCodecArguments);
 
@@ -28,7 +32,7 @@ double psnr(const QString &converted, const QString &source);
 // The program folder holding the built transcoder, or nothing while it is not built.
 QString realToolFolder();
 // The transcoder's conversion command line, as the application builds it.
-QStringList convertArguments(const QString &input, const QString &output, const QString &quality = QStringLiteral("50"));
+QStringList convertArguments(const QString &input, const QString &output, int quality = 50);
 
 bool writeFile(const QString &path, const QByteArray &content);
 QByteArray readFile(const QString &path);

@@ -47,6 +47,7 @@ private slots:
 
 private:
     QString rowColour(const MainWindow &window, int row) const;
+    static void startOverAtSummary(ModalAnswerer &answerer, bool *summarised);
     using Completions = QList<QPair<int, bool>>;
     Completions runWorker(ConversionThread &worker, const QStringList &paths);
     // A window that lists the files, through its dialog, and converts them.
@@ -230,10 +231,7 @@ void TestConversionFaults::barFollowsTheToolsProgressLines()
     qputenv("FAKE_TOOL", "report");
     ModalAnswerer answerer;
     bool summarised = false;
-    answerer.onMessageBox = [&](QMessageBox *box) {
-        summarised = true;
-        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
-    };
+    startOverAtSummary(answerer, &summarised);
     MainWindow window;
     auto *bar = window.findChild<QProgressBar *>(QStringLiteral("prgrsConversion"));
     QList<int> values;
@@ -285,6 +283,15 @@ void TestConversionFaults::destroyingWindowWhileAQuestionIsPendingAnswersIt()
     QFile::remove(output + QStringLiteral("/a.avi"));
 }
 
+// Answers the summary with "New Conversion", noting that it came.
+void TestConversionFaults::startOverAtSummary(ModalAnswerer &answerer, bool *summarised)
+{
+    answerer.onMessageBox = [summarised](QMessageBox *box) {
+        *summarised = true;
+        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
+    };
+}
+
 QString TestConversionFaults::rowColour(const MainWindow &window, int row) const
 {
     const QTableWidgetItem *item = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"))->item(row, 0);
@@ -302,10 +309,7 @@ void TestConversionFaults::qualitySliderReachesTheTool()
     qputenv("ARGS_FILE", QFile::encodeName(argsFile));
     ModalAnswerer answerer;
     bool summarised = false;
-    answerer.onMessageBox = [&](QMessageBox *box) {
-        summarised = true;
-        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
-    };
+    startOverAtSummary(answerer, &summarised);
     MainWindow window;
     window.show();
     window.findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(output + QLatin1Char('/'));

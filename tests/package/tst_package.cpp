@@ -1,4 +1,5 @@
 #include "packagebuild.h"
+#include "processrun.h"
 #include "testhome.h"
 #include "testmedia.h"
 #include "toolfolder.h"
@@ -29,17 +30,8 @@ struct Result
 Result runTool(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
                const QString &folder = QString())
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    if (!folder.isEmpty())
-        process.setWorkingDirectory(folder);
-    process.start(program, arguments);
-    Result result;
-    result.finished = process.waitForFinished(300000) && process.exitStatus() == QProcess::NormalExit;
-    result.exitCode = process.exitCode();
-    result.output = QString::fromUtf8(process.readAllStandardOutput());
-    result.errors = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    const ProcessRun run = runProcess(program, arguments, environment, folder, 300000);
+    return {run.finished, run.exitCode, QString::fromUtf8(run.out), QString::fromUtf8(run.err)};
 }
 
 // Runs a packaged program by its bare name, found through the given PATH as a

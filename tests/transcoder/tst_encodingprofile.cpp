@@ -24,7 +24,7 @@ constexpr int frameCount = 100;
 
 QStringList convertArguments(const QString &input, const QString &output, int quality)
 {
-    return TestMedia::convertArguments(input, output, QString::number(quality));
+    return TestMedia::convertArguments(input, output, quality);
 }
 
 QByteArray runTool(const QString &program, const QStringList &arguments,

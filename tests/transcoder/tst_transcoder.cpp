@@ -1,4 +1,5 @@
 #include "oddnames.h"
+#include "processrun.h"
 #include "systemstate.h"
 #include "testmedia.h"
 #include "toolfolder.h"
@@ -19,14 +20,12 @@ namespace {
 
 const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
 
-struct Outcome
+using Outcome = ProcessRun;
+
+bool converted(const ProcessRun &run)
 {
-    int exitCode = -1;
-    bool crashed = false;
-    QByteArray out;
-    QByteArray err;
-    bool succeeded() const { return exitCode == 0 && out.contains("##success##"); }
-};
+    return run.succeeded() && run.out.contains("##success##");
+}
 
 } // namespace
 
@@ -71,22 +70,7 @@ private:
 Outcome TestTranscoder::run(const QStringList &arguments, const QString &workingFolder,
                             const QProcessEnvironment &environment) const
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    if (!workingFolder.isEmpty())
-        process.setWorkingDirectory(workingFolder);
-    process.start(tool, arguments);
-    Outcome outcome;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return outcome;
-    }
-    outcome.crashed = process.exitStatus() != QProcess::NormalExit;
-    outcome.exitCode = outcome.crashed ? -1 : process.exitCode();
-    outcome.out = process.readAllStandardOutput();
-    outcome.err = process.readAllStandardError();
-    return outcome;
+    return runProcess(tool, arguments, environment, workingFolder, 60000);
 }
 
 QString TestTranscoder::freshFolder(const QString &name) const
@@ -117,12 +101,11 @@ void TestTranscoder::initTestCase()
         QSKIP("ffmpeg and ffprobe are needed");
     QVERIFY(QFileInfo(tool).isExecutable());
     QVERIFY(mediaFolder.isValid() && work.isValid());
-    const QStringList video = {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3"};
     const QStringList tone = {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=3"};
-    QVERIFY(TestMedia::make(media("clip.mkv"), video + tone + QStringList{"-c:v", "ffv1", "-c:a", "flac", "-shortest"}));
+    QVERIFY(TestMedia::makeLosslessClip(media("clip.mkv")));
     QVERIFY(TestMedia::make(media("short.mp4"), {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=0.4",
                                                   "-c:v", "mpeg4"}));
-    QVERIFY(TestMedia::make(media("silent.mkv"), video + QStringList{"-c:v", "ffv1"}));
+    QVERIFY(TestMedia::makeLosslessClip(media("silent.mkv"), 3, "176x144", false));
     QVERIFY(TestMedia::make(media("surround.mkv"),
         {"-f", "lavfi", "-i", "testsrc=size=161x121:rate=25:duration=2",
          "-f", "lavfi", "-i", "aevalsrc=sin(440*2*PI*t)|sin(660*2*PI*t)|0|0|0|0:c=5.1:s=96000:d=2",
@@ -173,7 +156,7 @@ void TestTranscoder::usageAndHelp_data()
     QTest::addColumn<int>("exitCode");
     QTest::newRow("help") << QStringList{"--help"} << 0;
     // Why each shape is refused is the parser's own test; here, what any refusal does.
-    QTest::newRow("refused") << convertArguments("a.mkv", "a.avi", "100") << 2;
+    QTest::newRow("refused") << convertArguments("a.mkv", "a.avi", 100) << 2;
 }
 
 void TestTranscoder::usageAndHelp()
@@ -248,7 +231,7 @@ void TestTranscoder::convertReadsBack()
     const QString folder = freshFolder("readback");
     const QString output = folder + "/out.avi";
     const Outcome outcome = run(convertArguments(media(input), output));
-    QVERIFY2(outcome.succeeded(), outcome.err.constData());
+    QVERIFY2(converted(outcome), outcome.err.constData());
     QCOMPARE(outcome.out.count("##success##"), 1);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"out.avi"});
 
@@ -294,7 +277,7 @@ void TestTranscoder::oddFileNames()
     QCOMPARE(probe.out, QByteArray("$3$\n"));
 
     const Outcome outcome = run(convertArguments(name, output), folder);
-    QVERIFY2(outcome.succeeded(), outcome.err.constData());
+    QVERIFY2(converted(outcome), outcome.err.constData());
     QVERIFY(outcome.out.endsWith("\n##success##\n"));
     QStringList expected{name, output};
     expected.sort();
@@ -356,7 +339,7 @@ void TestTranscoder::failuresLeaveFolderAsItWas()
         QProcess::execute("chattr", {"-i", folder});
         immutableFolder.clear();
     }
-    QVERIFY(!outcome.crashed);
+    QVERIFY(outcome.finished);
     QVERIFY(outcome.exitCode > 0);
     QVERIFY(!outcome.out.contains("##success##"));
     QCOMPARE(outcome.err.count('\n'), 1);
@@ -392,7 +375,7 @@ void TestTranscoder::ignoresLibrariesInWorkingFolder()
     QVERIFY(QFile::copy(media("clip.mkv"), folder + "/clip.mkv"));
     QCOMPARE(run({"-i", "clip.mkv"}, folder).out, QByteArray("$3$\n"));
     const Outcome outcome = run(convertArguments("clip.mkv", "clip.avi"), folder);
-    QVERIFY2(outcome.succeeded(), outcome.err.constData());
+    QVERIFY2(converted(outcome), outcome.err.constData());
 }
 
 void TestTranscoder::qualityRaisesSizeAndFidelity()
@@ -400,17 +383,16 @@ void TestTranscoder::qualityRaisesSizeAndFidelity()
     const QString folder = freshFolder("quality");
     qint64 lastSize = 0;
     double lastPsnr = 0;
-    for (const char *level : {"0", "25", "50", "75", "99"}) {
-        const QString quality = QLatin1String(level);
-        const QString output = folder + "/q" + quality + ".avi";
+    for (int quality : {0, 25, 50, 75, 99}) {
+        const QString output = folder + "/q" + QString::number(quality) + ".avi";
         const Outcome outcome = run(convertArguments(media("clip.mkv"), output, quality));
-        QVERIFY2(outcome.succeeded(), outcome.err.constData());
+        QVERIFY2(converted(outcome), outcome.err.constData());
         const qint64 size = QFileInfo(output).size();
         const double psnr = TestMedia::psnr(output, media("clip.mkv"));
-        qInfo("Q %s: %lld bytes, PSNR %.2f dB", qPrintable(quality), size, psnr);
-        QVERIFY2(size > lastSize, qPrintable(quality));
-        QVERIFY2(psnr > lastPsnr, qPrintable(quality));
-        if (quality == QLatin1String("50"))
+        qInfo("Q %d: %lld bytes, PSNR %.2f dB", quality, size, psnr);
+        QVERIFY2(size > lastSize, qPrintable(QString::number(quality)));
+        QVERIFY2(psnr > lastPsnr, qPrintable(QString::number(quality)));
+        if (quality == 50)
             QVERIFY2(psnr > 35, "the default quality must look good");
         lastSize = size;
         lastPsnr = psnr;
@@ -436,7 +418,7 @@ void TestTranscoder::progressLines()
     const QString output = freshFolder("progress") + "/progress.avi";
     const Outcome outcome = run(convertArguments(media("clip.mkv"), output), {},
                                 environmentWithPath(fakeFfmpegPath(QTest::currentDataTag(), script)));
-    QVERIFY2(outcome.succeeded(), outcome.err.constData());
+    QVERIFY2(converted(outcome), outcome.err.constData());
 
     // Rising whole seconds, never past the file's length, then the marker alone.
     QList<QByteArray> lines = outcome.out.split('\n');

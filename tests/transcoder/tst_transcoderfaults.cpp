@@ -1,3 +1,4 @@
+#include "processrun.h"
 #include "systemstate.h"
 #include "testmedia.h"
 #include "toolfolder.h"
@@ -25,12 +26,7 @@ const QByteArray earlierOutput = "the user's earlier file";
 
 enum class TemporaryFile { Unnamed, Named };
 
-struct Outcome
-{
-    bool finished = false;
-    QByteArray out;
-    QByteArray err;
-};
+using Outcome = ProcessRun;
 
 // The first eight hex digits of the machine's and the boot's identity, as
 // the tool names its part files with them.
@@ -84,12 +80,8 @@ void TestTranscoderFaults::initTestCase()
     QVERIFY(QFileInfo(QStringLiteral(NOTMPFILE_LIBRARY)).isFile());
     QVERIFY(root.isValid());
     QVERIFY(QDir().mkpath(media("")));
-    QVERIFY(TestMedia::make(media("clip.mkv"),
-        {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=3",
-         "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=3",
-         "-c:v", "ffv1", "-c:a", "flac", "-shortest"}));
-    QVERIFY(TestMedia::make(media("short.mkv"),
-        {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25:duration=0.5", "-c:v", "ffv1"}));
+    QVERIFY(TestMedia::makeLosslessClip(media("clip.mkv")));
+    QVERIFY(TestMedia::makeLosslessClip(media("short.mkv"), 0.5, "64x48", false));
     // What a broken ffmpeg might leave: an AVI of the right kind, but without
     // a single frame in it.
     QVERIFY(TestMedia::make(media("header-only.avi"),
@@ -145,18 +137,7 @@ QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFold
 
 Outcome TestTranscoderFaults::run(const QStringList &arguments, const QProcessEnvironment &environment) const
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(tool, arguments);
-    Outcome outcome;
-    outcome.finished = process.waitForFinished(60000);
-    if (!outcome.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    outcome.out = process.readAllStandardOutput();
-    outcome.err = process.readAllStandardError();
-    return outcome;
+    return runProcess(tool, arguments, environment, QString(), 60000);
 }
 
 bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStringList &arguments,

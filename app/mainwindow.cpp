@@ -37,6 +37,8 @@ QString withOneTrailingSlash(QString folder)
 // is larger, a widget grows to its text instead of cutting it short.
 QSize textNeeds(QWidget *widget)
 {
+    // The text's extent as laid out for drawing, rounded out to whole pixels.
+    const QFontMetrics metrics = widget->fontMetrics();
     auto *button = qobject_cast<QPushButton *>(widget);
     if (button) {
         // A push button's size hint has a style's minimum width, which the
@@ -44,9 +46,8 @@ QSize textNeeds(QWidget *widget)
         const QStyle *style = button->style();
         const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
         const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-        const QFontMetrics metrics = button->fontMetrics();
-        return {metrics.horizontalAdvance(button->text().remove(QLatin1Char('&'))) + 2 * (frame + margin),
-                metrics.height() + 2 * frame};
+        const QSize text = metrics.boundingRect(QRect(), Qt::TextShowMnemonic, button->text()).size();
+        return {text.width() + 2 * (frame + margin), text.height() + 2 * frame};
     }
     auto *label = qobject_cast<QLabel *>(widget);
     if (label && label->wordWrap()) {
@@ -54,13 +55,14 @@ QSize textNeeds(QWidget *widget)
         int widest = label->width();
         const QStringList words = label->text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (const QString &word : words)
-            widest = std::max(widest, label->fontMetrics().horizontalAdvance(word));
+            widest = std::max(widest, metrics.horizontalAdvance(word));
         return {widest, label->heightForWidth(widest)};
     }
     if (auto *box = qobject_cast<QCheckBox *>(widget)) {
         // The hint's height has room for a focus frame; the text needs less.
         const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, box);
-        return {box->sizeHint().width(), std::max(indicator, box->fontMetrics().height())};
+        const int text = metrics.boundingRect(QRect(), Qt::TextShowMnemonic, box->text()).height();
+        return {box->sizeHint().width(), std::max(indicator, text)};
     }
     return widget->sizeHint();
 }
@@ -77,7 +79,7 @@ void widenToText(QWidget *widget)
 // The output field shows one line above its scroll bar.
 void heightenToLine(QPlainTextEdit *field)
 {
-    const int needed = field->fontMetrics().height() + 2 * int(field->document()->documentMargin())
+    const int needed = field->fontMetrics().lineSpacing() + 2 * int(field->document()->documentMargin())
                        + 2 * field->frameWidth() + field->horizontalScrollBar()->sizeHint().height();
     if (needed > field->maximumHeight())
         field->setFixedHeight(needed);

@@ -141,6 +141,14 @@ void TestAccessibility::tabLeavesFilledTableAlongFocusChain()
     QTest::keyClick(window.windowHandle(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), table);
     QCOMPARE(table->currentRow(), 1);
+
+    // Keys in the list select rows; none of them edits a listed name.
+    QTest::keyClick(window.windowHandle(), Qt::Key_X);
+    QTest::keyClick(window.windowHandle(), Qt::Key_Down, Qt::ControlModifier);
+    QTest::keyClick(window.windowHandle(), Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), table);
+    QCOMPARE(table->item(1, 0)->text(), QStringLiteral("3"));
+    QCOMPARE(table->selectionModel()->selectedRows().size(), 2);
 }
 
 namespace {

@@ -53,7 +53,6 @@ QAccessibleInterface *TestAccessibility::accessible(QWidget &window, const char 
 void TestAccessibility::cleanup()
 {
     QApplication::setFont(QFont());
-    QApplication::setPalette(QApplication::style()->standardPalette());
 }
 
 void TestAccessibility::controlsHaveNamesAndRoles_data()
@@ -220,7 +219,7 @@ void TestAccessibility::outcomeIsToldInTextWithContrast()
     const QList<QPair<const char *, QPalette>> palettes{{"light", QApplication::style()->standardPalette()},
                                                         {"dark", darkPalette()}};
     for (const auto &[paletteName, palette] : palettes) {
-        QApplication::setPalette(palette);
+        window.setPalette(palette);
         for (int row = 0; row < 2; ++row) {
             for (int column = 0; column < 3; ++column) {
                 const QTableWidgetItem *item = table->item(row, column);

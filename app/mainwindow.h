@@ -23,7 +23,7 @@ public:
 
     QString estimateDuration(const QString &path, uint *duration) const;
     static QString formatFileSize(qint64 size);
-    static QString toolTipFor(const QString &path);
+    static QString toolTipFor(const QString &path, const QString &outcome = QString());
 
     // Read-only views of the per-file lists, for the tests.
     const QStringList &paths() const { return inputPaths; }
@@ -48,10 +48,15 @@ private slots:
     void on_btnHelp_clicked();
 
 private:
+    void fitToText();
+    void showBanner();
+    void fixSizeToLayout();
+    void describeQuality(int value);
     QString documentsFolder() const;
     QString addFilesStartFolder() const;
     void setUpDefaultOutputFolder();
     void showSummary();
+    void showOutcome(int row, bool converted);
     void stopConversion();
 
     Ui_MainWindow *ui;

@@ -77,14 +77,10 @@ void MainWindow::OnFileExists(QString outputFile)
 
 void MainWindow::OnFileCompleted(int index, bool isSuccess)
 {
-    if (index < 0 || index >= ui->tblFiles->rowCount())
+    if (index < 0 || index >= ui->tblFiles->rowCount() || index >= inputNames.size())
         return;
 
-    const QBrush background(isSuccess ? Qt::darkGreen : Qt::red);
-    for (int column = 0; column < ui->tblFiles->columnCount(); ++column) {
-        if (QTableWidgetItem *item = ui->tblFiles->item(index, column))
-            item->setBackground(background);
-    }
+    showOutcome(index, isSuccess);
     if (!isSuccess)
         failedNames.append(inputNames.at(index));
     ui->prgrsConversion->setValue((index + 1) * 100);

@@ -39,6 +39,8 @@ void appendRow(QTableWidget *table, const QString &path, const QString &name,
     table->insertRow(row);
     auto *nameItem = new QTableWidgetItem(name);
     nameItem->setToolTip(MainWindow::toolTipFor(path));
+    // A screen reader reads the cell's text, the name; the path comes with it.
+    nameItem->setData(Qt::AccessibleDescriptionRole, path);
     table->setItem(row, 0, nameItem);
     table->setItem(row, 1, centredItem(durationText));
     table->setItem(row, 2, centredItem(sizeText));
@@ -74,13 +76,37 @@ QString MainWindow::estimateDuration(const QString &path, uint *duration) const
     return text.isNull() ? tr("Couldn't estimate duration") : text;
 }
 
-QString MainWindow::toolTipFor(const QString &path)
+QString MainWindow::toolTipFor(const QString &path, const QString &outcome)
 {
     // Tool tips guess their format: a path that looks like markup is escaped
     // and marked as rich text, so that it shows exactly as it is.
     if (!Qt::mightBeRichText(path))
-        return path;
-    return QLatin1String("<p style='white-space:pre'>") + path.toHtmlEscaped() + QLatin1String("</p>");
+        return outcome.isEmpty() ? path : path + QLatin1Char('\n') + outcome;
+    QString tip = QLatin1String("<p style='white-space:pre'>") + path.toHtmlEscaped() + QLatin1String("</p>");
+    if (!outcome.isEmpty())
+        tip += QLatin1String("<p>") + outcome.toHtmlEscaped() + QLatin1String("</p>");
+    return tip;
+}
+
+// The row's colour tells the outcome only to those who can see and tell the
+// colours apart; its text says it to everyone else.
+void MainWindow::showOutcome(int row, bool converted)
+{
+    // Set with the background, the text keeps 4.5:1 contrast whatever the
+    // palette's own text colour: dark text on dark green would not, nor light text on red.
+    const QBrush background(converted ? Qt::darkGreen : Qt::red);
+    const QBrush text(converted ? Qt::white : Qt::black);
+    const QString outcome = converted ? tr("Converted") : tr("Not converted");
+    const QString path = inputPaths.at(row);
+    for (int column = 0; column < ui->tblFiles->columnCount(); ++column) {
+        QTableWidgetItem *item = ui->tblFiles->item(row, column);
+        if (!item)
+            continue;
+        item->setBackground(background);
+        item->setForeground(text);
+        item->setToolTip(toolTipFor(path, outcome));
+        item->setData(Qt::AccessibleDescriptionRole, column == 0 ? path + QLatin1Char('\n') + outcome : outcome);
+    }
 }
 
 QString MainWindow::formatFileSize(qint64 size)

@@ -3,6 +3,7 @@
 
 Writes, relative to resources/:
   banners/AVI                             banner, baseline RGB JPEG, 580 x 100
+  banners/AVI@2x                          the same at twice the size, 1160 x 200, for HiDPI screens
   banners/ICON_VIDEO.ico                  window icon: 256 (PNG), 128, 64, 32, 16 (32-bit BMP)
   icons/hicolor/<N>x<N>/apps/tarvelo.png  desktop icons, N = 16 32 48 64 128 256
 
@@ -116,20 +117,21 @@ def write(relative_path, data):
     print(f"wrote {relative_path} ({len(data)} bytes)")
 
 
-def make_banner():
-    width, height = BANNER_SIZE
-    icon_size, x, y = BANNER_ICON
+def make_banner(scale, name):
+    """The banner drawn at scale times its size, from the same drawing."""
+    width, height = (side * scale for side in BANNER_SIZE)
+    icon_size, x, y = (value * scale for value in BANNER_ICON)
     icon = png_from_rgba(render_icon(icon_size), icon_size)
     # Baseline (not progressive), 8-bit, three components: the forms every
     # JPEG reader accepts. 4:4:4 sampling keeps the lettering's edges clean.
     jpeg = convert("-size", f"{width}x{height}", "xc:black",
-                   "-draw", drawing(BANNER_SOURCE),
+                   "-draw", f"scale {scale},{scale}\n" + drawing(BANNER_SOURCE),
                    "png:-", "-geometry", f"+{x}+{y}", "-composite",
                    "-strip", "-colorspace", "sRGB", "-type", "TrueColor",
                    "-depth", "8", "-interlace", "none",
                    "-sampling-factor", "1x1", "-quality", "92", "jpeg:-",
                    data=icon)
-    write(os.path.join("banners", "AVI"), jpeg)
+    write(os.path.join("banners", name), jpeg)
 
 
 def make_icons():
@@ -161,7 +163,7 @@ def jpeg_frame(data):
     raise ValueError("no frame header in the JPEG file")
 
 
-def check_banner(data):
+def check_banner(data, scale=1):
     marker, precision, height, width, components = jpeg_frame(data)
     problems = []
     if marker != 0xC0:
@@ -170,7 +172,7 @@ def check_banner(data):
         problems.append(f"{precision}-bit samples")
     if components != 3:
         problems.append(f"{components} components")
-    if (width, height) != BANNER_SIZE:
+    if (width, height) != tuple(side * scale for side in BANNER_SIZE):
         problems.append(f"{width} x {height} pixels")
     return problems
 
@@ -214,12 +216,14 @@ def check():
     problems = []
     with open(os.path.join(RESOURCES_DIR, "banners", "AVI"), "rb") as banner:
         problems += [f"banners/AVI: {p}" for p in check_banner(banner.read())]
+    with open(os.path.join(RESOURCES_DIR, "banners", "AVI@2x"), "rb") as banner:
+        problems += [f"banners/AVI@2x: {p}" for p in check_banner(banner.read(), 2)]
     with open(os.path.join(RESOURCES_DIR, "banners", "ICON_VIDEO.ico"), "rb") as icon:
         problems += [f"banners/ICON_VIDEO.ico: {p}" for p in check_icon(icon.read())]
     for problem in problems:
         print(problem, file=sys.stderr)
     if not problems:
-        print("banners/AVI and banners/ICON_VIDEO.ico are in the expected formats")
+        print("banners/AVI, banners/AVI@2x and banners/ICON_VIDEO.ico are in the expected formats")
     return len(problems)
 
 
@@ -229,7 +233,8 @@ def main():
         return 2
     if not sys.argv[1:]:
         make_icons()
-        make_banner()
+        make_banner(1, "AVI")
+        make_banner(2, "AVI@2x")
     return 1 if check() else 0
 
 

@@ -1,6 +1,7 @@
 #include "ffmpegcommand.h"
 
 #include "pathname.h"
+#include "playerenvelope.h"
 #include "qualitycurve.h"
 
 namespace {
@@ -43,9 +44,9 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser)
         // B-frames saved over the rest of this profile.
         "-bf", "0",
         // A keyframe at least every ten seconds, so that seeking stays quick,
-        // and one at every cut from ffmpeg's scene detection. The frame limit
-        // only matters above 30 pictures a second.
-        "-g", "300",
+        // and one at every cut from ffmpeg's scene detection. Players seek
+        // and recover by keyframes and want one every 250 pictures at least.
+        "-g", "250",
         "-force_key_frames", "expr:gte(t,n_forced*10)",
         "-sc_threshold", std::to_string(sceneChangeThreshold(quantiser)),
         // AC prediction is free; trellis quantisation, choosing by rate and
@@ -62,15 +63,43 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser)
     });
 }
 
+// Players are certified for MPEG-4 Advanced Simple Profile at level 5 with a
+// decoder buffer of 1,835,008 bits refilled at 4,854 kb/s and a 4 Mb/s
+// average. A fixed quantiser bypasses ffmpeg's rate control, which alone
+// keeps to a buffer; so rate control runs, held at the slider's quantiser as
+// its floor and at the slider's own trade-off of bits for quality (the
+// lambda), with every picture at one quantiser (qcomp 1). Where the slider's
+// quantiser fits, the stream is what the fixed quantiser gives; only
+// footage that would pass the ceiling gets a coarser one. A tight tolerance
+// keeps short clips, whose first pictures drain the full buffer, under the
+// average; the target stays below it for the rest of the control's error.
+void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
+{
+    constexpr int lambdaPerQuantiser = 118; // ffmpeg's FF_QP2LAMBDA
+    arguments.insert(arguments.end(), {
+        "-profile:v", "15", // Advanced Simple
+        "-level", "5",
+        "-qmin", std::to_string(quantiser),
+        "-lmin", std::to_string(quantiser * lambdaPerQuantiser),
+        "-qcomp", "1",
+        "-b:v", "3800k",
+        "-bt", "300k",
+        "-maxrate", "4854k",
+        "-bufsize", "1835008",
+        "-rc_init_occupancy", "1835008",
+    });
+}
+
 } // namespace
 
-FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality)
+FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
+                             const InputFacts &facts)
     : inputPath(inputPath)
     , outputPath(outputPath)
     , quality(quality)
+    , facts(facts)
 {
 }
-
 std::vector<std::string> FfmpegCommand::arguments() const
 {
     std::vector<std::string> arguments = {
@@ -101,20 +130,51 @@ std::vector<std::string> FfmpegCommand::arguments() const
     return arguments;
 }
 
+std::string FfmpegCommand::videoFilters() const
+{
+    const PlayerEnvelope envelope(facts);
+    std::string filters;
+    // Players show interlaced pictures whole, so every movement combs. A
+    // stream that says it is interlaced has its pictures marked so; idet
+    // marks those it finds interlaced whatever the stream says (captures
+    // and re-encodes often say progressive) and unmarks the plainly
+    // progressive ones (film on a DVD); only marked pictures are
+    // deinterlaced, one picture per frame. Its default threshold (1.04)
+    // finds combs in sharp progressive motion; at 1.5 it finds them in
+    // interlaced footage only.
+    if (envelope.scan() == InputFacts::Scan::TopFieldFirst)
+        filters += "setfield=tff,";
+    else if (envelope.scan() == InputFacts::Scan::BottomFieldFirst)
+        filters += "setfield=bff,";
+    filters += "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
+    const InputFacts::Rate rate = envelope.frameRate();
+    if (envelope.pictureStep() > 1 && !envelope.variableRate())
+        filters += "framestep=" + std::to_string(envelope.pictureStep()) + ",";
+    // A steady rate passes unchanged; a varying one becomes steady at its average.
+    if (rate.num > 0)
+        filters += "fps=" + std::to_string(rate.num) + "/" + std::to_string(rate.den) + ",";
+    if (envelope.width() > 0) {
+        // Lanczos keeps a reduced picture sharp; a picture at its size stays untouched.
+        filters += "scale=" + std::to_string(envelope.width()) + ":" + std::to_string(envelope.height());
+        filters += envelope.scalesDown() ? ":flags=lanczos," : ",";
+    } else {
+        filters += "scale=w='min(720,iw)':h='min(480,ih)':force_original_aspect_ratio=decrease"
+                   ":force_divisible_by=2,";
+    }
+    return filters + "setsar=1";
+}
+
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
 {
     const QualityCurve curve(quality);
-    // Square pixels at the displayed shape, rounded to even sizes for 4:2:0;
-    // ffmpeg has already turned the picture upright by then.
-    const std::string scale = "scale='max(2,trunc(iw*sar/2+0.5)*2)':'max(2,trunc(ih/2+0.5)*2)',setsar=1";
     arguments.insert(arguments.end(), {
-        "-vf", scale,
+        "-vf", videoFilters(),
         "-c:v", "mpeg4",
         // Hardware players look for this FourCC.
         "-vtag", "XVID",
         "-pix_fmt", "yuv420p",
-        "-q:v", std::to_string(curve.videoQuantiser()),
     });
+    addPlayerLimits(arguments, curve.videoQuantiser());
     addEncodingProfile(arguments, curve.videoQuantiser());
 }
 
@@ -123,13 +183,13 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
 void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 {
     const QualityCurve curve(quality);
+    const int sampleRate = PlayerEnvelope(facts).sampleRate();
     arguments.insert(arguments.end(), {
         "-c:a", "libmp3lame",
         "-q:a", curve.mp3QualityText(),
-        // MP3 carries at most two channels at one of the MPEG audio rates:
-        // surround is mixed down, and any other rate is resampled to the
-        // nearest of these. Inputs that already fit pass through untouched.
-        "-af", "aformat=channel_layouts=mono|stereo"
-               ":sample_rates=8000|11025|12000|16000|22050|24000|32000|44100|48000",
+        // MP3 carries at most two channels: surround is mixed down. Players
+        // take MPEG-1 Layer III only, which has three sample rates.
+        "-af", "aformat=channel_layouts=mono|stereo:sample_rates="
+                   + (sampleRate > 0 ? std::to_string(sampleRate) : std::string("32000|44100|48000")),
     });
 }

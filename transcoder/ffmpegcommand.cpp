@@ -70,9 +70,9 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser)
 // its floor and at the slider's own trade-off of bits for quality (the
 // lambda), with every picture at one quantiser (qcomp 1). Where the slider's
 // quantiser fits, the stream is what the fixed quantiser gives; only
-// footage that would pass the ceiling gets a coarser one. A tight tolerance
-// keeps short clips, whose first pictures drain the full buffer, under the
-// average; the target stays below it for the rest of the control's error.
+// footage that would pass the ceiling gets a coarser one. The target and
+// the tolerance leave room for the control's error, measured on grainy clips
+// of 2 to 12 s: short ones spend the full buffer at the start on top.
 void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
 {
     constexpr int lambdaPerQuantiser = 118; // ffmpeg's FF_QP2LAMBDA
@@ -82,8 +82,8 @@ void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
         "-qmin", std::to_string(quantiser),
         "-lmin", std::to_string(quantiser * lambdaPerQuantiser),
         "-qcomp", "1",
-        "-b:v", "3800k",
-        "-bt", "300k",
+        "-b:v", "3600k",
+        "-bt", "1000k",
         "-maxrate", "4854k",
         "-bufsize", "1835008",
         "-rc_init_occupancy", "1835008",
@@ -141,7 +141,9 @@ std::string FfmpegCommand::videoFilters() const
     // progressive ones (film on a DVD); only marked pictures are
     // deinterlaced, one picture per frame. Its default threshold (1.04)
     // finds combs in sharp progressive motion; at 1.5 it finds them in
-    // interlaced footage only.
+    // interlaced footage only. That holds for 4:2:0 pictures, which the
+    // encoder needs anyway; on 4:2:2 its measure misses the combs.
+    filters += "format=yuv420p,";
     if (envelope.scan() == InputFacts::Scan::TopFieldFirst)
         filters += "setfield=tff,";
     else if (envelope.scan() == InputFacts::Scan::BottomFieldFirst)

@@ -8,21 +8,22 @@ namespace {
 
 // ffmpeg's scene detection weighs the cost of coding a picture afresh
 // against a lambda that grows with the quantiser, so no one threshold finds
-// the cuts at every quantiser. These were read off sweeps over three clips
-// (photographic 720p and 480p with grain, and a small synthetic one): from
-// quantiser 3 to 24 each is inside the range that put a keyframe on every
-// cut of all three and nowhere else. The ends are compromises: at 2 a grainy
-// pan gets keyframes of its own and a cut after grain can still be missed;
-// at 31 a cut in a large picture can be missed, because the score grows
-// with the picture's area, which ffmpeg is started without knowing.
-int sceneChangeThreshold(int quantiser)
+// the cuts at every quantiser. These were read off sweeps over photographic
+// footage with grain at 720x406: at each quantiser the threshold lies inside
+// the range that put a keyframe on every cut and nowhere else, whose ends
+// move apart from -4,000..-6,000 at 3 to -48,000..-64,000 at 31. At coarse
+// quantisers the score is a sum over the picture's macroblocks, so there it
+// follows the picture's area: at 176x144, -56,000 makes every picture a
+// keyframe.
+int sceneChangeThreshold(int quantiser, int width, int height)
 {
     if (quantiser <= 2)
         return -8000;
-    if (quantiser <= 24)
-        return -4000;
-    // From -4000 at 24 to -32000 at 31.
-    return -4000 - (quantiser - 24) * 4000;
+    if (quantiser <= 10)
+        return -5000;
+    const double area = width > 0 && height > 0 ? double(width) * height / (720 * 406) : 1.0;
+    // From -5000 at 10 to about -56000 at 31 at the measured size.
+    return -5000 - int((quantiser - 10) * 2450 * area);
 }
 
 // ffmpeg's defaults for this encoder (a keyframe every 12 pictures) spend a
@@ -30,7 +31,7 @@ int sceneChangeThreshold(int quantiser)
 // were chosen by measuring size against PSNR and CPU time on photographic
 // footage (bench/quality.sh). They stay within what XviD/DivX players decode:
 // Advanced Simple Profile, no quarter-pel, no global motion compensation.
-void addEncodingProfile(std::vector<std::string> &arguments, int quantiser)
+void addEncodingProfile(std::vector<std::string> &arguments, int quantiser, const PlayerEnvelope &envelope)
 {
     arguments.insert(arguments.end(), {
         // No B-frames. AVI has no timestamps: a player learns each picture's
@@ -48,19 +49,26 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser)
         // and recover by keyframes and want one every 250 pictures at least.
         "-g", "250",
         "-force_key_frames", "expr:gte(t,n_forced*10)",
-        "-sc_threshold", std::to_string(sceneChangeThreshold(quantiser)),
-        // AC prediction is free; trellis quantisation, choosing by rate and
-        // distortion which blocks to code, always trying the zero vector and
-        // predicting motion from the previous picture's vectors each pay for
-        // their time on grainy footage. Choosing each macroblock's coding by
-        // trial (-mbd) saves a little more but costs half the encoder's time
-        // again; four vectors per macroblock, MPEG quantisation and the SATD
-        // comparison functions save nothing or make files bigger.
+        "-sc_threshold", std::to_string(sceneChangeThreshold(quantiser, envelope.width(), envelope.height())),
+        // AC prediction is free. Four vectors per macroblock, MPEG
+        // quantisation and the SATD comparison functions save nothing or
+        // make files bigger.
         "-flags", "+aic",
-        "-trellis", "1",
-        "-mpv_flags", "+cbp_rd+mv0",
-        "-last_pred", "2",
     });
+    if (quantiser < 8) {
+        // Trellis quantisation, choosing by rate and distortion which blocks
+        // to code, always trying the zero vector and predicting motion from
+        // the previous picture's vectors each pay for their time on grainy
+        // footage at fine quantisers.
+        arguments.insert(arguments.end(), {"-trellis", "1", "-mpv_flags", "+cbp_rd+mv0", "-last_pred", "2"});
+    } else {
+        // At coarse ones the picture is mostly vectors and skipped blocks:
+        // choosing each macroblock's coding by trial saves a tenth of the
+        // size at equal PSNR there (at fine ones less than the quality it
+        // gives up). It costs as much CPU time as the three above together,
+        // which save little beside it.
+        arguments.insert(arguments.end(), {"-mbd", "rd"});
+    }
 }
 
 // Players are certified for MPEG-4 Advanced Simple Profile at level 5 with a
@@ -100,6 +108,7 @@ FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &ou
     , facts(facts)
 {
 }
+
 std::vector<std::string> FfmpegCommand::arguments() const
 {
     std::vector<std::string> arguments = {
@@ -177,7 +186,7 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
         "-pix_fmt", "yuv420p",
     });
     addPlayerLimits(arguments, curve.videoQuantiser());
-    addEncodingProfile(arguments, curve.videoQuantiser());
+    addEncodingProfile(arguments, curve.videoQuantiser(), PlayerEnvelope(facts));
 }
 
 // These options only apply when the input has sound; without it ffmpeg

@@ -1,10 +1,16 @@
 #!/usr/bin/env python3
-"""Size and CPU time of tarvelo-transcode against the plain ffmpeg command at
-equal picture quality.
+"""Size and CPU time of tarvelo-transcode against two references at equal
+picture quality, all within the players' limits: the same scaling and picture
+rate (FILTER, what the tool does to this footage) for every command.
 
-The plain command (ffmpeg -c:v mpeg4 -vtag XVID -q:v N) runs over a range of
-quantisers and draws a curve of log size and CPU time against PSNR; each
-slider point of the tool is set against that curve at its own PSNR.
+- plain: ffmpeg's encoder as it comes, ffmpeg -c:v mpeg4 -vtag XVID -q:v N;
+- libxvid: the format's reference encoder under the same player limits,
+  ffmpeg -c:v libxvid -g 250 -bf 0 -trellis 1 -flags +aic+cgop -q:v N.
+
+Each reference runs over a range of quantisers and draws a curve of log size
+and CPU time against PSNR; each slider point of the tool is set against that
+curve at its own PSNR. Goals: size <= 0.80 of plain and <= 1.00 of libxvid,
+CPU time <= 1.10 of libxvid's.
 
 PSNR is taken frame by frame on decoded raw pictures: both sides are decoded
 to YUV4MPEG, whose timestamps are plain frame numbers, so an AVI's picture n
@@ -14,7 +20,7 @@ as a frame count that differs from the source's.
 Each of the tool's files must also have a keyframe at every cut of the
 footage, given as picture numbers.
 
-usage: quality_points.py TOOL SOURCE WORKDIR CUT...
+usage: quality_points.py TOOL SOURCE WORKDIR FILTER CUT...
 """
 import math
 import os
@@ -23,9 +29,13 @@ import statistics
 import subprocess
 import sys
 
-PLAIN_QUANTISERS = [2, 3, 4, 5, 7, 10, 14, 20]
+REFERENCE_QUANTISERS = [2, 3, 4, 5, 7, 10, 14, 20]
 TOOL_QUALITIES = [0, 25, 50, 75, 99]
 RATIO_QUALITIES = [25, 50, 75]
+REFERENCES = {
+    "plain": ["-c:v", "mpeg4", "-vtag", "XVID"],
+    "libxvid": ["-c:v", "libxvid", "-g", "250", "-bf", "0", "-trellis", "1", "-flags", "+aic+cgop"],
+}
 FFMPEG = ["ffmpeg", "-nostdin", "-v", "error", "-y"]
 
 
@@ -37,8 +47,8 @@ def cpu_seconds(command):
     return (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
 
 
-def decode_to_raw(path, raw):
-    subprocess.run(FFMPEG + ["-i", "file:" + path, "-map", "0:v:0", "-fps_mode", "passthrough",
+def decode_to_raw(path, raw, video_filter="null"):
+    subprocess.run(FFMPEG + ["-i", "file:" + path, "-map", "0:v:0", "-vf", video_filter, "-fps_mode", "passthrough",
                              "-pix_fmt", "yuv420p", "-f", "yuv4mpegpipe", raw], check=True)
 
 
@@ -90,8 +100,8 @@ def measure(name, command, output, reference, workdir, frames, cuts=()):
     return {"size": size, "psnr": quality, "cpu": cpu}
 
 
-def plain_at(curve, quality):
-    """Size (interpolated in log size) and CPU time of the plain command at a PSNR."""
+def reference_at(curve, quality):
+    """Size (interpolated in log size) and CPU time of a reference at a PSNR."""
     for low, high in zip(curve, curve[1:]):
         if low["psnr"] <= quality <= high["psnr"]:
             share = (quality - low["psnr"]) / (high["psnr"] - low["psnr"])
@@ -100,20 +110,26 @@ def plain_at(curve, quality):
     return None
 
 
+def geometric_mean(ratios):
+    return math.exp(statistics.fmean(math.log(r) for r in ratios)) if ratios else float("nan")
+
+
 def main():
-    tool, source, workdir = sys.argv[1:4]
-    cuts = [int(cut) for cut in sys.argv[4:]]
+    tool, source, workdir, video_filter = sys.argv[1:5]
+    cuts = [int(cut) for cut in sys.argv[5:]]
     reference = os.path.join(workdir, "reference.y4m")
-    decode_to_raw(source, reference)
+    decode_to_raw(source, reference, video_filter)
     frames = frame_count(reference)
     output = os.path.join(workdir, "out.avi")
 
-    print("plain command: ffmpeg -i SOURCE -c:v mpeg4 -vtag XVID -q:v N -f avi OUT", flush=True)
-    curve = [measure(f"q:v {q}", FFMPEG + ["-i", "file:" + source, "-c:v", "mpeg4", "-vtag", "XVID",
-                                           "-q:v", str(q), "-f", "avi", "file:" + output],
-                     output, reference, workdir, frames)
-             for q in PLAIN_QUANTISERS]
-    curve.sort(key=lambda point: point["psnr"])
+    curves = {}
+    for name, encoder in REFERENCES.items():
+        print(f"{name}: ffmpeg -i SOURCE -vf '{video_filter}' {' '.join(encoder)} -q:v N", flush=True)
+        curve = [measure(f"q:v {q}", FFMPEG + ["-i", "file:" + source, "-an", "-vf", video_filter] + encoder
+                         + ["-q:v", str(q), "-f", "avi", "file:" + output],
+                         output, reference, workdir, frames)
+                 for q in REFERENCE_QUANTISERS]
+        curves[name] = sorted(curve, key=lambda point: point["psnr"])
 
     print("tarvelo-transcode:", flush=True)
     points = {}
@@ -122,22 +138,25 @@ def main():
                    "-aq", str(q), "-f", "avi", output]
         points[q] = measure(f"Q {q}", command, output, reference, workdir, frames, cuts)
 
-    print("\nagainst the plain command at the same PSNR:")
-    size_ratios = []
+    print("\nagainst the references at the same PSNR (size; CPU time):")
+    ratios = {name: [] for name in REFERENCES}
+    cpu_ratios = []
     for q in RATIO_QUALITIES:
-        plain = plain_at(curve, points[q]["psnr"])
-        if plain is None:
-            print(f"  Q {q:<3} outside the plain command's range")
-            continue
-        size_ratio = points[q]["size"] / plain[0]
-        size_ratios.append(size_ratio)
-        print(f"  Q {q:<3} size {size_ratio:.3f}   CPU time {points[q]['cpu'] / plain[1]:.3f}")
-    if size_ratios:
-        mean = math.exp(statistics.fmean(math.log(r) for r in size_ratios))
-        print(f"  size, geometric mean over Q {'/'.join(map(str, RATIO_QUALITIES))}: {mean:.3f} (target <= 0.75)")
-    plain = plain_at(curve, points[50]["psnr"])
-    if plain:
-        print(f"  CPU time at Q 50: {points[50]['cpu'] / plain[1]:.3f} (target <= 1.30)")
+        line = f"  Q {q:<3}"
+        for name, curve in curves.items():
+            at = reference_at(curve, points[q]["psnr"])
+            if at is None:
+                line += f"  {name}: outside its range"
+                continue
+            ratios[name].append(points[q]["size"] / at[0])
+            line += f"  {name}: size {points[q]['size'] / at[0]:.3f} CPU {points[q]['cpu'] / at[1]:.3f}"
+            if name == "libxvid":
+                cpu_ratios.append(points[q]["cpu"] / at[1])
+        print(line, flush=True)
+    qualities = "/".join(map(str, RATIO_QUALITIES))
+    print(f"  size against plain, geometric mean over Q {qualities}: {geometric_mean(ratios['plain']):.3f} (goal <= 0.80)")
+    print(f"  size against libxvid, geometric mean over Q {qualities}: {geometric_mean(ratios['libxvid']):.3f} (goal <= 1.00)")
+    print(f"  CPU time against libxvid, geometric mean over Q {qualities}: {geometric_mean(cpu_ratios):.3f} (goal <= 1.10)")
 
     seconds = frames / 30
     print("\nwhat the slider gives on this footage (video only):")

@@ -95,11 +95,14 @@ std::string ConvertCommand::readInput()
     if (!libAv.load())
         return libAv.error();
     MediaFile input(libAv);
-    if (!input.open(inputPath, inputTimeLimit) || (!input.headersAreEnough() && !input.findStreams()))
+    // The streams are read, not only the headers: the output's size, rate
+    // and sound are fitted to the input's.
+    if (!input.open(inputPath, inputTimeLimit) || !input.findStreams())
         return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
     inputHasAudio = input.audioStream().exists();
+    inputFacts = input.facts();
     // Without a duration the conversion still runs; only progress is not sent.
     duration = input.durationSeconds();
     return {};
@@ -107,18 +110,18 @@ std::string ConvertCommand::readInput()
 
 bool ConvertCommand::convert(TemporaryOutput &output)
 {
-    FfmpegProcess ffmpeg(FfmpegCommand(inputPath, output.path(), quality).arguments(), output.fd(),
-                         stallLimit());
+    // ffmpeg's command depends on what the input holds, so the input is read
+    // first; that takes milliseconds. An input we cannot read, or a stop
+    // request meanwhile, ends the conversion before ffmpeg starts.
+    const std::string inputError = readInput();
+    if (!inputError.empty())
+        return fail(inputError);
+    if (StopSignals::requested())
+        return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
+    FfmpegProcess ffmpeg(FfmpegCommand(inputPath, output.path(), quality, inputFacts).arguments(),
+                         output.fd(), stallLimit());
     if (!ffmpeg.start())
         return fail(ffmpeg.error());
-    // ffmpeg needs nothing from us to do its work, so the input is read here
-    // while it starts up, on the other core. Its progress waits in the pipe
-    // meanwhile, so no value is sent before the duration that bounds it is known.
-    // An input we cannot read ends the conversion (leaving ffmpeg killed), unless
-    // a stop request cut the reading short: wait() then stops ffmpeg in order.
-    const std::string inputError = readInput();
-    if (!inputError.empty() && !StopSignals::requested())
-        return fail(inputError);
     ProgressReader reader;
     ProgressSender sender(duration);
     const bool converted = ffmpeg.wait([&](const char *data, std::size_t size) {

@@ -1,6 +1,7 @@
 #ifndef CONVERTCOMMAND_H
 #define CONVERTCOMMAND_H
 
+#include "inputfacts.h"
 #include "libav.h"
 
 #include <cstdint>
@@ -32,6 +33,7 @@ private:
     // What reading the input told; the duration is 0 when unknown.
     std::uint32_t duration = 0;
     bool inputHasAudio = false;
+    InputFacts inputFacts;
 };
 
 #endif // CONVERTCOMMAND_H

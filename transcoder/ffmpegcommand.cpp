@@ -1,27 +1,29 @@
 #include "ffmpegcommand.h"
 
 #include "pathname.h"
+#include "playerenvelope.h"
 #include "qualitycurve.h"
 
 namespace {
 
 // ffmpeg's scene detection weighs the cost of coding a picture afresh
 // against a lambda that grows with the quantiser, so no one threshold finds
-// the cuts at every quantiser. These were read off sweeps over three clips
-// (photographic 720p and 480p with grain, and a small synthetic one): from
-// quantiser 3 to 24 each is inside the range that put a keyframe on every
-// cut of all three and nowhere else. The ends are compromises: at 2 a grainy
-// pan gets keyframes of its own and a cut after grain can still be missed;
-// at 31 a cut in a large picture can be missed, because the score grows
-// with the picture's area, which ffmpeg is started without knowing.
-int sceneChangeThreshold(int quantiser)
+// the cuts at every quantiser. These were read off sweeps over photographic
+// footage with grain at 720x406: at each quantiser the threshold lies inside
+// the range that put a keyframe on every cut and nowhere else, whose ends
+// move apart from -4,000..-6,000 at 3 to -48,000..-64,000 at 31. At coarse
+// quantisers the score is a sum over the picture's macroblocks, so there it
+// follows the picture's area: at 176x144, -56,000 makes every picture a
+// keyframe.
+int sceneChangeThreshold(int quantiser, int width, int height)
 {
     if (quantiser <= 2)
         return -8000;
-    if (quantiser <= 24)
-        return -4000;
-    // From -4000 at 24 to -32000 at 31.
-    return -4000 - (quantiser - 24) * 4000;
+    if (quantiser <= 10)
+        return -5000;
+    const double area = width > 0 && height > 0 ? double(width) * height / (720 * 406) : 1.0;
+    // From -5000 at 10 to about -56000 at 31 at the measured size.
+    return -5000 - int((quantiser - 10) * 2450 * area);
 }
 
 // ffmpeg's defaults for this encoder (a keyframe every 12 pictures) spend a
@@ -29,7 +31,7 @@ int sceneChangeThreshold(int quantiser)
 // were chosen by measuring size against PSNR and CPU time on photographic
 // footage (bench/quality.sh). They stay within what XviD/DivX players decode:
 // Advanced Simple Profile, no quarter-pel, no global motion compensation.
-void addEncodingProfile(std::vector<std::string> &arguments, int quantiser)
+void addEncodingProfile(std::vector<std::string> &arguments, int quantiser, const PlayerEnvelope &envelope)
 {
     arguments.insert(arguments.end(), {
         // No B-frames. AVI has no timestamps: a player learns each picture's
@@ -43,31 +45,67 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser)
         // B-frames saved over the rest of this profile.
         "-bf", "0",
         // A keyframe at least every ten seconds, so that seeking stays quick,
-        // and one at every cut from ffmpeg's scene detection. The frame limit
-        // only matters above 30 pictures a second.
-        "-g", "300",
+        // and one at every cut from ffmpeg's scene detection. Players seek
+        // and recover by keyframes and want one every 250 pictures at least.
+        "-g", "250",
         "-force_key_frames", "expr:gte(t,n_forced*10)",
-        "-sc_threshold", std::to_string(sceneChangeThreshold(quantiser)),
-        // AC prediction is free; trellis quantisation, choosing by rate and
-        // distortion which blocks to code, always trying the zero vector and
-        // predicting motion from the previous picture's vectors each pay for
-        // their time on grainy footage. Choosing each macroblock's coding by
-        // trial (-mbd) saves a little more but costs half the encoder's time
-        // again; four vectors per macroblock, MPEG quantisation and the SATD
-        // comparison functions save nothing or make files bigger.
+        "-sc_threshold", std::to_string(sceneChangeThreshold(quantiser, envelope.width(), envelope.height())),
+        // AC prediction is free. Four vectors per macroblock, MPEG
+        // quantisation and the SATD comparison functions save nothing or
+        // make files bigger.
         "-flags", "+aic",
-        "-trellis", "1",
-        "-mpv_flags", "+cbp_rd+mv0",
-        "-last_pred", "2",
+    });
+    if (quantiser < 8) {
+        // Trellis quantisation, choosing by rate and distortion which blocks
+        // to code, always trying the zero vector and predicting motion from
+        // the previous picture's vectors each pay for their time on grainy
+        // footage at fine quantisers.
+        arguments.insert(arguments.end(), {"-trellis", "1", "-mpv_flags", "+cbp_rd+mv0", "-last_pred", "2"});
+    } else {
+        // At coarse ones the picture is mostly vectors and skipped blocks:
+        // choosing each macroblock's coding by trial saves a tenth of the
+        // size at equal PSNR there (at fine ones less than the quality it
+        // gives up). It costs as much CPU time as the three above together,
+        // which save little beside it.
+        arguments.insert(arguments.end(), {"-mbd", "rd"});
+    }
+}
+
+// Players are certified for MPEG-4 Advanced Simple Profile at level 5 with a
+// decoder buffer of 1,835,008 bits refilled at 4,854 kb/s and a 4 Mb/s
+// average. A fixed quantiser bypasses ffmpeg's rate control, which alone
+// keeps to a buffer; so rate control runs, held at the slider's quantiser as
+// its floor and at the slider's own trade-off of bits for quality (the
+// lambda), with every picture at one quantiser (qcomp 1). Where the slider's
+// quantiser fits, the stream is what the fixed quantiser gives; only
+// footage that would pass the ceiling gets a coarser one. The target and
+// the tolerance leave room for the control's error, measured on grainy clips
+// of 2 to 12 s: short ones spend the full buffer at the start on top.
+void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
+{
+    constexpr int lambdaPerQuantiser = 118; // ffmpeg's FF_QP2LAMBDA
+    arguments.insert(arguments.end(), {
+        "-profile:v", "15", // Advanced Simple
+        "-level", "5",
+        "-qmin", std::to_string(quantiser),
+        "-lmin", std::to_string(quantiser * lambdaPerQuantiser),
+        "-qcomp", "1",
+        "-b:v", "3600k",
+        "-bt", "1000k",
+        "-maxrate", "4854k",
+        "-bufsize", "1835008",
+        "-rc_init_occupancy", "1835008",
     });
 }
 
 } // namespace
 
-FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality)
+FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
+                             const InputFacts &facts)
     : inputPath(inputPath)
     , outputPath(outputPath)
     , quality(quality)
+    , facts(facts)
 {
 }
 
@@ -101,21 +139,54 @@ std::vector<std::string> FfmpegCommand::arguments() const
     return arguments;
 }
 
+std::string FfmpegCommand::videoFilters() const
+{
+    const PlayerEnvelope envelope(facts);
+    std::string filters;
+    // Players show interlaced pictures whole, so every movement combs. A
+    // stream that says it is interlaced has its pictures marked so; idet
+    // marks those it finds interlaced whatever the stream says (captures
+    // and re-encodes often say progressive) and unmarks the plainly
+    // progressive ones (film on a DVD); only marked pictures are
+    // deinterlaced, one picture per frame. Its default threshold (1.04)
+    // finds combs in sharp progressive motion; at 1.5 it finds them in
+    // interlaced footage only. That holds for 4:2:0 pictures, which the
+    // encoder needs anyway; on 4:2:2 its measure misses the combs.
+    filters += "format=yuv420p,";
+    if (envelope.scan() == InputFacts::Scan::TopFieldFirst)
+        filters += "setfield=tff,";
+    else if (envelope.scan() == InputFacts::Scan::BottomFieldFirst)
+        filters += "setfield=bff,";
+    filters += "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
+    const InputFacts::Rate rate = envelope.frameRate();
+    if (envelope.pictureStep() > 1 && !envelope.variableRate())
+        filters += "framestep=" + std::to_string(envelope.pictureStep()) + ",";
+    // A steady rate passes unchanged; a varying one becomes steady at its average.
+    if (rate.num > 0)
+        filters += "fps=" + std::to_string(rate.num) + "/" + std::to_string(rate.den) + ",";
+    if (envelope.width() > 0) {
+        // Lanczos keeps a reduced picture sharp; a picture at its size stays untouched.
+        filters += "scale=" + std::to_string(envelope.width()) + ":" + std::to_string(envelope.height());
+        filters += envelope.scalesDown() ? ":flags=lanczos," : ",";
+    } else {
+        filters += "scale=w='min(720,iw)':h='min(480,ih)':force_original_aspect_ratio=decrease"
+                   ":force_divisible_by=2,";
+    }
+    return filters + "setsar=1";
+}
+
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
 {
     const QualityCurve curve(quality);
-    // Square pixels at the displayed shape, rounded to even sizes for 4:2:0;
-    // ffmpeg has already turned the picture upright by then.
-    const std::string scale = "scale='max(2,trunc(iw*sar/2+0.5)*2)':'max(2,trunc(ih/2+0.5)*2)',setsar=1";
     arguments.insert(arguments.end(), {
-        "-vf", scale,
+        "-vf", videoFilters(),
         "-c:v", "mpeg4",
         // Hardware players look for this FourCC.
         "-vtag", "XVID",
         "-pix_fmt", "yuv420p",
-        "-q:v", std::to_string(curve.videoQuantiser()),
     });
-    addEncodingProfile(arguments, curve.videoQuantiser());
+    addPlayerLimits(arguments, curve.videoQuantiser());
+    addEncodingProfile(arguments, curve.videoQuantiser(), PlayerEnvelope(facts));
 }
 
 // These options only apply when the input has sound; without it ffmpeg
@@ -123,13 +194,13 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
 void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 {
     const QualityCurve curve(quality);
+    const int sampleRate = PlayerEnvelope(facts).sampleRate();
     arguments.insert(arguments.end(), {
         "-c:a", "libmp3lame",
         "-q:a", curve.mp3QualityText(),
-        // MP3 carries at most two channels at one of the MPEG audio rates:
-        // surround is mixed down, and any other rate is resampled to the
-        // nearest of these. Inputs that already fit pass through untouched.
-        "-af", "aformat=channel_layouts=mono|stereo"
-               ":sample_rates=8000|11025|12000|16000|22050|24000|32000|44100|48000",
+        // MP3 carries at most two channels: surround is mixed down. Players
+        // take MPEG-1 Layer III only, which has three sample rates.
+        "-af", "aformat=channel_layouts=mono|stereo:sample_rates="
+                   + (sampleRate > 0 ? std::to_string(sampleRate) : std::string("32000|44100|48000")),
     });
 }

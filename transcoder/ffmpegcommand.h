@@ -1,26 +1,37 @@
 #ifndef FFMPEGCOMMAND_H
 #define FFMPEGCOMMAND_H
 
+#include "inputfacts.h"
+
 #include <string>
 #include <vector>
 
-// The ffmpeg argument vector for one conversion. Every path goes in as
-// "file:" plus an absolute path, so no file name reads as an option or a protocol.
-// Nothing in it depends on reading the input first, so ffmpeg can start at once.
+// The ffmpeg argument vector for one conversion, a function of the paths,
+// the quality and the input's facts alone. The facts (InputFacts) are what
+// libavformat tells of the input before ffmpeg starts: the coded picture
+// size, the pixels' shape and whether the picture is shown turned, the
+// picture rate and whether it varies, interlacing and its field order, and
+// the sound's sample rate and channels. From them the output is fitted to
+// what DVD players and TVs decode (PlayerEnvelope).
+// Every path goes in as "file:" plus an absolute path, so no file name reads
+// as an option or a protocol.
 class FfmpegCommand
 {
 public:
-    FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality);
+    FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
+                  const InputFacts &facts);
 
     std::vector<std::string> arguments() const;
 
 private:
+    std::string videoFilters() const;
     void addVideo(std::vector<std::string> &arguments) const;
     void addAudio(std::vector<std::string> &arguments) const;
 
     std::string inputPath;
     std::string outputPath;
     int quality;
+    InputFacts facts;
 };
 
 #endif // FFMPEGCOMMAND_H

@@ -4,6 +4,9 @@
 #include "pathname.h"
 #include "stopsignals.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <sys/stat.h>
 
 MediaFile::MediaFile(const LibAv &libAv)
@@ -178,4 +181,85 @@ bool MediaFile::hasVideoPacket()
     }
     libAv.av_packet_free(&packet);
     return found;
+}
+
+namespace {
+
+InputFacts::Rate rate(AVRational rational)
+{
+    if (rational.num <= 0 || rational.den <= 0)
+        return {};
+    return {rational.num, rational.den};
+}
+
+InputFacts::Scan scan(AVFieldOrder order)
+{
+    switch (order) {
+    case AV_FIELD_PROGRESSIVE:
+        return InputFacts::Scan::Progressive;
+    case AV_FIELD_TT:
+    case AV_FIELD_TB:
+        return InputFacts::Scan::TopFieldFirst;
+    case AV_FIELD_BB:
+    case AV_FIELD_BT:
+        return InputFacts::Scan::BottomFieldFirst;
+    default:
+        return InputFacts::Scan::Unknown;
+    }
+}
+
+// A display matrix turns by a quarter when its diagonal is nought.
+bool turnedByAQuarter(const AVStream *stream)
+{
+    for (int i = 0; i < stream->nb_side_data; ++i) {
+        const AVPacketSideData &data = stream->side_data[i];
+        if (data.type != AV_PKT_DATA_DISPLAYMATRIX || data.size < int(9 * sizeof(std::int32_t)))
+            continue;
+        std::int32_t matrix[9];
+        std::memcpy(matrix, data.data, sizeof(matrix));
+        return std::abs(std::int64_t(matrix[0])) < std::abs(std::int64_t(matrix[1]));
+    }
+    return false;
+}
+
+} // namespace
+
+void MediaFile::addVideoFacts(InputFacts &facts) const
+{
+    const Stream video = videoStream();
+    if (!video.exists())
+        return;
+    const AVStream *stream = context->streams[video.index];
+    const AVCodecParameters *codec = stream->codecpar;
+    facts.width = codec->width;
+    facts.height = codec->height;
+    facts.pixelAspect = rate(stream->sample_aspect_ratio.num > 0 ? stream->sample_aspect_ratio
+                                                                  : codec->sample_aspect_ratio);
+    facts.quarterTurn = turnedByAQuarter(stream);
+    facts.scan = scan(codec->field_order);
+    // The base rate (r_frame_rate) is the one every timestamp fits; an
+    // average that differs from it means the pictures come unevenly, or as
+    // fields (then the average is the frame rate).
+    const InputFacts::Rate base = rate(stream->r_frame_rate);
+    const InputFacts::Rate average = rate(stream->avg_frame_rate);
+    facts.frameRate = average.num > 0 ? average : base;
+    facts.variableRate = base.num > 0 && average.num > 0
+                         && std::abs(base.value() - average.value()) > 0.001 * average.value();
+    if (!facts.variableRate && base.num > 0)
+        facts.frameRate = base;
+}
+
+InputFacts MediaFile::facts() const
+{
+    InputFacts facts;
+    if (!context)
+        return facts;
+    addVideoFacts(facts);
+    const Stream audio = audioStream();
+    if (audio.exists()) {
+        const AVCodecParameters *codec = context->streams[audio.index]->codecpar;
+        facts.sampleRate = codec->sample_rate;
+        facts.channels = codec->ch_layout.nb_channels;
+    }
+    return facts;
 }

@@ -1,6 +1,8 @@
 #ifndef MEDIAFILE_H
 #define MEDIAFILE_H
 
+#include "inputfacts.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -41,12 +43,15 @@ public:
     Stream videoStream() const;
     Stream audioStream() const;
     bool hasVideoPacket();
+    // What the headers and findStreams() tell of the video and sound.
+    InputFacts facts() const;
 
 private:
     Stream firstStream(int mediaType) const;
     static int interrupted(void *opaque);
     bool fail(const std::string &what, int errorCode = 0);
     std::int64_t streamDuration() const;
+    void addVideoFacts(InputFacts &facts) const;
 
     const LibAv &libAv;
     AVFormatContext *context = nullptr;

@@ -82,6 +82,89 @@ PictureTypes pictureTypes(const QString &avi)
     return types;
 }
 
+
+// What MediaInfo, which shares no code with ffmpeg, reads of a file's video
+// and sound.
+QPair<QJsonObject, QJsonObject> mediaInfoTracks(const QString &path)
+{
+    const QByteArray json = runTool("mediainfo", {"--Output=JSON", path});
+    const QJsonArray tracks = QJsonDocument::fromJson(json).object().value("media").toObject()
+                                  .value("track").toArray();
+    QPair<QJsonObject, QJsonObject> found;
+    for (const QJsonValue &track : tracks) {
+        const QString type = track.toObject().value("@type").toString();
+        if (type == "Video")
+            found.first = track.toObject();
+        else if (type == "Audio")
+            found.second = track.toObject();
+    }
+    return found;
+}
+
+struct Packet
+{
+    int bits;
+    bool key;
+};
+
+QList<Packet> videoPackets(const QString &avi)
+{
+    const QByteArray csv = runTool("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
+                                               "packet=size,flags", "-of", "csv=p=0", "file:" + avi});
+    QList<Packet> packets;
+    for (const QByteArray &line : csv.trimmed().split('\n')) {
+        const QList<QByteArray> fields = line.split(',');
+        if (fields.size() >= 2)
+            packets.append({fields[0].toInt() * 8, fields[1].startsWith('K')});
+    }
+    return packets;
+}
+
+// The players' decoder buffer: 1,835,008 bits, full at the start, refilled at
+// 4,854 kb/s and emptied by each picture. Returns the lowest it gets.
+double lowestBufferFill(const QList<Packet> &packets, double pictureRate)
+{
+    constexpr double size = 1835008, refill = 4854000;
+    double fill = size, lowest = size;
+    for (const Packet &packet : packets) {
+        fill -= packet.bits;
+        lowest = qMin(lowest, fill);
+        fill = qMin(size, fill + refill / pictureRate);
+    }
+    return lowest;
+}
+
+int longestKeyframeGap(const QList<Packet> &packets)
+{
+    int longest = 0, last = 0;
+    for (int i = 0; i < packets.size(); ++i) {
+        if (packets[i].key || i == packets.size() - 1) {
+            longest = qMax(longest, i - last);
+            last = i;
+        }
+    }
+    return longest;
+}
+
+// Pictures that idet, at the threshold that finds combs in interlaced
+// footage and none in sharp progressive motion, still finds interlaced.
+int combedPictures(const QString &avi)
+{
+    QProcess process;
+    process.start("ffmpeg", {"-nostdin", "-i", "file:" + avi, "-map", "0:v", "-vf", "idet=intl_thres=1.5",
+                             "-f", "null", "-"});
+    process.waitForFinished(120000);
+    const QRegularExpressionMatch match = QRegularExpression("Multi frame detection: TFF: *(\\d+) BFF: *(\\d+)")
+                                              .match(QString::fromLatin1(process.readAllStandardError()));
+    return match.hasMatch() ? match.captured(1).toInt() + match.captured(2).toInt() : -1;
+}
+
+double rateValue(const QString &rational)
+{
+    const QStringList parts = rational.split('/');
+    return parts.size() == 2 && parts[1].toDouble() > 0 ? parts[0].toDouble() / parts[1].toDouble() : 0;
+}
+
 } // namespace
 
 // What the encoding profile gives, read back by readers that share no code
@@ -97,7 +180,8 @@ private slots:
     void keyframesAtCuts_data();
     void keyframesAtCuts();
     void keyframesEveryTenSeconds();
-    void staysWithinPlayersReach();
+    void fitsWhatPlayersDecode_data();
+    void fitsWhatPlayersDecode();
     void curveIsMonotonicAtEveryStep();
 
 private:
@@ -197,44 +281,130 @@ void TestEncodingProfile::keyframesAtCuts()
         QVERIFY2(types.keyframes.contains(cut), qPrintable(QString("picture %1").arg(cut)));
 }
 
-// Seeking needs a keyframe at least every ten seconds, while a keyframe
-// wherever ffmpeg's default would put one (every 12 pictures) costs most of
-// the saving.
+// Seeking needs a keyframe at least every ten seconds, and players seek and
+// recover by one every 250 pictures at least, while a keyframe wherever
+// ffmpeg's default would put one (every 12 pictures) costs most of the saving.
 void TestEncodingProfile::keyframesEveryTenSeconds()
 {
     const QString longClip = work.filePath("long.mkv");
-    QVERIFY(TestMedia::make(longClip, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=10:duration=25",
+    QVERIFY(TestMedia::make(longClip, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=30:duration=12",
                                     "-c:v", "ffv1"}));
     const QString avi = work.filePath("long.avi");
     QVERIFY(runTool(tool, convertArguments(longClip, avi, 50)).contains("##success##"));
     const PictureTypes types = pictureTypes(avi);
-    QCOMPARE(types.count, 250);
-    QCOMPARE(types.keyframes, QList<int>({0, 100, 200}));
+    QCOMPARE(types.count, 360);
+    QCOMPARE(types.keyframes, QList<int>({0, 250, 300}));
 }
 
-// XviD and DivX players decode Advanced Simple Profile at most, without
-// quarter-pel or global motion compensation, and two B-frames in a row.
-void TestEncodingProfile::staysWithinPlayersReach()
+void TestEncodingProfile::fitsWhatPlayersDecode_data()
 {
-    const QByteArray json = runTool("mediainfo", {"--Output=JSON", converted(50)});
-    const QJsonArray tracks = QJsonDocument::fromJson(json).object().value("media").toObject()
-                                  .value("track").toArray();
-    QJsonObject video, audio;
-    for (const QJsonValue &track : tracks) {
-        const QString type = track.toObject().value("@type").toString();
-        if (type == "Video")
-            video = track.toObject();
-        else if (type == "Audio")
-            audio = track.toObject();
+    QTest::addColumn<QStringList>("making");
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<bool>("turned");
+    QTest::addColumn<int>("quality");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<int>("pictures");
+    QTest::addColumn<int>("sampleRate");
+    QTest::addColumn<int>("channels");
+    const QStringList h264 = {"-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac"};
+    const auto source = [](const QString &video, int sampleRate, const QString &layout = "mono") {
+        return QStringList{"-f", "lavfi", "-i", "testsrc2=" + video + ":duration=2", "-f", "lavfi", "-i",
+                           QString("sine=sample_rate=%1:duration=2,aformat=channel_layouts=%2")
+                               .arg(sampleRate).arg(layout)};
+    };
+    // Every other picture kept, shrunk to the width limit.
+    QTest::newRow("60 fps HD") << source("size=1280x720:rate=60", 48000) + h264 << "mp4" << false << 50
+                               << QSize(720, 406) << "30/1" << 60 << 48000 << 1;
+    // A phone held upright: coded across, shown upright, fitted to 480 lines.
+    QTest::newRow("portrait phone") << source("size=640x360:rate=30", 44100) + h264 << "mp4" << true << 50
+                                    << QSize(270, 480) << "30/1" << 60 << 44100 << 1;
+    // A 16:9 DVD: 50 fields a second in 25 combed pictures, wide pixels.
+    QTest::newRow("anamorphic interlaced PAL, 5.1 AC-3")
+        << source("size=720x576:rate=50", 48000, "5.1") + QStringList{
+               "-vf", "tinterlace=mode=interleave_top,setsar=64/45", "-c:v", "mpeg2video", "-b:v", "6M",
+               "-flags", "+ildct+ilme", "-top", "1", "-c:a", "ac3", "-f", "dvd"}
+        << "vob" << false << 50 << QSize(720, 406) << "25/1" << 50 << 48000 << 2;
+    // A lossless capture that says nothing of its fields: only a detector finds them.
+    QTest::newRow("interlaced NTSC 4:3")
+        << source("size=720x480:rate=60000/1001", 48000)
+               + QStringList{"-vf", "tinterlace=mode=interleave_bottom,setsar=8/9", "-c:v", "huffyuv",
+                             "-c:a", "pcm_s16le"}
+        << "avi" << false << 50 << QSize(640, 480) << "30000/1001" << 60 << 48000 << 1;
+    // Already within the limits: nothing about the picture changes.
+    QTest::newRow("23.976 fps scope")
+        << source("size=720x300:rate=24000/1001", 48000)
+               + QStringList{"-c:v", "libx264", "-preset", "ultrafast", "-qp", "0", "-c:a", "aac"}
+        << "mp4" << false << 50 << QSize(720, 300) << "24000/1001" << 48 << 48000 << 1;
+    QTest::newRow("15 fps, 22.05 kHz") << source("size=160x120:rate=15", 22050) + h264 << "mp4" << false << 50
+                                       << QSize(160, 120) << "15/1" << 30 << 44100 << 1;
+    // Far more than the players' rate at the slider's finest quantiser.
+    QTest::newRow("grain at 99")
+        << source("size=720x480:rate=30", 48000)
+               + QStringList{"-vf", "noise=alls=30:allf=t+u", "-c:v", "libx264", "-preset", "ultrafast", "-qp", "0", "-c:a", "aac"}
+        << "mp4" << false << 99 << QSize(720, 480) << "30/1" << 60 << 48000 << 1;
+}
+
+// DVD players, TVs and set-top boxes decode MPEG-4 Advanced Simple Profile
+// at level 5 within their limits of size, rate, bit rate and buffer, and
+// MP3 at three sample rates; a file outside them does not play at all.
+void TestEncodingProfile::fitsWhatPlayersDecode()
+{
+    QFETCH(QStringList, making);
+    QFETCH(QString, extension);
+    QFETCH(bool, turned);
+    QFETCH(int, quality);
+    QFETCH(QSize, size);
+    QFETCH(QString, rate);
+    QFETCH(int, pictures);
+    QFETCH(int, sampleRate);
+    QFETCH(int, channels);
+    const QString input = work.filePath("input." + extension);
+    QVERIFY(TestMedia::make(input, making));
+    if (turned) {
+        const QString coded = work.filePath("coded." + extension);
+        QVERIFY(QFile::rename(input, coded));
+        QVERIFY(TestMedia::make(input, {"-i", coded, "-c", "copy", "-metadata:s:v:0", "rotate=90"}));
     }
-    QCOMPARE(video.value("Format").toString(), QString("MPEG-4 Visual"));
-    QCOMPARE(video.value("CodecID").toString(), QString("XVID"));
-    QVERIFY(video.value("Format_Profile").toString().startsWith("Advanced Simple")
-            || video.value("Format_Profile").toString().startsWith("Simple"));
+    const QString avi = work.filePath("envelope.avi");
+    QVERIFY(runTool(tool, convertArguments(input, avi, quality)).contains("##success##"));
+
+    const auto [video, audio] = mediaInfoTracks(avi);
+    QCOMPARE(video.value("Format").toString() + " " + video.value("CodecID").toString(),
+             QString("MPEG-4 Visual XVID"));
+    QCOMPARE(video.value("Format_Profile").toString() + "@L" + video.value("Format_Level").toString(),
+             QString("Advanced Simple@L5"));
+    QCOMPARE(video.value("Format_Settings_BVOP").toString(), QString("No"));
     QCOMPARE(video.value("Format_Settings_QPel").toString(), QString("No"));
     QCOMPARE(video.value("Format_Settings_GMC").toString(), QString("0"));
-    QVERIFY(video.value("Format_Settings_BVOP").toString().toInt() <= 2);
-    QCOMPARE(audio.value("Format").toString(), QString("MPEG Audio"));
+    QCOMPARE(audio.value("Format").toString() + " " + audio.value("Format_Version").toString() + " "
+                 + audio.value("Format_Profile").toString(),
+             QString("MPEG Audio 1 Layer 3"));
+    QCOMPARE(audio.value("SamplingRate").toString().toInt(), sampleRate);
+    QCOMPARE(audio.value("Channels").toString().toInt(), channels);
+
+    const QJsonObject probe = TestMedia::probe(avi);
+    const QJsonObject picture = TestMedia::stream(probe, "video");
+    QCOMPARE(QSize(picture.value("width").toInt(), picture.value("height").toInt()), size);
+    QCOMPARE(picture.value("sample_aspect_ratio").toString(), QString("1:1"));
+    QCOMPARE(picture.value("r_frame_rate").toString(), rate);
+    const QList<Packet> packets = videoPackets(avi);
+    // A picture may be repeated at the start to keep the sound in step.
+    QVERIFY2(packets.size() >= pictures && packets.size() <= pictures + 1, qPrintable(QString::number(packets.size())));
+    QVERIFY(longestKeyframeGap(packets) <= 250);
+    double bits = 0;
+    for (const Packet &packet : packets)
+        bits += packet.bits;
+    QVERIFY2(bits / (packets.size() / rateValue(rate)) <= 4000e3, qPrintable(QString::number(bits)));
+    QVERIFY2(lowestBufferFill(packets, rateValue(rate)) >= 0, "the decoder buffer runs dry");
+    QCOMPARE(combedPictures(avi), 0);
+
+    const double pictureEnd = picture.value("duration").toString().toDouble();
+    const double soundEnd = TestMedia::stream(probe, "audio").value("duration").toString().toDouble();
+    QVERIFY2(qAbs(pictureEnd - soundEnd) <= 0.25, qPrintable(QString("%1 s, %2 s").arg(pictureEnd).arg(soundEnd)));
+    // A picture within the limits is not deinterlaced, scaled or otherwise softened.
+    if (QTest::currentDataTag() == QLatin1String("23.976 fps scope"))
+        QVERIFY(TestMedia::psnr(avi, input) > 40);
 }
 
 // Every step of the slider, not only the points the curve is drawn through,
@@ -267,7 +437,9 @@ void TestEncodingProfile::curveIsMonotonicAtEveryStep()
         QFile file(record);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QList<QByteArray> arguments = file.readAll().split('\n');
-        const double video = arguments.value(arguments.indexOf("-q:v") + 1).toDouble();
+        // The quantiser is rate control's floor, where every picture stays
+        // unless the players' bit rate ceiling asks for more.
+        const double video = arguments.value(arguments.indexOf("-qmin") + 1).toDouble();
         const double audio = arguments.value(arguments.indexOf("-q:a") + 1).toDouble();
         const QByteArray where = "Q " + QByteArray::number(quality);
         QVERIFY2(video >= 2 && video <= 31 && audio >= 0 && audio <= 9, where);

@@ -1,0 +1,34 @@
+#ifndef INPUTFACTS_H
+#define INPUTFACTS_H
+
+// What a conversion needs to know of its input to fit the output into what
+// hardware players decode. Read with libavformat before ffmpeg starts; plain
+// data, so that the ffmpeg command built from it can be checked without media.
+// A zero stands for "not known".
+struct InputFacts
+{
+    struct Rate
+    {
+        int num = 0;
+        int den = 1;
+        double value() const { return den > 0 ? double(num) / den : 0; }
+    };
+    enum class Scan { Unknown, Progressive, TopFieldFirst, BottomFieldFirst };
+
+    // The coded picture, before ffmpeg turns it upright.
+    int width = 0;
+    int height = 0;
+    // The shape of one pixel (width:height); 0:1 when the file does not say.
+    Rate pixelAspect{0, 1};
+    // Shown turned by a quarter (a phone held upright): width and height swap.
+    bool quarterTurn = false;
+    // Pictures a second; the average when the rate varies.
+    Rate frameRate;
+    bool variableRate = false;
+    Scan scan = Scan::Unknown;
+    // The sound, 0 without any.
+    int sampleRate = 0;
+    int channels = 0;
+};
+
+#endif // INPUTFACTS_H

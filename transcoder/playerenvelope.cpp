@@ -1,0 +1,122 @@
+#include "playerenvelope.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+// Timestamps in containers are rounded, so a measured rate is off by a
+// little: a rate this close to a whole number, or to one of the NTSC rates
+// (a whole number times 1000/1001), is taken to be that rate.
+constexpr double rateTolerance = 0.0002;
+
+InputFacts::Rate reduced(long long num, long long den)
+{
+    const long long divisor = std::gcd(num, den);
+    return {int(num / divisor), int(den / divisor)};
+}
+
+InputFacts::Rate cleanRate(double value)
+{
+    const double whole = std::round(value);
+    if (whole >= 1 && std::abs(value - whole) <= value * rateTolerance)
+        return reduced((long long)whole, 1);
+    const double ntsc = std::round(value * 1.001);
+    if (ntsc >= 1 && std::abs(value * 1.001 - ntsc) <= value * rateTolerance)
+        return reduced((long long)ntsc * 1000, 1001);
+    // MPEG-4 counts time in units of at most 1/65535 s; a thousandth of a
+    // picture a second is finer than any player can tell.
+    return reduced(std::max(1LL, std::llround(value * 1000)), 1000);
+}
+
+int evenAtMost(double size, int limit)
+{
+    const int even = int(std::lround(size / 2)) * 2;
+    return std::max(2, std::min(even, limit - limit % 2));
+}
+
+} // namespace
+
+PlayerEnvelope::PlayerEnvelope(const InputFacts &facts)
+    : facts(facts)
+{
+    fitRate();
+    fitSize();
+}
+
+// Above 30 pictures a second players drop or refuse pictures; keeping every
+// n-th picture of a steady rate moves nothing from its time.
+void PlayerEnvelope::fitRate()
+{
+    if (facts.frameRate.num <= 0 || facts.frameRate.den <= 0)
+        return;
+    const InputFacts::Rate input = cleanRate(facts.frameRate.value());
+    step = std::max(1, int(std::ceil(input.value() / maximumRate - 1e-9)));
+    rate = reduced((long long)input.num, (long long)input.den * step);
+}
+
+int PlayerEnvelope::maximumHeight() const
+{
+    // A rate not known yet may turn out either way.
+    if (rate.num > 0 && rate.value() <= 25 + 1e-9)
+        return maximumHeightUpTo25;
+    return maximumHeightAbove25;
+}
+
+// Square pixels at the shape the picture is shown at, never larger than the
+// input in either direction, within what the players decode.
+void PlayerEnvelope::fitSize()
+{
+    if (facts.width <= 0 || facts.height <= 0)
+        return;
+    const double pixelAspect = facts.pixelAspect.num > 0 && facts.pixelAspect.den > 0
+                                   ? facts.pixelAspect.value() : 1.0;
+    double shownWidth = facts.width * pixelAspect;
+    double shownHeight = facts.height;
+    double codedWidth = facts.width, codedHeight = facts.height;
+    if (facts.quarterTurn) {
+        // A turned picture's pixels are turned too.
+        std::swap(codedWidth, codedHeight);
+        shownWidth = facts.height;
+        shownHeight = facts.width * pixelAspect;
+    }
+    const double scale = std::min({1.0, maximumWidth / shownWidth, maximumHeight() / shownHeight,
+                                   codedWidth / shownWidth, codedHeight / shownHeight});
+    outputWidth = evenAtMost(shownWidth * scale, std::min(maximumWidth, int(codedWidth)));
+    outputHeight = evenAtMost(shownHeight * scale, std::min(maximumHeight(), int(codedHeight)));
+}
+
+bool PlayerEnvelope::scalesDown() const
+{
+    if (outputWidth == 0)
+        return false;
+    const int codedWidth = facts.quarterTurn ? facts.height : facts.width;
+    const int codedHeight = facts.quarterTurn ? facts.width : facts.height;
+    return outputWidth < codedWidth - 1 || outputHeight < codedHeight - 1;
+}
+
+// MP3 in players is MPEG-1 Layer III: 32, 44.1 or 48 kHz. Another rate goes
+// to the lowest of these that is a whole multiple of it (22.05 kHz to 44.1,
+// 16 to 32, 24 to 48), else to the highest that divides it (96 kHz to 48,
+// 88.2 to 44.1), else to the nearest above it (or 48 kHz from above).
+int PlayerEnvelope::sampleRate() const
+{
+    static constexpr int allowed[] = {32000, 44100, 48000};
+    const int input = facts.sampleRate;
+    if (input <= 0)
+        return 0;
+    for (int rate : allowed) {
+        if (rate >= input && rate % input == 0)
+            return rate;
+    }
+    for (int i = 2; i >= 0; --i) {
+        if (input % allowed[i] == 0)
+            return allowed[i];
+    }
+    for (int rate : allowed) {
+        if (rate > input)
+            return rate;
+    }
+    return 48000;
+}

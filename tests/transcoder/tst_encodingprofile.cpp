@@ -1,13 +1,11 @@
+#include "processrun.h"
 #include "testmedia.h"
-#include "toolfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMap>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -22,23 +20,13 @@ const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
 constexpr int frameRate = 25;
 constexpr int frameCount = 100;
 
-QStringList convertArguments(const QString &input, const QString &output, int quality)
-{
-    return TestMedia::convertArguments(input, output, quality);
-}
+using TestMedia::convertArguments;
 
-QByteArray runTool(const QString &program, const QStringList &arguments,
-                   const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+// Everything a program printed, for a look inside or a failure message.
+QByteArray runTool(const QString &program, const QStringList &arguments)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        process.waitForFinished();
-        return {};
-    }
-    return process.readAllStandardOutput() + process.readAllStandardError();
+    const ProcessRun run = runProcess(program, arguments);
+    return run.out + run.err;
 }
 
 struct Buffer
@@ -182,7 +170,6 @@ private slots:
     void keyframesEveryTenSeconds();
     void fitsWhatPlayersDecode_data();
     void fitsWhatPlayersDecode();
-    void curveIsMonotonicAtEveryStep();
 
 private:
     QString converted(int quality);
@@ -405,55 +392,6 @@ void TestEncodingProfile::fitsWhatPlayersDecode()
     // A picture within the limits is not deinterlaced, scaled or otherwise softened.
     if (QTest::currentDataTag() == QLatin1String("23.976 fps scope"))
         QVERIFY(TestMedia::psnr(avi, input) > 40);
-}
-
-// Every step of the slider, not only the points the curve is drawn through,
-// must ask ffmpeg for at least the quality of the step below, and steps
-// between the points lie on the straight line the help text promises. What
-// the tool asks for is read from a stand-in that records its arguments and
-// then runs the real ffmpeg.
-void TestEncodingProfile::curveIsMonotonicAtEveryStep()
-{
-    const ToolFolder recorder(work.filePath("recorder"));
-    const QString record = work.filePath("arguments.txt");
-    QVERIFY(recorder.installAs("ffmpeg", "printf '%s\\n' \"$@\" > \"$RECORD\"\nexec '"
-                                             + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "' \"$@\""));
-    const QString tiny = work.filePath("tiny.mkv");
-    QVERIFY(TestMedia::make(tiny, {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25:duration=0.2",
-                                    "-f", "lavfi", "-i", "sine=duration=0.2", "-c:v", "ffv1", "-c:a", "flac"}));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PATH", recorder.path() + ':' + environment.value("PATH"));
-    environment.insert("RECORD", record);
-
-    // Quantiser and MP3 quality between the points: 31..10 over 0..25,
-    // 10..4 over 25..50, 4..3 over 50..75; 9..7, 7..4 and 4..2 for the MP3.
-    const QMap<int, QPair<double, double>> between{{10, {23, 8.2}}, {37, {7, 5.6}}, {62, {4, 3.0}}, {80, {3, 1.6}}};
-    double lastVideo = 1e9, lastAudio = 1e9;
-    for (int quality = 0; quality <= 99; ++quality) {
-        QFile::remove(record);
-        const QByteArray log = runTool(tool, convertArguments(tiny, work.filePath("tiny.avi"), quality),
-                                       environment);
-        QVERIFY2(log.contains("##success##"), log.constData());
-        QFile file(record);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> arguments = file.readAll().split('\n');
-        // The quantiser is rate control's floor, where every picture stays
-        // unless the players' bit rate ceiling asks for more.
-        const double video = arguments.value(arguments.indexOf("-qmin") + 1).toDouble();
-        const double audio = arguments.value(arguments.indexOf("-q:a") + 1).toDouble();
-        const QByteArray where = "Q " + QByteArray::number(quality);
-        QVERIFY2(video >= 2 && video <= 31 && audio >= 0 && audio <= 9, where);
-        QVERIFY2(video <= lastVideo && audio <= lastAudio, where);
-        // The points the slider is known by differ from each other.
-        if (quality % 25 == 0 || quality == 99)
-            QVERIFY2(video < lastVideo || audio < lastAudio, where);
-        if (between.contains(quality)) {
-            QCOMPARE(video, between.value(quality).first);
-            QCOMPARE(audio, between.value(quality).second);
-        }
-        lastVideo = video;
-        lastAudio = audio;
-    }
 }
 
 QTEST_GUILESS_MAIN(TestEncodingProfile)

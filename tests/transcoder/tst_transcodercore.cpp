@@ -1,6 +1,7 @@
 #include "transcoder/commandline.h"
 #include "transcoder/ffmpegcommand.h"
 #include "transcoder/partfile.h"
+#include "transcoder/playerenvelope.h"
 #include "transcoder/progressreader.h"
 #include "transcoder/progresssender.h"
 #include "transcoder/qualitycurve.h"
@@ -37,6 +38,16 @@ CommandLine parse(const QStringList &arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
     return parseCommandLine(int(strings.size()), argv.data());
+}
+
+InputFacts facts(int width, int height, InputFacts::Rate rate, InputFacts::Rate pixelAspect = {1, 1})
+{
+    InputFacts facts;
+    facts.width = width;
+    facts.height = height;
+    facts.frameRate = rate;
+    facts.pixelAspect = pixelAspect;
+    return facts;
 }
 
 QString valueAfter(const std::vector<std::string> &arguments, const char *option)
@@ -82,8 +93,14 @@ private slots:
     void commandLineAcceptsTheApplicationsShapes();
     void commandLineRefusalsSayWhy_data();
     void commandLineRefusalsSayWhy();
+    void envelopeDividesFastRates_data();
+    void envelopeDividesFastRates();
+    void envelopeFitsPicturesShownShape_data();
+    void envelopeFitsPicturesShownShape();
+    void envelopeTakesOnlyMpeg1SoundRates();
     void ffmpegArgumentsKeepPathsOpaque();
     void ffmpegArgumentsFollowTheCurveWithinThePlayersReach();
+    void ffmpegFiltersFollowTheEnvelope();
     void partNamesAreHiddenDistinctAndBounded();
     void onlyPartsOfGoneWritersAreRemoved();
 };
@@ -102,6 +119,9 @@ void TestTranscoderCore::curveNeverGetsWorseAndKeepsItsAnchors()
         QVERIFY2(curve.videoQuantiser() <= lower.videoQuantiser(), qPrintable(QString::number(quality)));
         QVERIFY2(curve.mp3Quality() <= lower.mp3Quality(), qPrintable(QString::number(quality)));
     }
+    // Between the anchors the curve is interpolated, not stepped.
+    QCOMPARE(QualityCurve(10).videoQuantiser(), 23);
+    QCOMPARE(QualityCurve(37).mp3Quality(), 5.6);
     QCOMPARE(QualityCurve(-5).videoQuantiser(), 31);
     QCOMPARE(QualityCurve(500).videoQuantiser(), 2);
     QCOMPARE(QualityCurve(50).mp3QualityText(), std::string("4.0"));
@@ -181,9 +201,78 @@ void TestTranscoderCore::commandLineRefusalsSayWhy()
     QCOMPARE(QString::fromStdString(commandLine.error), error);
 }
 
+Q_DECLARE_METATYPE(InputFacts)
+
+void TestTranscoderCore::envelopeDividesFastRates_data()
+{
+    QTest::addColumn<int>("num");
+    QTest::addColumn<int>("den");
+    QTest::addColumn<int>("outNum");
+    QTest::addColumn<int>("outDen");
+    QTest::addColumn<int>("step");
+    QTest::newRow("50") << 50 << 1 << 25 << 1 << 2;
+    QTest::newRow("59.94") << 60000 << 1001 << 30000 << 1001 << 2;
+    QTest::newRow("59.94, rounded by the container") << 5994 << 100 << 30000 << 1001 << 2;
+    QTest::newRow("60") << 60 << 1 << 30 << 1 << 2;
+    QTest::newRow("120") << 120 << 1 << 30 << 1 << 4;
+    QTest::newRow("48") << 48 << 1 << 24 << 1 << 2;
+    QTest::newRow("29.97 kept") << 30000 << 1001 << 30000 << 1001 << 1;
+    QTest::newRow("23.976 kept") << 24000 << 1001 << 24000 << 1001 << 1;
+    QTest::newRow("15 kept") << 15 << 1 << 15 << 1 << 1;
+}
+
+void TestTranscoderCore::envelopeDividesFastRates()
+{
+    QFETCH(int, num);
+    QFETCH(int, den);
+    const PlayerEnvelope envelope(facts(320, 240, {num, den}));
+    QTEST(envelope.frameRate().num, "outNum");
+    QTEST(envelope.frameRate().den, "outDen");
+    QTEST(envelope.pictureStep(), "step");
+}
+
+void TestTranscoderCore::envelopeFitsPicturesShownShape_data()
+{
+    QTest::addColumn<InputFacts>("input");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("scalesDown");
+    InputFacts portrait = facts(1920, 1080, {30, 1});
+    portrait.quarterTurn = true;
+    QTest::newRow("HD at 60: 480 lines at most") << facts(1920, 1080, {60, 1}) << 720 << 406 << true;
+    QTest::newRow("HD at 25: width first") << facts(1920, 1080, {25, 1}) << 720 << 406 << true;
+    QTest::newRow("upright phone stays upright") << portrait << 270 << 480 << true;
+    QTest::newRow("16:9 PAL DVD stays 16:9") << facts(720, 576, {25, 1}, {64, 45}) << 720 << 406 << true;
+    QTest::newRow("4:3 NTSC DVD") << facts(720, 480, {30000, 1001}, {8, 9}) << 640 << 480 << true;
+    QTest::newRow("small, untouched") << facts(320, 240, {15, 1}) << 320 << 240 << false;
+    QTest::newRow("odd size, evened") << facts(161, 121, {25, 1}) << 160 << 120 << false;
+    QTest::newRow("wide pixels, never made wider") << facts(176, 144, {25, 1}, {16, 11}) << 176 << 100 << true;
+}
+
+void TestTranscoderCore::envelopeFitsPicturesShownShape()
+{
+    QFETCH(InputFacts, input);
+    const PlayerEnvelope envelope(input);
+    QTEST(envelope.width(), "width");
+    QTEST(envelope.height(), "height");
+    QTEST(envelope.scalesDown(), "scalesDown");
+}
+
+void TestTranscoderCore::envelopeTakesOnlyMpeg1SoundRates()
+{
+    const QList<QPair<int, int>> rates{{22050, 44100}, {11025, 44100}, {16000, 32000}, {8000, 32000},
+                                       {24000, 48000}, {96000, 48000}, {88200, 44100}, {44100, 44100},
+                                       {48000, 48000}, {32000, 32000}, {37800, 44100}, {0, 0}};
+    for (const auto &[input, output] : rates) {
+        InputFacts sound;
+        sound.sampleRate = input;
+        QVERIFY2(PlayerEnvelope(sound).sampleRate() == output, qPrintable(QString::number(input)));
+    }
+}
+
 void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()
 {
-    const std::vector<std::string> arguments = FfmpegCommand("-i clip.mp4", "/out/x.avi", 50).arguments();
+    const std::vector<std::string> arguments = FfmpegCommand("-i clip.mp4", "/out/x.avi", 50, {}).arguments();
     const QString current = QDir::currentPath();
     QCOMPARE(valueAfter(arguments, "-i"), "file:" + current + "/-i clip.mp4");
     QCOMPARE(QString::fromStdString(arguments.back()), QStringLiteral("file:/out/x.avi"));
@@ -194,20 +283,48 @@ void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()
 
 void TestTranscoderCore::ffmpegArgumentsFollowTheCurveWithinThePlayersReach()
 {
-    for (int quality : {0, 50, 99}) {
-        const std::vector<std::string> arguments = FfmpegCommand("in.mp4", "/out.avi", quality).arguments();
+    for (int quality = 0; quality <= 99; ++quality) {
+        const std::vector<std::string> arguments =
+            FfmpegCommand("in.mp4", "/out.avi", quality, facts(1920, 1080, {60, 1})).arguments();
         const QualityCurve curve(quality);
-        QCOMPARE(valueAfter(arguments, "-q:v").toInt(), curve.videoQuantiser());
-        QCOMPARE(valueAfter(arguments, "-q:a"), QString::fromStdString(curve.mp3QualityText()));
-        QCOMPARE(valueAfter(arguments, "-c:v"), QStringLiteral("mpeg4"));
-        QCOMPARE(valueAfter(arguments, "-vtag"), QStringLiteral("XVID"));
-        QCOMPARE(valueAfter(arguments, "-c:a"), QStringLiteral("libmp3lame"));
-        QCOMPARE(valueAfter(arguments, "-bf"), QStringLiteral("0"));
+        const QByteArray where = "Q " + QByteArray::number(quality);
+        // The slider's quantiser is rate control's floor, left only where
+        // the players' ceiling asks for more.
+        QVERIFY2(valueAfter(arguments, "-qmin").toInt() == curve.videoQuantiser(), where);
+        QVERIFY2(valueAfter(arguments, "-q:a") == QString::fromStdString(curve.mp3QualityText()), where);
+        QVERIFY2(valueAfter(arguments, "-maxrate") == "4854k" && valueAfter(arguments, "-bufsize") == "1835008"
+                     && valueAfter(arguments, "-rc_init_occupancy") == "1835008",
+                 where);
+        QVERIFY2(valueAfter(arguments, "-b:v").chopped(1).toInt() <= 4000, where);
+        QVERIFY2(valueAfter(arguments, "-profile:v") == "15" && valueAfter(arguments, "-level") == "5", where);
+        QVERIFY2(valueAfter(arguments, "-bf") == "0" && valueAfter(arguments, "-g").toInt() <= 250, where);
+        QVERIFY2(valueAfter(arguments, "-c:v") == "mpeg4" && valueAfter(arguments, "-vtag") == "XVID", where);
+        QVERIFY2(valueAfter(arguments, "-c:a") == "libmp3lame", where);
         // Features that players of the format cannot decode.
         for (const std::string &argument : arguments)
             QVERIFY2(argument.find("qpel") == std::string::npos && argument.find("gmc") == std::string::npos,
                      argument.c_str());
     }
+}
+
+void TestTranscoderCore::ffmpegFiltersFollowTheEnvelope()
+{
+    InputFacts dvd = facts(720, 576, {50, 1}, {64, 45});
+    dvd.scan = InputFacts::Scan::TopFieldFirst;
+    dvd.sampleRate = 22050;
+    const std::vector<std::string> fitted = FfmpegCommand("in.vob", "/out.avi", 50, dvd).arguments();
+    const QString filters = valueAfter(fitted, "-vf");
+    for (const char *part : {"setfield=tff,", "deint=interlaced", "framestep=2,fps=25/1,",
+                             "scale=720:406:flags=lanczos,", "setsar=1"})
+        QVERIFY2(filters.contains(QLatin1String(part)), qPrintable(filters));
+    QVERIFY(valueAfter(fitted, "-af").endsWith(QLatin1String("sample_rates=44100")));
+
+    // What already fits is neither resampled in time nor scaled.
+    const QString plain = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, facts(320, 240, {25, 1})).arguments(),
+                                     "-vf");
+    QVERIFY2(!plain.contains(QLatin1String("framestep")) && !plain.contains(QLatin1String("lanczos"))
+                 && !plain.contains(QLatin1String("setfield")) && plain.contains(QLatin1String("scale=320:240,")),
+             qPrintable(plain));
 }
 
 void TestTranscoderCore::partNamesAreHiddenDistinctAndBounded()

@@ -1,10 +1,11 @@
 #include "packagebuild.h"
 
+#include "processrun.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QThread>
 
 PackageBuild::PackageBuild(const QString &workFolder)
@@ -17,12 +18,12 @@ PackageBuild::PackageBuild(const QString &workFolder)
 // ignored, so that build folders and earlier package builds stay out.
 QStringList PackageBuild::sourceFiles(const QString &sourceFolder) const
 {
-    QProcess git;
-    git.setWorkingDirectory(sourceFolder);
-    git.start(QStringLiteral("git"), {"ls-files", "-z", "--cached", "--others", "--exclude-standard"});
-    if (git.waitForFinished(60000) && git.exitStatus() == QProcess::NormalExit && git.exitCode() == 0) {
+    const ProcessRun git = runProcess(QStringLiteral("git"), {"ls-files", "-z", "--cached", "--others",
+                                                              "--exclude-standard"},
+                                      QProcessEnvironment::systemEnvironment(), sourceFolder, 60000);
+    if (git.succeeded()) {
         QStringList files;
-        const QList<QByteArray> names = git.readAllStandardOutput().split('\0');
+        const QList<QByteArray> names = git.out.split('\0');
         for (const QByteArray &name : names) {
             if (!name.isEmpty())
                 files << QString::fromUtf8(name);
@@ -65,19 +66,14 @@ bool PackageBuild::copySource(const QString &sourceFolder)
 
 bool PackageBuild::run(const QString &program, const QStringList &arguments, QByteArray *output)
 {
-    QProcess process;
-    process.setWorkingDirectory(sourceCopy);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
     // The package build is a full build: bounded by the test's own timeout only.
-    const bool finished = process.waitForFinished(-1);
-    const QByteArray text = process.readAll();
+    const ProcessRun result = runProcess(program, arguments, QProcessEnvironment::systemEnvironment(), sourceCopy, -1);
     if (output)
-        *output = text;
-    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        *output = result.out;
+    if (result.succeeded())
         return true;
     lastError = program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')) + QStringLiteral(" failed:\n")
-              + QString::fromLocal8Bit(text.right(6000));
+              + QString::fromLocal8Bit((result.out + result.err).right(6000));
     return false;
 }
 
@@ -114,8 +110,6 @@ bool PackageBuild::unpack()
 
 QString PackageBuild::field(const QString &name) const
 {
-    QProcess dpkgDeb;
-    dpkgDeb.start(QStringLiteral("dpkg-deb"), {"--field", debFile, name});
-    dpkgDeb.waitForFinished(60000);
-    return QString::fromUtf8(dpkgDeb.readAllStandardOutput()).simplified();
+    const ProcessRun dpkgDeb = runProcess(QStringLiteral("dpkg-deb"), {"--field", debFile, name});
+    return QString::fromUtf8(dpkgDeb.out).simplified();
 }

@@ -13,7 +13,7 @@
 # every cut. Synthetic test patterns compress unlike real video, so they are
 # not used.
 #
-# It takes about ten minutes on an idle two-core machine (more when it is
+# It takes five to ten minutes on a two-core machine (more when it is
 # shared) and needs about 1 GB in $TMPDIR.
 #
 # Usage: bench/quality.sh [BUILD_DIR]

@@ -9,7 +9,10 @@ rate (FILTER, what the tool does to this footage) for every command.
 
 Each reference runs over a range of quantisers and draws a curve of log size
 and CPU time against PSNR; each slider point of the tool is set against that
-curve at its own PSNR. Goals: size <= 0.80 of plain and <= 1.00 of libxvid,
+curve at its own PSNR. A point beyond either end of a curve (slider 0 gives a
+lower PSNR than libxvid's coarsest quantiser) is set against the curve's end
+segment extended in log size, and the CPU time of its end, and marked "~".
+Goals: size <= 0.80 of plain and <= 1.00 of libxvid,
 CPU time <= 1.10 of libxvid's.
 
 PSNR is taken frame by frame on decoded raw pictures: both sides are decoded
@@ -29,9 +32,10 @@ import statistics
 import subprocess
 import sys
 
-REFERENCE_QUANTISERS = [2, 3, 4, 5, 7, 10, 14, 20]
+# From libxvid's finest to its coarsest, so that the slider's ends (its
+# quantisers 2 and 31) fall within or next to each reference's range.
+REFERENCE_QUANTISERS = [1, 2, 3, 4, 5, 7, 10, 14, 20, 25, 31]
 TOOL_QUALITIES = [0, 25, 50, 75, 99]
-RATIO_QUALITIES = [25, 50, 75]
 REFERENCES = {
     "plain": ["-c:v", "mpeg4", "-vtag", "XVID"],
     "libxvid": ["-c:v", "libxvid", "-g", "250", "-bf", "0", "-trellis", "1", "-flags", "+aic+cgop"],
@@ -101,13 +105,17 @@ def measure(name, command, output, reference, workdir, frames, cuts=()):
 
 
 def reference_at(curve, quality):
-    """Size (interpolated in log size) and CPU time of a reference at a PSNR."""
+    """Size (interpolated in log size) and CPU time of a reference at a PSNR,
+    and whether it lies beyond the curve's ends."""
     for low, high in zip(curve, curve[1:]):
         if low["psnr"] <= quality <= high["psnr"]:
             share = (quality - low["psnr"]) / (high["psnr"] - low["psnr"])
             size = math.exp(math.log(low["size"]) + share * (math.log(high["size"]) - math.log(low["size"])))
-            return size, low["cpu"] + share * (high["cpu"] - low["cpu"])
-    return None
+            return size, low["cpu"] + share * (high["cpu"] - low["cpu"]), False
+    low, high = curve[:2] if quality < curve[0]["psnr"] else curve[-2:]
+    end = low if quality < curve[0]["psnr"] else high
+    share = (quality - low["psnr"]) / (high["psnr"] - low["psnr"])
+    return math.exp(math.log(low["size"]) + share * (math.log(high["size"]) - math.log(low["size"]))), end["cpu"], True
 
 
 def geometric_mean(ratios):
@@ -141,19 +149,16 @@ def main():
     print("\nagainst the references at the same PSNR (size; CPU time):")
     ratios = {name: [] for name in REFERENCES}
     cpu_ratios = []
-    for q in RATIO_QUALITIES:
+    for q in TOOL_QUALITIES:
         line = f"  Q {q:<3}"
         for name, curve in curves.items():
-            at = reference_at(curve, points[q]["psnr"])
-            if at is None:
-                line += f"  {name}: outside its range"
-                continue
-            ratios[name].append(points[q]["size"] / at[0])
-            line += f"  {name}: size {points[q]['size'] / at[0]:.3f} CPU {points[q]['cpu'] / at[1]:.3f}"
+            size, cpu, beyond = reference_at(curve, points[q]["psnr"])
+            ratios[name].append(points[q]["size"] / size)
+            line += f"  {name}: size {'~' if beyond else ' '}{points[q]['size'] / size:.3f} CPU {points[q]['cpu'] / cpu:.3f}"
             if name == "libxvid":
-                cpu_ratios.append(points[q]["cpu"] / at[1])
+                cpu_ratios.append(points[q]["cpu"] / cpu)
         print(line, flush=True)
-    qualities = "/".join(map(str, RATIO_QUALITIES))
+    qualities = "/".join(map(str, TOOL_QUALITIES))
     print(f"  size against plain, geometric mean over Q {qualities}: {geometric_mean(ratios['plain']):.3f} (goal <= 0.80)")
     print(f"  size against libxvid, geometric mean over Q {qualities}: {geometric_mean(ratios['libxvid']):.3f} (goal <= 1.00)")
     print(f"  CPU time against libxvid, geometric mean over Q {qualities}: {geometric_mean(cpu_ratios):.3f} (goal <= 1.10)")

@@ -75,8 +75,6 @@ bool isHelp(int argc, char **argv)
     return argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
 }
 
-} // namespace
-
 template<std::size_t size>
 CommandLine parseMode(const ToolArgumentSlot (&shape)[size], char **argv, CommandLine::Mode mode)
 {
@@ -85,6 +83,8 @@ CommandLine parseMode(const ToolArgumentSlot (&shape)[size], char **argv, Comman
     commandLine.mode = commandLine.error.empty() ? mode : CommandLine::Mode::Invalid;
     return commandLine;
 }
+
+} // namespace
 
 CommandLine parseCommandLine(int argc, char **argv)
 {

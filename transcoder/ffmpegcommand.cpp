@@ -1,7 +1,6 @@
 #include "ffmpegcommand.h"
 
 #include "pathname.h"
-#include "playerenvelope.h"
 #include "qualitycurve.h"
 
 namespace {
@@ -116,7 +115,7 @@ FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &ou
     : inputPath(inputPath)
     , outputPath(outputPath)
     , quality(quality)
-    , facts(facts)
+    , envelope(facts)
 {
 }
 
@@ -152,7 +151,6 @@ std::vector<std::string> FfmpegCommand::arguments() const
 
 std::string FfmpegCommand::videoFilters() const
 {
-    const PlayerEnvelope envelope(facts);
     std::string filters;
     // Players show interlaced pictures whole, so every movement combs. A
     // stream that says it is interlaced has its pictures marked so; idet
@@ -170,7 +168,7 @@ std::string FfmpegCommand::videoFilters() const
         filters += "setfield=bff,";
     filters += "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
     const InputFacts::Rate rate = envelope.frameRate();
-    if (envelope.pictureStep() > 1 && !envelope.variableRate())
+    if (envelope.pictureStep() > 1)
         filters += "framestep=" + std::to_string(envelope.pictureStep()) + ",";
     // A steady rate passes unchanged; a varying one becomes steady at its average.
     if (rate.num > 0)
@@ -197,7 +195,7 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
         "-pix_fmt", "yuv420p",
     });
     addPlayerLimits(arguments, curve.videoQuantiser());
-    addEncodingProfile(arguments, curve.videoQuantiser(), PlayerEnvelope(facts));
+    addEncodingProfile(arguments, curve.videoQuantiser(), envelope);
 }
 
 // These options only apply when the input has sound; without it ffmpeg
@@ -205,7 +203,7 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
 void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 {
     const QualityCurve curve(quality);
-    const int sampleRate = PlayerEnvelope(facts).sampleRate();
+    const int sampleRate = envelope.sampleRate();
     arguments.insert(arguments.end(), {
         "-c:a", "libmp3lame",
         "-q:a", curve.mp3QualityText(),

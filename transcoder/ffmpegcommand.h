@@ -1,7 +1,7 @@
 #ifndef FFMPEGCOMMAND_H
 #define FFMPEGCOMMAND_H
 
-#include "inputfacts.h"
+#include "playerenvelope.h"
 
 #include <string>
 #include <vector>
@@ -11,7 +11,7 @@
 // libavformat tells of the input before ffmpeg starts: the coded picture
 // size, the pixels' shape and whether the picture is shown turned, the
 // picture rate and whether it varies, interlacing and its field order, and
-// the sound's sample rate and channels. From them the output is fitted to
+// the sound's sample rate. From them the output is fitted to
 // what DVD players and TVs decode (PlayerEnvelope).
 // Every path goes in as "file:" plus an absolute path, so no file name reads
 // as an option or a protocol.
@@ -31,7 +31,7 @@ private:
     std::string inputPath;
     std::string outputPath;
     int quality;
-    InputFacts facts;
+    PlayerEnvelope envelope;
 };
 
 #endif // FFMPEGCOMMAND_H

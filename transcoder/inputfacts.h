@@ -26,9 +26,8 @@ struct InputFacts
     Rate frameRate;
     bool variableRate = false;
     Scan scan = Scan::Unknown;
-    // The sound, 0 without any.
+    // The sound's sample rate, 0 without any (ffmpeg mixes surround down by itself).
     int sampleRate = 0;
-    int channels = 0;
 };
 
 #endif // INPUTFACTS_H

@@ -83,20 +83,6 @@ bool MediaFile::findStreams()
     return true;
 }
 
-bool MediaFile::headersAreEnough() const
-{
-    if (!context || context->nb_streams == 0 || (context->ctx_flags & AVFMTCTX_NOHEADER))
-        return false;
-    // A stream the header leaves vague may still turn out to be the video or
-    // the sound; only reading it tells.
-    for (unsigned i = 0; i < context->nb_streams; ++i) {
-        const AVCodecParameters *codec = context->streams[i]->codecpar;
-        if (codec->codec_id == AV_CODEC_ID_NONE || codec->codec_type == AVMEDIA_TYPE_UNKNOWN)
-            return false;
-    }
-    return videoStream().exists();
-}
-
 std::string MediaFile::formatName() const
 {
     return context && context->iformat ? context->iformat->name : "";
@@ -242,11 +228,9 @@ void MediaFile::addVideoFacts(InputFacts &facts) const
     // fields (then the average is the frame rate).
     const InputFacts::Rate base = rate(stream->r_frame_rate);
     const InputFacts::Rate average = rate(stream->avg_frame_rate);
-    facts.frameRate = average.num > 0 ? average : base;
     facts.variableRate = base.num > 0 && average.num > 0
                          && std::abs(base.value() - average.value()) > 0.001 * average.value();
-    if (!facts.variableRate && base.num > 0)
-        facts.frameRate = base;
+    facts.frameRate = facts.variableRate || base.num <= 0 ? average : base;
 }
 
 InputFacts MediaFile::facts() const
@@ -259,7 +243,6 @@ InputFacts MediaFile::facts() const
     if (audio.exists()) {
         const AVCodecParameters *codec = context->streams[audio.index]->codecpar;
         facts.sampleRate = codec->sample_rate;
-        facts.channels = codec->ch_layout.nb_channels;
     }
     return facts;
 }

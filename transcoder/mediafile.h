@@ -32,9 +32,6 @@ public:
     // Everything, including a failure, answers within the time limit.
     bool open(const std::string &path, std::chrono::milliseconds timeLimit);
     bool findStreams();
-    // True when the headers alone show which streams the file holds, so no
-    // frames have to be decoded to find out.
-    bool headersAreEnough() const;
 
     const std::string &error() const { return lastError; }
     std::string formatName() const;

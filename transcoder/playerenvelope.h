@@ -18,9 +18,9 @@ public:
 
     // The output's picture rate; 0/1 when the input's is unknown.
     InputFacts::Rate frameRate() const { return rate; }
-    // Every step-th picture of a steady input is kept.
-    int pictureStep() const { return step; }
-    bool variableRate() const { return facts.variableRate; }
+    // Every step-th picture of a steady input is kept; 1 for an input whose
+    // rate varies, which is made steady at the output's rate instead.
+    int pictureStep() const { return facts.variableRate ? 1 : step; }
     InputFacts::Scan scan() const { return facts.scan; }
     // The output size in square pixels; 0 when the input's size is unknown.
     int width() const { return outputWidth; }

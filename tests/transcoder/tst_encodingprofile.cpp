@@ -138,12 +138,10 @@ int longestKeyframeGap(const QList<Packet> &packets)
 // footage and none in sharp progressive motion, still finds interlaced.
 int combedPictures(const QString &avi)
 {
-    QProcess process;
-    process.start("ffmpeg", {"-nostdin", "-i", "file:" + avi, "-map", "0:v", "-vf", "idet=intl_thres=1.5",
-                             "-f", "null", "-"});
-    process.waitForFinished(120000);
+    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-i", "file:" + avi, "-map", "0:v", "-vf",
+                                              "idet=intl_thres=1.5", "-f", "null", "-"});
     const QRegularExpressionMatch match = QRegularExpression("Multi frame detection: TFF: *(\\d+) BFF: *(\\d+)")
-                                              .match(QString::fromLatin1(process.readAllStandardError()));
+                                              .match(QString::fromLatin1(log));
     return match.hasMatch() ? match.captured(1).toInt() + match.captured(2).toInt() : -1;
 }
 

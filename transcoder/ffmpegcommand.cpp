@@ -151,27 +151,13 @@ std::vector<std::string> FfmpegCommand::arguments() const
 
 std::string FfmpegCommand::videoFilters() const
 {
-    std::string filters;
-    // Players show interlaced pictures whole, so every movement combs. A
-    // stream that says it is interlaced has its pictures marked so; idet
-    // marks those it finds interlaced whatever the stream says (captures
-    // and re-encodes often say progressive) and unmarks the plainly
-    // progressive ones (film on a DVD); only marked pictures are
-    // deinterlaced, one picture per frame. Its default threshold (1.04)
-    // finds combs in sharp progressive motion; at 1.5 it finds them in
-    // interlaced footage only. That holds for 4:2:0 pictures, which the
-    // encoder needs anyway; on 4:2:2 its measure misses the combs.
-    filters += "format=yuv420p,";
-    if (envelope.scan() == InputFacts::Scan::TopFieldFirst)
-        filters += "setfield=tff,";
-    else if (envelope.scan() == InputFacts::Scan::BottomFieldFirst)
-        filters += "setfield=bff,";
-    filters += "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
-    const InputFacts::Rate rate = envelope.frameRate();
+    // The encoder needs 4:2:0 pictures; so does the detector's measure,
+    // which misses the combs of 4:2:2 ones.
+    std::string filters = "format=yuv420p," + deinterlaceFilters();
     if (envelope.pictureStep() > 1)
         filters += "framestep=" + std::to_string(envelope.pictureStep()) + ",";
-    // A steady rate passes unchanged; a varying one becomes steady at its average.
-    if (rate.num > 0)
+    const InputFacts::Rate rate = envelope.frameRate();
+    if (envelope.retimes())
         filters += "fps=" + std::to_string(rate.num) + "/" + std::to_string(rate.den) + ",";
     if (envelope.width() > 0) {
         // Lanczos keeps a reduced picture sharp; a picture at its size stays untouched.
@@ -182,6 +168,25 @@ std::string FfmpegCommand::videoFilters() const
                    ":force_divisible_by=2,";
     }
     return filters + "setsar=1";
+}
+
+// Players show interlaced pictures whole, so every movement combs; each
+// interlaced picture is deinterlaced into one picture per frame. A stream
+// that says it is interlaced is believed for every picture: the detector
+// misses the combs of slow movement. For the others, idet marks the
+// pictures it finds interlaced (captures and re-encodes often say
+// progressive) and unmarks the plainly progressive ones; its default
+// threshold (1.04) finds combs in sharp progressive motion, at 1.5 it finds
+// them in interlaced footage only.
+std::string FfmpegCommand::deinterlaceFilters() const
+{
+    if (envelope.tooSmallToDeinterlace())
+        return {};
+    if (envelope.scan() == InputFacts::Scan::TopFieldFirst)
+        return "setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,";
+    if (envelope.scan() == InputFacts::Scan::BottomFieldFirst)
+        return "setfield=bff,bwdif=mode=send_frame:parity=bff:deint=all,";
+    return "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
 }
 
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const

@@ -25,6 +25,7 @@ public:
 
 private:
     std::string videoFilters() const;
+    std::string deinterlaceFilters() const;
     void addVideo(std::vector<std::string> &arguments) const;
     void addAudio(std::vector<std::string> &arguments) const;
 

@@ -103,10 +103,12 @@ bool FfmpegProcess::start()
     execWriteEnd.reset();
     setNonBlocking(progressFd.get());
     setNonBlocking(logFd.get());
-    const bool started = pid > 0 && readExecError(execReadEnd.get());
-    if (pid < 0)
+    if (pid < 0) {
         lastError = std::string("cannot start ffmpeg: ") + std::strerror(forkError);
-    return started;
+        return false;
+    }
+    // A failed exec leaves pid at -1 and its own reason in lastError.
+    return readExecError(execReadEnd.get());
 }
 
 void FfmpegProcess::execInChild(pid_t parent, int execErrorFd)
@@ -147,6 +149,8 @@ bool FfmpegProcess::readExecError(int fd)
     if (got <= 0)
         return true;
     lastError = std::string("cannot start ffmpeg: ") + std::strerror(error);
+    if (error == ENOENT)
+        lastError += " (ffmpeg is not installed, or not on PATH)";
     waitpid(pid, nullptr, 0);
     pid = -1;
     return false;

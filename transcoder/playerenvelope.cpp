@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <numeric>
 
 namespace {
@@ -36,6 +37,34 @@ int evenAtMost(double size, int limit)
     return std::max(2, std::min(even, limit - limit % 2));
 }
 
+// A rate counted in NTSC's thousand-and-first parts (29.97 and 23.976 and
+// their whole fractions, as a camera's 7.49) rather than in whole pictures.
+bool countsLikeNtsc(double value)
+{
+    for (int frames = 1; frames <= 12; ++frames) {
+        const double whole = value * frames, ntsc = whole * 1.001;
+        if (std::abs(whole - std::round(whole)) <= whole * rateTolerance)
+            return false;
+        if (std::abs(ntsc - std::round(ntsc)) <= ntsc * rateTolerance)
+            return true;
+    }
+    return false;
+}
+
+// The rates every player knows, in rising order.
+constexpr InputFacts::Rate filmRates[] = {{24000, 1001}, {24, 1}, {25, 1}, {30000, 1001}, {30, 1}};
+
+// A varying rate becomes the first film rate that shows every picture at
+// least as often as the average asks, so that nothing is dropped for it.
+InputFacts::Rate steadyRateFor(double average)
+{
+    for (const InputFacts::Rate &rate : filmRates) {
+        if (rate.value() >= average * (1 - rateTolerance))
+            return rate;
+    }
+    return filmRates[std::size(filmRates) - 1];
+}
+
 } // namespace
 
 PlayerEnvelope::PlayerEnvelope(const InputFacts &facts)
@@ -46,14 +75,28 @@ PlayerEnvelope::PlayerEnvelope(const InputFacts &facts)
 }
 
 // Above 30 pictures a second players drop or refuse pictures; keeping every
-// n-th picture of a steady rate moves nothing from its time.
+// n-th picture of a steady rate moves nothing from its time. A steady rate
+// within the players' reach is kept as it is, picture for picture: re-timing
+// it would drop or repeat pictures wherever the first one does not start on
+// the rate's grid. Below 10 pictures a second players stutter or refuse the
+// file, and the decoder buffer cannot hold one picture's share of the bit
+// rate, so a slideshow is shown at a film rate by repeating its pictures.
 void PlayerEnvelope::fitRate()
 {
     if (facts.frameRate.num <= 0 || facts.frameRate.den <= 0)
         return;
-    const InputFacts::Rate input = cleanRate(facts.frameRate.value());
-    step = std::max(1, int(std::ceil(input.value() / maximumRate - 1e-9)));
-    rate = reduced((long long)input.num, (long long)input.den * step);
+    const double value = facts.frameRate.value();
+    if (value < minimumRate) {
+        rate = countsLikeNtsc(value) ? filmRates[3] : filmRates[2];
+        retimed = true;
+    } else if (facts.variableRate) {
+        rate = steadyRateFor(value);
+        retimed = true;
+    } else {
+        const InputFacts::Rate input = cleanRate(value);
+        step = std::max(1, int(std::ceil(input.value() / maximumRate - 1e-9)));
+        rate = reduced((long long)input.num, (long long)input.den * step);
+    }
 }
 
 int PlayerEnvelope::maximumHeight() const
@@ -85,6 +128,12 @@ void PlayerEnvelope::fitSize()
                                    codedWidth / shownWidth, codedHeight / shownHeight});
     outputWidth = evenAtMost(shownWidth * scale, std::min(maximumWidth, int(codedWidth)));
     outputHeight = evenAtMost(shownHeight * scale, std::min(maximumHeight(), int(codedHeight)));
+}
+
+bool PlayerEnvelope::tooSmallToDeinterlace() const
+{
+    return facts.width > 0 && facts.height > 0
+           && (facts.width < minimumDeinterlacedWidth || facts.height < minimumDeinterlacedHeight);
 }
 
 bool PlayerEnvelope::scalesDown() const

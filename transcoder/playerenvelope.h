@@ -13,15 +13,27 @@ public:
     static constexpr int maximumHeightUpTo25 = 576;
     static constexpr int maximumHeightAbove25 = 480;
     static constexpr double maximumRate = 30;
+    // Below this a video is a slideshow, which players and the decoder
+    // buffer only take as a steady film rate with its pictures repeated.
+    static constexpr double minimumRate = 10;
+    // The deinterlacer needs this much of a 4:2:0 picture.
+    static constexpr int minimumDeinterlacedWidth = 6;
+    static constexpr int minimumDeinterlacedHeight = 8;
 
     explicit PlayerEnvelope(const InputFacts &facts);
 
     // The output's picture rate; 0/1 when the input's is unknown.
     InputFacts::Rate frameRate() const { return rate; }
-    // Every step-th picture of a steady input is kept; 1 for an input whose
-    // rate varies, which is made steady at the output's rate instead.
-    int pictureStep() const { return facts.variableRate ? 1 : step; }
+    // Every step-th picture of a steady input is kept; 1 where the output
+    // is re-timed instead.
+    int pictureStep() const { return step; }
+    // Whether pictures are repeated or dropped to meet the output's rate: a
+    // varying rate is made steady, a slideshow is repeated up to a film rate.
+    // A steady rate keeps every picture at its own time (or every step-th).
+    bool retimes() const { return retimed; }
     InputFacts::Scan scan() const { return facts.scan; }
+    // Too small for the deinterlacer; such pictures pass as they are.
+    bool tooSmallToDeinterlace() const;
     // The output size in square pixels; 0 when the input's size is unknown.
     int width() const { return outputWidth; }
     int height() const { return outputHeight; }
@@ -37,6 +49,7 @@ private:
     InputFacts facts;
     InputFacts::Rate rate{0, 1};
     int step = 1;
+    bool retimed = false;
     int outputWidth = 0;
     int outputHeight = 0;
 };

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -95,6 +96,8 @@ private slots:
     void commandLineRefusalsSayWhy();
     void envelopeDividesFastRates_data();
     void envelopeDividesFastRates();
+    void envelopeRetimesOnlyVaryingRatesAndSlideshows_data();
+    void envelopeRetimesOnlyVaryingRatesAndSlideshows();
     void envelopeFitsPicturesShownShape_data();
     void envelopeFitsPicturesShownShape();
     void envelopeTakesOnlyMpeg1SoundRates();
@@ -231,6 +234,39 @@ void TestTranscoderCore::envelopeDividesFastRates()
     QTEST(envelope.pictureStep(), "step");
 }
 
+void TestTranscoderCore::envelopeRetimesOnlyVaryingRatesAndSlideshows_data()
+{
+    QTest::addColumn<double>("rate");
+    QTest::addColumn<bool>("varies");
+    QTest::addColumn<int>("outNum");
+    QTest::addColumn<int>("outDen");
+    QTest::addColumn<bool>("retimes");
+    QTest::newRow("steady 23.976 kept") << 24000 / 1001.0 << false << 24000 << 1001 << false;
+    QTest::newRow("steady 12 kept") << 12.0 << false << 12 << 1 << false;
+    QTest::newRow("phone's 29.69 to 29.97") << 29.69 << true << 30000 << 1001 << true;
+    QTest::newRow("varying 24.5 to 25") << 24.5 << true << 25 << 1 << true;
+    QTest::newRow("varying 29.98 to 30") << 29.98 << true << 30 << 1 << true;
+    QTest::newRow("varying 45 to 30") << 45.0 << true << 30 << 1 << true;
+    QTest::newRow("varying 12 to 23.976") << 12.0 << true << 24000 << 1001 << true;
+    QTest::newRow("slideshow at 1") << 1.0 << false << 25 << 1 << true;
+    QTest::newRow("slideshow at 0.5") << 0.5 << false << 25 << 1 << true;
+    QTest::newRow("NTSC camera's 7.49") << 7500 / 1001.0 << false << 30000 << 1001 << true;
+    QTest::newRow("varying slideshow") << 3.3 << true << 25 << 1 << true;
+}
+
+void TestTranscoderCore::envelopeRetimesOnlyVaryingRatesAndSlideshows()
+{
+    QFETCH(double, rate);
+    InputFacts input = facts(320, 240, {int(std::lround(rate * 100000)), 100000});
+    QFETCH(bool, varies);
+    input.variableRate = varies;
+    const PlayerEnvelope envelope(input);
+    QTEST(envelope.frameRate().num, "outNum");
+    QTEST(envelope.frameRate().den, "outDen");
+    QTEST(envelope.retimes(), "retimes");
+    QCOMPARE(envelope.pictureStep(), 1);
+}
+
 void TestTranscoderCore::envelopeFitsPicturesShownShape_data()
 {
     QTest::addColumn<InputFacts>("input");
@@ -314,17 +350,35 @@ void TestTranscoderCore::ffmpegFiltersFollowTheEnvelope()
     dvd.sampleRate = 22050;
     const std::vector<std::string> fitted = FfmpegCommand("in.vob", "/out.avi", 50, dvd).arguments();
     const QString filters = valueAfter(fitted, "-vf");
-    for (const char *part : {"setfield=tff,", "deint=interlaced", "framestep=2,fps=25/1,",
+    // A stream that says it is interlaced is deinterlaced whatever a detector finds.
+    for (const char *part : {"setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,", "framestep=2,scale",
                              "scale=720:406:flags=lanczos,", "setsar=1"})
         QVERIFY2(filters.contains(QLatin1String(part)), qPrintable(filters));
+    QVERIFY2(!filters.contains(QLatin1String("idet")) && !filters.contains(QLatin1String("fps=")),
+             qPrintable(filters));
     QVERIFY(valueAfter(fitted, "-af").endsWith(QLatin1String("sample_rates=44100")));
 
-    // What already fits is neither resampled in time nor scaled.
+    // What already fits is neither re-timed nor scaled; the detector decides on interlacing.
     const QString plain = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, facts(320, 240, {25, 1})).arguments(),
                                      "-vf");
-    QVERIFY2(!plain.contains(QLatin1String("framestep")) && !plain.contains(QLatin1String("lanczos"))
-                 && !plain.contains(QLatin1String("setfield")) && plain.contains(QLatin1String("scale=320:240,")),
+    QVERIFY2(!plain.contains(QLatin1String("framestep")) && !plain.contains(QLatin1String("fps="))
+                 && !plain.contains(QLatin1String("lanczos")) && !plain.contains(QLatin1String("setfield"))
+                 && plain.contains(QLatin1String("idet=")) && plain.contains(QLatin1String("scale=320:240,")),
              qPrintable(plain));
+
+    // A slideshow's pictures are repeated up to a film rate.
+    const QString slideshow =
+        valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, facts(320, 240, {1, 2})).arguments(), "-vf");
+    QVERIFY2(slideshow.contains(QLatin1String("fps=25/1,")), qPrintable(slideshow));
+
+    // The deinterlacer refuses pictures smaller than this.
+    InputFacts tiny = facts(4, 6, {25, 1});
+    tiny.scan = InputFacts::Scan::BottomFieldFirst;
+    const QString tinyFilters = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, tiny).arguments(), "-vf");
+    QVERIFY2(!tinyFilters.contains(QLatin1String("bwdif")) && !tinyFilters.contains(QLatin1String("idet")),
+             qPrintable(tinyFilters));
+    QVERIFY(valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, facts(6, 8, {25, 1})).arguments(), "-vf")
+                .contains(QLatin1String("bwdif")));
 }
 
 void TestTranscoderCore::partNamesAreHiddenDistinctAndBounded()

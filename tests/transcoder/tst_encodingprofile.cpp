@@ -323,6 +323,16 @@ void TestEncodingProfile::fitsWhatPlayersDecode_data()
         << "mp4" << false << 50 << QSize(720, 300) << "24000/1001" << 48 << 48000 << 1;
     QTest::newRow("15 fps, 22.05 kHz") << source("size=160x120:rate=15", 22050) + h264 << "mp4" << false << 50
                                        << QSize(160, 120) << "15/1" << 30 << 44100 << 1;
+    // A steady rate whose first picture is not at nought keeps every picture.
+    QTest::newRow("Matroska film starting late")
+        << source("size=320x136:rate=24000/1001", 48000)
+               + QStringList{"-output_ts_offset", "0.021", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac"}
+        << "mkv" << false << 50 << QSize(320, 136) << "24000/1001" << 48 << 48000 << 1;
+    // A slideshow's pictures are repeated up to a rate that players show.
+    QTest::newRow("slideshow at 1 fps") << source("size=320x240:rate=1", 44100) + h264 << "mp4" << false << 50
+                                        << QSize(320, 240) << "25/1" << 50 << 44100 << 1;
+    QTest::newRow("2x2 pictures") << source("size=2x2:rate=25", 48000) + QStringList{"-c:v", "ffv1", "-c:a", "aac"}
+                                  << "mkv" << false << 50 << QSize(2, 2) << "25/1" << 50 << 48000 << 1;
     // Far more than the players' rate at the slider's finest quantiser.
     QTest::newRow("grain at 99")
         << source("size=720x480:rate=30", 48000)

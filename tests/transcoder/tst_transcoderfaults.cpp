@@ -267,6 +267,10 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
         "av_interleaved_write_frame(): Disk quota exceeded\\n\\n' >&2; exit 1", TemporaryFile::Unnamed, false, {},
         "status 1: av_interleaved_write_frame(): Disk quota exceeded");
 
+    // Nothing to start: the reason is the system's, in words.
+    add("no ffmpeg at all", "absent", TemporaryFile::Unnamed, false, {},
+        "No such file or directory (ffmpeg is not installed, or not on PATH)");
+
     const QString wait = "while :; do sleep 1; done";
     add("silent from the start", wait, TemporaryFile::Unnamed, false, "1", "no progress");
     add("silent after a report", "echo out_time_us=1000000; " + wait, TemporaryFile::Unnamed, false, "1",
@@ -302,6 +306,8 @@ void TestTranscoderFaults::misbehavingFfmpeg()
     QProcessEnvironment misbehaving = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
     if (!stallSeconds.isEmpty())
         misbehaving.insert("TARVELO_STALL_SECONDS", stallSeconds);
+    if (script == "absent")
+        misbehaving.insert("PATH", freshFolder("without-ffmpeg"));
 
     QProcess process;
     if (stop) {

@@ -108,6 +108,10 @@ void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
     });
 }
 
+// LAME's encoder delay (576 samples) and the MP3 decoder's own (529), which
+// ffmpeg's encoder announces as its initial padding.
+constexpr int mp3Delay = 576 + 529;
+
 } // namespace
 
 FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
@@ -156,9 +160,15 @@ std::string FfmpegCommand::videoFilters() const
     std::string filters = "format=yuv420p," + deinterlaceFilters();
     if (envelope.pictureStep() > 1)
         filters += "framestep=" + std::to_string(envelope.pictureStep()) + ",";
+    // The first picture goes onto the output's grid of picture times, a
+    // whole number of pictures after the start: AVI has no timestamps, and a
+    // picture half a step off would be rounded onto its successor's place.
+    filters += "setpts=PTS-STARTPTS,";
     const InputFacts::Rate rate = envelope.frameRate();
     if (envelope.retimes())
         filters += "fps=" + std::to_string(rate.num) + "/" + std::to_string(rate.den) + ",";
+    if (envelope.leadingPictures() > 0)
+        filters += "tpad=start=" + std::to_string(envelope.leadingPictures()) + ":start_mode=clone,";
     if (envelope.width() > 0) {
         // Lanczos keeps a reduced picture sharp; a picture at its size stays untouched.
         filters += "scale=" + std::to_string(envelope.width()) + ":" + std::to_string(envelope.height());
@@ -214,7 +224,12 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
         "-q:a", curve.mp3QualityText(),
         // MP3 carries at most two channels: surround is mixed down. Players
         // take MPEG-1 Layer III only, which has three sample rates.
-        "-af", "aformat=channel_layouts=mono|stereo:sample_rates="
-                   + (sampleRate > 0 ? std::to_string(sampleRate) : std::string("32000|44100|48000")),
+        // Sound that starts after the picture is preceded by silence, as AVI
+        // places it by its count of samples from the file's start. Players
+        // play an MP3 stream in AVI from its first sample, the encoder's and
+        // decoder's delay included, so the input's first samples go in its place.
+        "-af", "aresample=first_pts=0,aformat=channel_layouts=mono|stereo:sample_rates="
+                   + (sampleRate > 0 ? std::to_string(sampleRate) : std::string("32000|44100|48000"))
+                   + ",atrim=start_sample=" + std::to_string(mp3Delay),
     });
 }

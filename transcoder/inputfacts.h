@@ -26,6 +26,9 @@ struct InputFacts
     Rate frameRate;
     bool variableRate = false;
     Scan scan = Scan::Unknown;
+    // How long after the file's start (where ffmpeg puts nought) the first
+    // picture comes, in seconds; the sound may start before it.
+    double videoLead = 0;
     // The sound's sample rate, 0 without any (ffmpeg mixes surround down by itself).
     int sampleRate = 0;
 };

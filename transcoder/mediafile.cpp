@@ -4,6 +4,7 @@
 #include "pathname.h"
 #include "stopsignals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -223,6 +224,10 @@ void MediaFile::addVideoFacts(InputFacts &facts) const
                                                                   : codec->sample_aspect_ratio);
     facts.quarterTurn = turnedByAQuarter(stream);
     facts.scan = scan(codec->field_order);
+    if (stream->start_time != AV_NOPTS_VALUE && context->start_time != AV_NOPTS_VALUE) {
+        const double start = double(stream->start_time) * stream->time_base.num / stream->time_base.den;
+        facts.videoLead = std::max(0.0, start - double(context->start_time) / AV_TIME_BASE);
+    }
     // The base rate (r_frame_rate) is the one every timestamp fits; an
     // average that differs from it means the pictures come unevenly, or as
     // fields (then the average is the frame rate).

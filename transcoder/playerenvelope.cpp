@@ -130,6 +130,11 @@ void PlayerEnvelope::fitSize()
     outputHeight = evenAtMost(shownHeight * scale, std::min(maximumHeight(), int(codedHeight)));
 }
 
+int PlayerEnvelope::leadingPictures() const
+{
+    return rate.num > 0 ? int(std::lround(std::min(facts.videoLead, 3600.0) * rate.value())) : 0;
+}
+
 bool PlayerEnvelope::tooSmallToDeinterlace() const
 {
     return facts.width > 0 && facts.height > 0

@@ -32,6 +32,10 @@ public:
     // A steady rate keeps every picture at its own time (or every step-th).
     bool retimes() const { return retimed; }
     InputFacts::Scan scan() const { return facts.scan; }
+    // Pictures to show before the first one, so that a picture that starts
+    // after the sound is not moved ahead of it: AVI places pictures by
+    // their count from the file's start.
+    int leadingPictures() const;
     // Too small for the deinterlacer; such pictures pass as they are.
     bool tooSmallToDeinterlace() const;
     // The output size in square pixels; 0 when the input's size is unknown.

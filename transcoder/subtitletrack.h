@@ -1,0 +1,47 @@
+#ifndef SUBTITLETRACK_H
+#define SUBTITLETRACK_H
+
+#include "subripfile.h"
+
+#include <string>
+#include <vector>
+
+class LibAv;
+class MediaFile;
+struct AVCodecContext;
+struct AVPacket;
+struct AVStream;
+
+// The cues of a text subtitle track embedded in a media file, decoded
+// in-process and timed on the output's own timeline: the AVI's first picture,
+// time 0, is the input's first video timestamp.
+class SubtitleTrack
+{
+public:
+    // libAv must be loaded.
+    explicit SubtitleTrack(const LibAv &libAv);
+    ~SubtitleTrack();
+    SubtitleTrack(const SubtitleTrack &) = delete;
+    SubtitleTrack &operator=(const SubtitleTrack &) = delete;
+
+    // False when the track cannot be read through, or on a stop request.
+    bool read(const std::string &path, int streamIndex);
+    const std::vector<SubRipFile::Cue> &cues() const { return readCues; }
+    const std::string &error() const { return lastError; }
+
+private:
+    bool openDecoder(const AVStream *stream);
+    bool decode(const AVPacket &packet);
+    void addCue(std::int64_t start, std::int64_t end, const std::string &text);
+    void closeOpenEnds();
+    bool fail(const std::string &what, int errorCode = 0);
+
+    const LibAv &libAv;
+    AVCodecContext *decoder = nullptr;
+    const AVStream *track = nullptr;
+    std::int64_t origin = 0;   // the output's time 0, in milliseconds of the input
+    std::vector<SubRipFile::Cue> readCues;
+    std::string lastError;
+};
+
+#endif // SUBTITLETRACK_H

@@ -29,6 +29,12 @@ void readOverrides(const std::string &block, Styling &styling)
     }
 }
 
+// Right after the last letter, so that no line holds the closing tag alone.
+void closeItalics(std::string &text)
+{
+    text.insert(text.find_last_not_of(" \n") + 1, "</i>");
+}
+
 // Lines without the spaces around them and without empty ones, which would
 // end a SubRip cue early.
 std::string joinedLines(const std::string &text)
@@ -64,7 +70,7 @@ std::string SubtitleText::fromAssText(const std::string &text)
         if (close != std::string::npos) {
             readOverrides(text.substr(i + 1, close - i - 1), styling);
             if (openItalic && !styling.italic) {
-                result += "</i>";
+                closeItalics(result);
                 openItalic = false;
             }
             i = close;
@@ -86,7 +92,7 @@ std::string SubtitleText::fromAssText(const std::string &text)
         }
     }
     if (openItalic)
-        result += "</i>";
+        closeItalics(result);
     return joinedLines(result);
 }
 

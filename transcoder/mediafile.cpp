@@ -247,6 +247,11 @@ InputFacts MediaFile::facts(int soundStream) const
     return facts;
 }
 
+std::int64_t MediaFile::startTime() const
+{
+    return context && context->start_time != AV_NOPTS_VALUE ? context->start_time : 0;
+}
+
 const AVStream *MediaFile::stream(int index) const
 {
     return context && index >= 0 && unsigned(index) < context->nb_streams ? context->streams[index] : nullptr;

@@ -50,6 +50,9 @@ public:
     InputFacts facts(int soundStream) const;
     // Every stream's kind, codec, language and flags, for choosing tracks.
     std::vector<StreamDescription> streamDescriptions() const;
+    // Where the file's first stream starts, in AV_TIME_BASE units (0 when
+    // unknown): ffmpeg makes it the output's time 0.
+    std::int64_t startTime() const;
     // Null unless open and index names a stream.
     const AVStream *stream(int index) const;
     // Hands over the packets of one stream to the file's end, or until

@@ -61,10 +61,7 @@ bool SubtitleTrack::read(const std::string &path, int streamIndex)
     track = input.stream(streamIndex);
     if (!track || track->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)
         return fail("no such subtitle track");
-    // ffmpeg starts the AVI with the first picture.
-    const AVStream *video = input.stream(input.videoStream().index);
-    if (video && video->start_time != AV_NOPTS_VALUE)
-        origin = libAv.av_rescale_q(video->start_time, video->time_base, milliseconds);
+    origin = libAv.av_rescale_q(input.startTime(), AVRational{1, AV_TIME_BASE}, milliseconds);
     if (!openDecoder(track))
         return false;
     if (!input.readPackets(streamIndex, stallLimit, [this](const AVPacket &packet) { return decode(packet); }))

@@ -13,8 +13,10 @@ struct AVPacket;
 struct AVStream;
 
 // The cues of a text subtitle track embedded in a media file, decoded
-// in-process and timed on the output's own timeline: the AVI's first picture,
-// time 0, is the input's first video timestamp.
+// in-process and timed on the output's own timeline. ffmpeg shifts every
+// stream by the input's start time, so that the AVI begins at 0 where the
+// input's earliest stream begins (with the first picture, when the sound
+// starts no earlier).
 class SubtitleTrack
 {
 public:

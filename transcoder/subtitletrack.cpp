@@ -1,7 +1,9 @@
 #include "subtitletrack.h"
 
 #include "libav.h"
+#include "languagecode.h"
 #include "mediafile.h"
+#include "stopsignals.h"
 #include "subtitletext.h"
 
 #include <algorithm>
@@ -13,6 +15,8 @@ constexpr AVRational milliseconds{1, 1000};
 // A cue whose end the file does not tell stays until the next one, at most this long.
 constexpr std::int64_t longestOpenCue = 5000;
 constexpr std::int64_t openEnd = -1;
+// Where the language does not tell, text in a code page is most often Western European.
+constexpr int westernCodePage = 1252;
 } // namespace
 
 SubtitleTrack::SubtitleTrack(const LibAv &libAv)
@@ -37,7 +41,7 @@ bool SubtitleTrack::fail(const std::string &what, int errorCode)
     return false;
 }
 
-bool SubtitleTrack::openDecoder(const AVStream *stream)
+bool SubtitleTrack::openDecoder(const AVStream *stream, const std::string &characterSet)
 {
     const AVCodec *codec = libAv.avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
@@ -49,11 +53,29 @@ bool SubtitleTrack::openDecoder(const AVStream *stream)
     if (copied < 0)
         return fail("cannot read the subtitles' header", copied);
     decoder->pkt_timebase = stream->time_base;
-    const int opened = libAv.avcodec_open2(decoder, codec, nullptr);
+    AVDictionary *options = nullptr;
+    if (!characterSet.empty())
+        libAv.av_dict_set(&options, "sub_charenc", characterSet.c_str(), 0);
+    const int opened = libAv.avcodec_open2(decoder, codec, &options);
+    libAv.av_dict_free(&options);
     return opened >= 0 || fail("cannot read the subtitles' header", opened);
 }
 
 bool SubtitleTrack::read(const std::string &path, int streamIndex)
+{
+    if (readAs(path, streamIndex, std::string()))
+        return true;
+    if (!textNotUtf8 || StopSignals::requested())
+        return false;
+    // Older tools stored subtitles in the code page of their language, which
+    // libavcodec refuses as text unless told to convert from it.
+    libAv.avcodec_free_context(&decoder);
+    readCues.clear();
+    lastError.clear();
+    return readAs(path, streamIndex, "CP" + std::to_string(legacyCodePage));
+}
+
+bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::string &characterSet)
 {
     MediaFile input(libAv);
     if (!input.open(path, openTimeLimit) || !input.findStreams())
@@ -62,9 +84,15 @@ bool SubtitleTrack::read(const std::string &path, int streamIndex)
     if (!track || track->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)
         return fail("no such subtitle track");
     origin = libAv.av_rescale_q(input.startTime(), AVRational{1, AV_TIME_BASE}, milliseconds);
-    if (!openDecoder(track))
-        return false;
-    if (!input.readPackets(streamIndex, stallLimit, [this](const AVPacket &packet) { return decode(packet); }))
+    const AVDictionaryEntry *language = libAv.av_dict_get(track->metadata, "language", nullptr, 0);
+    legacyCodePage = LanguageCode::codePage(language ? language->value : "");
+    if (legacyCodePage == 0)
+        legacyCodePage = westernCodePage;
+    const bool read = openDecoder(track, characterSet)
+                      && input.readPackets(streamIndex, stallLimit,
+                                           [this](const AVPacket &packet) { return decode(packet); });
+    track = nullptr;
+    if (!read)
         return lastError.empty() ? fail(input.error()) : false;
     closeOpenEnds();
     return true;
@@ -77,8 +105,10 @@ bool SubtitleTrack::decode(const AVPacket &packet)
     int got = 0;
     AVPacket copy = packet;   // the decoder reads it, and takes no ownership
     const int result = libAv.avcodec_decode_subtitle2(decoder, &subtitle, &got, &copy);
-    if (result < 0)
+    if (result < 0) {
+        textNotUtf8 = result == AVERROR_INVALIDDATA;
         return fail("cannot decode the subtitles", result);
+    }
     if (!got || timestamp == AV_NOPTS_VALUE) {
         if (got)
             libAv.avsubtitle_free(&subtitle);

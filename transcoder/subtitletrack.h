@@ -32,7 +32,8 @@ public:
     const std::string &error() const { return lastError; }
 
 private:
-    bool openDecoder(const AVStream *stream);
+    bool readAs(const std::string &path, int streamIndex, const std::string &characterSet);
+    bool openDecoder(const AVStream *stream, const std::string &characterSet);
     bool decode(const AVPacket &packet);
     void addCue(std::int64_t start, std::int64_t end, const std::string &text);
     void closeOpenEnds();
@@ -42,6 +43,8 @@ private:
     AVCodecContext *decoder = nullptr;
     const AVStream *track = nullptr;
     std::int64_t origin = 0;   // the output's time 0, in milliseconds of the input
+    int legacyCodePage = 0;    // the one text that is not UTF-8 is read in
+    bool textNotUtf8 = false;
     std::vector<SubRipFile::Cue> readCues;
     std::string lastError;
 };

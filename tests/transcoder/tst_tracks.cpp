@@ -61,6 +61,8 @@ private slots:
     void readersLanguage();
     void sidecarCopiedAsItIs_data();
     void sidecarCopiedAsItIs();
+    void textOutsideUtf8_data();
+    void textOutsideUtf8();
     void failuresLeaveNoSubtitles_data();
     void failuresLeaveNoSubtitles();
 
@@ -208,6 +210,38 @@ void TestTracks::sidecarCopiedAsItIs()
         QCOMPARE(SystemState::snapshot(inputFolder), inputsBefore);
     // Nothing else: no part files.
     QCOMPARE(QDir(outputFolder).entryList(QDir::Files | QDir::Hidden).filter(".part").size(), 0);
+}
+
+void TestTracks::textOutsideUtf8_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("written");   // empty: no .srt, yet the AVI
+    // Embedded by older tools in the language's code page.
+    QTest::newRow("Windows-1252") << QByteArray("K\xE4se") << QByteArray("K\xE4se");
+    // Neither UTF-8 nor Windows-1252: a broken track.
+    QTest::newRow("unreadable") << QByteArray("K\x81\xE4se") << QByteArray();
+}
+
+void TestTracks::textOutsideUtf8()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, written);
+    const QString inputFolder = freshFolder("legacy-in");
+    const QString outputFolder = freshFolder("legacy-out");
+    QVERIFY(TestMedia::writeFile(work.filePath("legacy.srt"), "1\n00:00:01,000 --> 00:00:02,000\n" + text + "\n"));
+    QVERIFY(TestMedia::make(inputFolder + "/legacy.mkv",
+                            {"-i", work.filePath("picture.mkv"), "-i", work.filePath("legacy.srt"), "-map", "0",
+                             "-map", "1", "-c", "copy", "-metadata:s:s:0", "language=fre"}));
+    const ProcessRun run = convert(inputFolder + "/legacy.mkv", outputFolder + "/legacy.avi", {"LANG=fr_FR.UTF-8"});
+    QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
+    QVERIFY(QFile::exists(outputFolder + "/legacy.avi"));
+    if (written.isEmpty()) {
+        QVERIFY(!QFile::exists(outputFolder + "/legacy.srt"));
+        QVERIFY2(run.err.contains("cannot be read"), run.err.constData());
+    } else {
+        QCOMPARE(TestMedia::readFile(outputFolder + "/legacy.srt"),
+                 "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + written + "\r\n\r\n");
+    }
 }
 
 void TestTracks::failuresLeaveNoSubtitles_data()

@@ -87,6 +87,13 @@ bool LibAv::resolveAll()
 
 #undef LIBAV_RESOLVE
 
+std::string LibAv::errorText(int errorCode) const
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(errorCode, text, sizeof(text));
+    return text;
+}
+
 void LibAv::unloadAfterFailure()
 {
     for (void **library : {&avutil, &avcodec, &avformat}) {

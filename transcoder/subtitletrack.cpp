@@ -33,11 +33,8 @@ SubtitleTrack::~SubtitleTrack()
 bool SubtitleTrack::fail(const std::string &what, int errorCode)
 {
     lastError = what;
-    if (errorCode < 0) {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        libAv.av_strerror(errorCode, text, sizeof(text));
-        lastError += std::string(": ") + text;
-    }
+    if (errorCode < 0)
+        lastError += ": " + libAv.errorText(errorCode);
     return false;
 }
 

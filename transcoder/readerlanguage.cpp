@@ -2,6 +2,7 @@
 
 #include "languagecode.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -17,8 +18,10 @@ bool namesNoLanguage(const std::string &locale)
 std::string ReaderLanguage::fromVariables(const char *language, const char *lcAll, const char *lcMessages,
                                           const char *lang)
 {
-    const std::string firstEntry = language ? std::string(language).substr(0, std::string(language).find(':'))
-                                            : std::string();
+    // LANGUAGE is a list ("de_AT:de:en"); empty entries count for nothing.
+    const std::string list = language ? language : "";
+    const std::size_t start = std::min(list.find_first_not_of(':'), list.size());
+    const std::string firstEntry = list.substr(start, list.find(':', start) - start);
     for (const std::string &value : {firstEntry, std::string(lcAll ? lcAll : ""),
                                     std::string(lcMessages ? lcMessages : ""), std::string(lang ? lang : "")}) {
         if (value.empty())

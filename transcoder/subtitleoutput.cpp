@@ -90,9 +90,7 @@ void SubtitleOutput::choose(const std::vector<StreamDescription> &streams, const
         if (stream.index == chosen.text)
             track = stream;
     }
-    if (chosen.picture >= 0)
-        note("the subtitle track " + std::to_string(chosen.picture)
-             + " holds pictures, which players cannot read from a .srt file; it is left out");
+    pictureTrack = chosen.picture;
 }
 
 // Never onto the input or the AVI, nor onto what the user keeps there.
@@ -113,6 +111,9 @@ bool SubtitleOutput::mayWrite(bool replaceExisting)
 
 bool SubtitleOutput::write(bool replaceExisting)
 {
+    if (pictureTrack >= 0)
+        note("the subtitle track " + std::to_string(pictureTrack)
+             + " holds pictures, which players cannot read from a .srt file; it is left out");
     if ((sidecarPath.empty() && track.index < 0) || !mayWrite(replaceExisting))
         return true;
     file = std::make_unique<TemporaryOutput>(subtitlePath);

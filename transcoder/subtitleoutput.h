@@ -48,6 +48,7 @@ private:
     std::string subtitlePath;
     std::string sidecarPath;
     StreamDescription track;   // index -1: no text track chosen
+    int pictureTrack = -1;     // chosen where no text track was, but not written
     std::unique_ptr<TemporaryOutput> file;
 };
 

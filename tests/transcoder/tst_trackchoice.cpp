@@ -72,7 +72,7 @@ void TestTrackChoice::readerLanguage_data()
     QTest::addColumn<QStringList>("variables");   // LANGUAGE, LC_ALL, LC_MESSAGES, LANG; "<unset>"
     QTest::addColumn<QString>("expected");
     const QString unset = "<unset>";
-    QTest::newRow("LANGUAGE's first entry") << QStringList{"fr_CA:de", "de_DE.UTF-8", unset, "en_US"} << "fr";
+    QTest::newRow("LANGUAGE's first entry") << QStringList{":fr_CA:de", "de_DE.UTF-8", unset, "en_US"} << "fr";
     QTest::newRow("empty LANGUAGE falls through") << QStringList{"", unset, unset, "de_AT.UTF-8@euro"} << "de";
     QTest::newRow("LC_ALL before LANG") << QStringList{unset, "pt_BR.UTF-8", "ru_RU", "en_GB"} << "pt";
     QTest::newRow("LC_MESSAGES before LANG") << QStringList{unset, unset, "sv_SE", "en_GB"} << "sv";

@@ -262,7 +262,7 @@ void TestTracks::failuresLeaveNoSubtitles_data()
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<bool>("sidecar");
     QTest::newRow("ffmpeg fails") << QByteArray("exit 1") << true;
-    // The stop arrives as the subtitles are being written.
+    // A stop as ffmpeg ends, just before the subtitles would be written.
     QTest::newRow("stopped as ffmpeg ends") << ffmpeg + " \"$@\"; kill -TERM $PPID" << false;
 }
 

@@ -6,8 +6,10 @@
 #include "pathname.h"
 #include "progressreader.h"
 #include "progresssender.h"
+#include "readerlanguage.h"
 #include "stopsignals.h"
 #include "temporaryoutput.h"
+#include "trackchoice.h"
 
 #include "protocol/toolprotocol.h"
 
@@ -41,6 +43,7 @@ ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &
     : inputPath(inputPath)
     , outputPath(outputPath)
     , quality(quality)
+    , subtitles(libAv, inputPath, outputPath)
 {
 }
 
@@ -82,6 +85,7 @@ bool ConvertCommand::checkPaths()
         return fail(PathName::printable(inputPath) + ": cannot read the file");
     if (stat(outputPath.c_str(), &outputInfo) != 0)
         return true;
+    outputExisted = true;
     if (inputInfo.st_dev == outputInfo.st_dev && inputInfo.st_ino == outputInfo.st_ino)
         return fail("the output is the input file itself");
     if (S_ISDIR(outputInfo.st_mode))
@@ -102,7 +106,11 @@ std::string ConvertCommand::readInput()
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
     inputHasAudio = input.audioStream().exists();
-    inputFacts = input.facts();
+    const std::vector<StreamDescription> streams = input.streamDescriptions();
+    const std::string reader = ReaderLanguage::fromEnvironment();
+    const int sound = TrackChoice::sound(streams, reader);
+    inputFacts = input.facts(sound);
+    subtitles.choose(streams, reader, sound);
     // Without a duration the conversion still runs; only progress is not sent.
     duration = input.durationSeconds();
     return {};
@@ -132,6 +140,8 @@ bool ConvertCommand::convert(TemporaryOutput &output)
         return fail(ffmpeg.error());
     if (!checkWritten(output))
         return false;
+    if (!subtitles.write(outputExisted))
+        return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
     sender.finish();
     return true;
 }
@@ -164,6 +174,7 @@ bool ConvertCommand::publish(TemporaryOutput &output)
         return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
     if (!output.commit())
         return fail(output.error());
+    subtitles.publish();
     std::printf("%s\n", successMarker);
     std::fflush(stdout);
     return true;

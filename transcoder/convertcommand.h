@@ -3,6 +3,7 @@
 
 #include "inputfacts.h"
 #include "libav.h"
+#include "subtitleoutput.h"
 
 #include <cstdint>
 #include <string>
@@ -30,6 +31,9 @@ private:
     std::string outputPath;
     int quality;
     LibAv libAv;
+    SubtitleOutput subtitles;
+    // The AVI was there before: the user chose to replace it, and its .srt with it.
+    bool outputExisted = false;
     // What reading the input told; the duration is 0 when unknown.
     std::uint32_t duration = 0;
     bool inputHasAudio = false;

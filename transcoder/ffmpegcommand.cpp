@@ -119,6 +119,7 @@ FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &ou
     : inputPath(inputPath)
     , outputPath(outputPath)
     , quality(quality)
+    , soundStream(facts.soundStream)
     , envelope(facts)
 {
 }
@@ -136,9 +137,8 @@ std::vector<std::string> FfmpegCommand::arguments() const
         "-protocol_whitelist", "file",
         "-i", PathName::url(inputPath),
         // The first video that is not cover art (capital V) is the film; an
-        // input without one fails here. Sound is taken when there is any.
+        // input without one fails here.
         "-map", "0:V:0",
-        "-map", "0:a:0?",
         "-sn", "-dn", "-map_chapters", "-1",
         "-max_muxing_queue_size", "4096",
         // MP3 starts before zero by its encoder delay. Shifting every stream
@@ -147,6 +147,9 @@ std::vector<std::string> FfmpegCommand::arguments() const
         // the sound and one picture too many would be shown.
         "-avoid_negative_ts", "disabled",
     };
+    // The sound chosen for the reader, when there is any.
+    if (soundStream >= 0)
+        arguments.insert(arguments.end(), {"-map", "0:" + std::to_string(soundStream)});
     addVideo(arguments);
     addAudio(arguments);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});

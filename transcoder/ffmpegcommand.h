@@ -11,8 +11,8 @@
 // libavformat tells of the input before ffmpeg starts: the coded picture
 // size, the pixels' shape and whether the picture is shown turned, the
 // picture rate and whether it varies, interlacing and its field order, and
-// the sound's sample rate. From them the output is fitted to
-// what DVD players and TVs decode (PlayerEnvelope).
+// the sound stream chosen for the reader and its sample rate. From them
+// the output is fitted to what DVD players and TVs decode (PlayerEnvelope).
 // Every path goes in as "file:" plus an absolute path, so no file name reads
 // as an option or a protocol.
 class FfmpegCommand
@@ -32,6 +32,7 @@ private:
     std::string inputPath;
     std::string outputPath;
     int quality;
+    int soundStream;
     PlayerEnvelope envelope;
 };
 

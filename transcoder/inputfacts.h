@@ -31,6 +31,8 @@ struct InputFacts
     double videoLead = 0;
     // The sound's sample rate, 0 without any (ffmpeg mixes surround down by itself).
     int sampleRate = 0;
+    // The index of the sound stream to convert, -1 for none.
+    int soundStream = -1;
 };
 
 #endif // INPUTFACTS_H

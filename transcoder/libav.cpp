@@ -74,10 +74,25 @@ bool LibAv::resolveAll()
         && LIBAV_RESOLVE(avformat, avformat_open_input)
         && LIBAV_RESOLVE(avformat, avformat_find_stream_info)
         && LIBAV_RESOLVE(avformat, avformat_close_input)
-        && LIBAV_RESOLVE(avformat, av_read_frame);
+        && LIBAV_RESOLVE(avformat, av_read_frame)
+        && LIBAV_RESOLVE(avutil, av_dict_get)
+        && LIBAV_RESOLVE(avcodec, avcodec_find_decoder)
+        && LIBAV_RESOLVE(avcodec, avcodec_alloc_context3)
+        && LIBAV_RESOLVE(avcodec, avcodec_parameters_to_context)
+        && LIBAV_RESOLVE(avcodec, avcodec_open2)
+        && LIBAV_RESOLVE(avcodec, avcodec_decode_subtitle2)
+        && LIBAV_RESOLVE(avcodec, avsubtitle_free)
+        && LIBAV_RESOLVE(avcodec, avcodec_free_context);
 }
 
 #undef LIBAV_RESOLVE
+
+std::string LibAv::errorText(int errorCode) const
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(errorCode, text, sizeof(text));
+    return text;
+}
 
 void LibAv::unloadAfterFailure()
 {

@@ -2,6 +2,7 @@
 #define LIBAV_H
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavcodec/packet.h>
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
@@ -32,6 +33,8 @@ public:
     bool load();
     bool isLoaded() const { return loaded; }
     const std::string &error() const { return lastError; }
+    // libav's words for a negative error code.
+    std::string errorText(int errorCode) const;
 
     // Callable only while isLoaded().
     decltype(&::av_log_set_level) av_log_set_level = nullptr;
@@ -47,6 +50,15 @@ public:
     decltype(&::avformat_find_stream_info) avformat_find_stream_info = nullptr;
     decltype(&::avformat_close_input) avformat_close_input = nullptr;
     decltype(&::av_read_frame) av_read_frame = nullptr;
+    // Reading a subtitle track.
+    decltype(&::av_dict_get) av_dict_get = nullptr;
+    decltype(&::avcodec_find_decoder) avcodec_find_decoder = nullptr;
+    decltype(&::avcodec_alloc_context3) avcodec_alloc_context3 = nullptr;
+    decltype(&::avcodec_parameters_to_context) avcodec_parameters_to_context = nullptr;
+    decltype(&::avcodec_open2) avcodec_open2 = nullptr;
+    decltype(&::avcodec_decode_subtitle2) avcodec_decode_subtitle2 = nullptr;
+    decltype(&::avsubtitle_free) avsubtitle_free = nullptr;
+    decltype(&::avcodec_free_context) avcodec_free_context = nullptr;
 
 private:
     void *open(const char *soname);

@@ -30,11 +30,8 @@ int MediaFile::interrupted(void *opaque)
 bool MediaFile::fail(const std::string &what, int errorCode)
 {
     lastError = what;
-    if (errorCode < 0) {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        libAv.av_strerror(errorCode, text, sizeof(text));
-        lastError += std::string(": ") + text;
-    }
+    if (errorCode < 0)
+        lastError += ": " + libAv.errorText(errorCode);
     return false;
 }
 
@@ -238,16 +235,97 @@ void MediaFile::addVideoFacts(InputFacts &facts) const
     facts.frameRate = facts.variableRate || base.num <= 0 ? average : base;
 }
 
-InputFacts MediaFile::facts() const
+InputFacts MediaFile::facts(int soundStream) const
 {
     InputFacts facts;
     if (!context)
         return facts;
     addVideoFacts(facts);
-    const Stream audio = audioStream();
-    if (audio.exists()) {
-        const AVCodecParameters *codec = context->streams[audio.index]->codecpar;
-        facts.sampleRate = codec->sample_rate;
+    const AVStream *sound = stream(soundStream);
+    if (sound && sound->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
+        facts.soundStream = soundStream;
+        facts.sampleRate = sound->codecpar->sample_rate;
     }
     return facts;
+}
+
+std::int64_t MediaFile::startTime() const
+{
+    return context && context->start_time != AV_NOPTS_VALUE ? context->start_time : 0;
+}
+
+const AVStream *MediaFile::stream(int index) const
+{
+    return context && index >= 0 && unsigned(index) < context->nb_streams ? context->streams[index] : nullptr;
+}
+
+namespace {
+
+StreamDescription::Kind kindOf(const AVStream *stream)
+{
+    switch (stream->codecpar->codec_type) {
+    case AVMEDIA_TYPE_VIDEO:
+        // Cover art is a one-frame "video" stream; it is not the film.
+        return stream->disposition & AV_DISPOSITION_ATTACHED_PIC ? StreamDescription::Kind::Other
+                                                                 : StreamDescription::Kind::Video;
+    case AVMEDIA_TYPE_AUDIO:
+        return StreamDescription::Kind::Audio;
+    case AVMEDIA_TYPE_SUBTITLE:
+        return StreamDescription::Kind::Subtitle;
+    default:
+        return StreamDescription::Kind::Other;
+    }
+}
+
+} // namespace
+
+std::vector<StreamDescription> MediaFile::streamDescriptions() const
+{
+    std::vector<StreamDescription> descriptions;
+    for (unsigned i = 0; context && i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        StreamDescription description;
+        description.index = int(i);
+        description.kind = kindOf(stream);
+        description.codecId = stream->codecpar->codec_id;
+        if (const AVDictionaryEntry *language = libAv.av_dict_get(stream->metadata, "language", nullptr, 0))
+            description.language = language->value;
+        description.isDefault = stream->disposition & AV_DISPOSITION_DEFAULT;
+        description.forced = stream->disposition & AV_DISPOSITION_FORCED;
+        description.commentary = stream->disposition & AV_DISPOSITION_COMMENT;
+        description.hearingImpaired = stream->disposition & AV_DISPOSITION_HEARING_IMPAIRED;
+        description.visualImpaired = stream->disposition & AV_DISPOSITION_VISUAL_IMPAIRED;
+        descriptions.push_back(description);
+    }
+    return descriptions;
+}
+
+bool MediaFile::readPackets(int streamIndex, std::chrono::milliseconds stallLimit,
+                            const std::function<bool(const AVPacket &)> &onPacket)
+{
+    if (!stream(streamIndex))
+        return fail("no such stream");
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        context->streams[i]->discard = int(i) == streamIndex ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+    AVPacket *packet = libAv.av_packet_alloc();
+    if (!packet)
+        return fail("out of memory");
+    bool more = true;
+    int result = 0;
+    while (more) {
+        deadline = std::chrono::steady_clock::now() + stallLimit;
+        result = libAv.av_read_frame(context, packet);
+        if (result < 0)
+            break;
+        more = packet->stream_index != streamIndex || onPacket(*packet);
+        libAv.av_packet_unref(packet);
+    }
+    libAv.av_packet_free(&packet);
+    if (!more || result == AVERROR_EOF)
+        return more;
+    if (StopSignals::requested())
+        return fail("stopped");
+    if (std::chrono::steady_clock::now() > deadline)
+        return fail("reading the file took too long");
+    return fail("cannot read the file", result);
 }

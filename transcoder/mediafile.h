@@ -2,13 +2,18 @@
 #define MEDIAFILE_H
 
 #include "inputfacts.h"
+#include "streamdescription.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 class LibAv;
 struct AVFormatContext;
+struct AVPacket;
+struct AVStream;
 
 // A media file opened in-process with libavformat, for the probe, for the
 // facts a conversion needs about its input and for checking what ffmpeg wrote.
@@ -40,8 +45,22 @@ public:
     Stream videoStream() const;
     Stream audioStream() const;
     bool hasVideoPacket();
-    // What the headers and findStreams() tell of the video and sound.
-    InputFacts facts() const;
+    // What the headers and findStreams() tell of the video and of the sound
+    // stream soundStream (-1: none).
+    InputFacts facts(int soundStream) const;
+    // Every stream's kind, codec, language and flags, for choosing tracks.
+    std::vector<StreamDescription> streamDescriptions() const;
+    // Where the file's first stream starts, in AV_TIME_BASE units (0 when
+    // unknown): ffmpeg makes it the output's time 0.
+    std::int64_t startTime() const;
+    // Null unless open and index names a stream.
+    const AVStream *stream(int index) const;
+    // Hands over the packets of one stream to the file's end, or until
+    // onPacket returns false; the others are skipped. Each packet renews the
+    // time limit to stallLimit, so a long file takes the time it needs while
+    // a read that hangs still ends.
+    bool readPackets(int streamIndex, std::chrono::milliseconds stallLimit,
+                     const std::function<bool(const AVPacket &)> &onPacket);
 
 private:
     Stream firstStream(int mediaType) const;

@@ -1,0 +1,255 @@
+#include "transcoder/ffmpegcommand.h"
+#include "transcoder/languagecode.h"
+#include "transcoder/libav.h"
+#include "transcoder/readerlanguage.h"
+#include "transcoder/subripfile.h"
+#include "transcoder/subtitletext.h"
+#include "transcoder/trackchoice.h"
+
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+// A stream list in short: "a eng d" is audio in English flagged default;
+// kinds a (audio), v (video), s (SubRip), x (ASS), p (DVD pictures); flags
+// d default, f forced, c commentary, h hearing impaired, i visually impaired;
+// "-" for no language.
+std::vector<StreamDescription> streams(const QString &list)
+{
+    std::vector<StreamDescription> result;
+    for (const QString &entry : list.split(',', Qt::SkipEmptyParts)) {
+        const QStringList parts = entry.split(' ', Qt::SkipEmptyParts);
+        StreamDescription stream;
+        stream.index = int(result.size());
+        const QChar kind = parts.value(0).at(0);
+        stream.kind = kind == 'a' ? StreamDescription::Kind::Audio
+                      : kind == 'v' ? StreamDescription::Kind::Video : StreamDescription::Kind::Subtitle;
+        stream.codecId = kind == 's' ? AV_CODEC_ID_SUBRIP : kind == 'x' ? AV_CODEC_ID_ASS
+                         : kind == 'p' ? AV_CODEC_ID_DVD_SUBTITLE : kind == 'a' ? AV_CODEC_ID_AAC : AV_CODEC_ID_H264;
+        stream.language = parts.value(1) == "-" ? std::string() : parts.value(1).toStdString();
+        const QString flags = parts.value(2);
+        stream.isDefault = flags.contains('d');
+        stream.forced = flags.contains('f');
+        stream.commentary = flags.contains('c');
+        stream.hearingImpaired = flags.contains('h');
+        stream.visualImpaired = flags.contains('i');
+        result.push_back(stream);
+    }
+    return result;
+}
+
+QByteArray bytes(const std::string &text)
+{
+    return QByteArray::fromStdString(text);
+}
+
+} // namespace
+
+class TestTrackChoice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readerLanguage_data();
+    void readerLanguage();
+    void languagesMatchInEveryForm();
+    void sound_data();
+    void sound();
+    void subtitles_data();
+    void subtitles();
+    void chosenSoundIsMapped();
+    void codePage_data();
+    void codePage();
+    void textCleanup_data();
+    void textCleanup();
+    void subRipFile();
+};
+
+void TestTrackChoice::readerLanguage_data()
+{
+    QTest::addColumn<QStringList>("variables");   // LANGUAGE, LC_ALL, LC_MESSAGES, LANG; "<unset>"
+    QTest::addColumn<QString>("expected");
+    const QString unset = "<unset>";
+    QTest::newRow("LANGUAGE's first entry") << QStringList{":fr_CA:de", "de_DE.UTF-8", unset, "en_US"} << "fr";
+    QTest::newRow("empty LANGUAGE falls through") << QStringList{"", unset, unset, "de_AT.UTF-8@euro"} << "de";
+    QTest::newRow("LC_ALL before LANG") << QStringList{unset, "pt_BR.UTF-8", "ru_RU", "en_GB"} << "pt";
+    QTest::newRow("LC_MESSAGES before LANG") << QStringList{unset, unset, "sv_SE", "en_GB"} << "sv";
+    QTest::newRow("C means none") << QStringList{unset, "C", unset, "de_DE"} << "";
+    QTest::newRow("C.UTF-8 means none") << QStringList{unset, unset, unset, "C.UTF-8"} << "";
+    QTest::newRow("POSIX means none") << QStringList{unset, unset, unset, "POSIX"} << "";
+    QTest::newRow("nothing set") << QStringList{unset, unset, unset, unset} << "";
+}
+
+void TestTrackChoice::readerLanguage()
+{
+    QFETCH(QStringList, variables);
+    QFETCH(QString, expected);
+    std::vector<QByteArray> values;
+    for (const QString &value : std::as_const(variables))
+        values.push_back(value.toUtf8());
+    const auto value = [&](int i) { return variables[i] == "<unset>" ? nullptr : values[i].constData(); };
+    QCOMPARE(QString::fromStdString(ReaderLanguage::fromVariables(value(0), value(1), value(2), value(3))),
+             expected);
+}
+
+void TestTrackChoice::languagesMatchInEveryForm()
+{
+    for (const auto &[a, b] : std::vector<std::pair<std::string, std::string>>{
+             {"de", "ger"}, {"de_DE", "deu"}, {"GER", "deu"}, {"fr", "fre"}, {"fra", "fre"}, {"nl", "dut"},
+             {"cs", "cze"}, {"zh", "chi"}, {"pt-BR", "por"}, {"xx", "xx"}})
+        QVERIFY2(LanguageCode::same(a, b), (a + " " + b).c_str());
+    for (const auto &[a, b] : std::vector<std::pair<std::string, std::string>>{
+             {"de", "eng"}, {"und", "und"}, {"", ""}, {"en", ""}, {"nl", "nb"}})
+        QVERIFY2(!LanguageCode::same(a, b), (a + " " + b).c_str());
+    QCOMPARE(LanguageCode::forms("de_CH"), (std::vector<std::string>{"de", "ger", "deu"}));
+    QCOMPARE(LanguageCode::forms("en"), (std::vector<std::string>{"en", "eng"}));
+}
+
+void TestTrackChoice::sound_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<int>("expected");
+    const QString film = "v -, a eng, a ger d";
+    QTest::newRow("reader's language, 639-1 against 639-2B") << film << "en" << 1;
+    QTest::newRow("639-2T tag") << "v -, a eng d, a deu" << "de" << 2;
+    QTest::newRow("no match: the default") << film << "fr" << 2;
+    QTest::newRow("no reader: the default") << film << "" << 2;
+    QTest::newRow("no default: the first") << "v -, a eng, a fre" << "de" << 1;
+    QTest::newRow("commentary in the reader's language is passed over")
+        << "v -, a ger c, a eng d, a ger" << "de" << 3;
+    QTest::newRow("extras are not the default either") << "v -, a eng hd, a eng id, a fre" << "de" << 3;
+    QTest::newRow("only extras: the first") << "v -, a eng c, a ger dh" << "de" << 1;
+    QTest::newRow("no sound") << "v -, s eng" << "en" << -1;
+}
+
+void TestTrackChoice::sound()
+{
+    QFETCH(QString, list);
+    QFETCH(QString, reader);
+    QFETCH(int, expected);
+    QCOMPARE(TrackChoice::sound(streams(list), reader.toStdString()), expected);
+}
+
+void TestTrackChoice::subtitles_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("reader");
+    QTest::addColumn<int>("text");
+    QTest::addColumn<int>("picture");
+    // The sound is chosen by the same rules first.
+    QTest::newRow("foreign sound: the reader's language") << "v -, a ger d, s eng, x ger d" << "en" << 2 << -1;
+    QTest::newRow("sound in the reader's language: none") << "v -, a eng, s eng d, x ger d" << "en" << -1 << -1;
+    QTest::newRow("sound matches, subtitles forced in that language")
+        << "v -, a eng, s eng, s eng f" << "en" << 3 << -1;
+    QTest::newRow("French reader, German sound: French subtitles")
+        << "v -, a eng, a ger d, s eng d, x fre" << "fr" << 4 << -1;
+    QTest::newRow("no subtitles in the reader's language: the default")
+        << "v -, a eng, a ger d, s eng, x ger d" << "fr" << 4 << -1;
+    QTest::newRow("or the forced") << "v -, a ger, s eng, x ger f" << "fr" << 3 << -1;
+    QTest::newRow("a full track beats forced lines and hearing-impaired ones")
+        << "v -, a ger, s fre f, s fre h, s fre" << "fr" << 4 << -1;
+    QTest::newRow("no reader: default or forced") << "v -, a ger, s eng, x ger d" << "" << 3 << -1;
+    QTest::newRow("no reader, no flags: none") << "v -, a ger, s eng, x ger" << "" << -1 << -1;
+    QTest::newRow("pictures chosen where no text is") << "v -, a ger, p eng, s ger" << "en" << -1 << 2;
+    QTest::newRow("text beats pictures") << "v -, a ger, p eng, s eng" << "en" << 3 << -1;
+}
+
+void TestTrackChoice::subtitles()
+{
+    QFETCH(QString, list);
+    QFETCH(QString, reader);
+    QFETCH(int, text);
+    QFETCH(int, picture);
+    const std::vector<StreamDescription> described = streams(list);
+    const int sound = TrackChoice::sound(described, reader.toStdString());
+    const TrackChoice::Subtitles chosen = TrackChoice::subtitles(described, reader.toStdString(), sound);
+    QCOMPARE(chosen.text, text);
+    QCOMPARE(chosen.picture, picture);
+}
+
+void TestTrackChoice::chosenSoundIsMapped()
+{
+    InputFacts facts;
+    facts.soundStream = 3;
+    const auto count = [](const std::vector<std::string> &arguments, const char *value) {
+        return std::count(arguments.begin(), arguments.end(), value);
+    };
+    const std::vector<std::string> withSound = FfmpegCommand("in.mkv", "/out.avi", 50, facts).arguments();
+    QCOMPARE(count(withSound, "0:3"), 1);
+    QCOMPARE(count(withSound, "-map"), 2);
+    QCOMPARE(count(FfmpegCommand("in.mkv", "/out.avi", 50, {}).arguments(), "-map"), 1);
+}
+
+void TestTrackChoice::codePage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray bom = "\xEF\xBB\xBF";
+    QTest::newRow("German in 1252") << "ger" << "Grüße €" << QByteArray("Gr\xFC\xDF" "e \x80");
+    QTest::newRow("Polish in 1250") << "pl" << "Łódź" << QByteArray("\xA3\xF3" "d\x9F");
+    QTest::newRow("Russian in 1251") << "rus" << "Да" << QByteArray("\xC4\xE0");
+    QTest::newRow("Greek in 1253") << "gre" << "Ωμ" << QByteArray("\xD9\xEC");
+    QTest::newRow("Turkish in 1254") << "tur" << "ğ" << QByteArray("\xF0");
+    QTest::newRow("Hebrew in 1255") << "heb" << "ש" << QByteArray("\xF9");
+    QTest::newRow("Arabic in 1256") << "ara" << "ب" << QByteArray("\xC8");
+    QTest::newRow("Lithuanian in 1257") << "lit" << "ų" << QByteArray("\xF8");
+    QTest::newRow("Japanese in 932") << "jpn" << "あ" << QByteArray("\x82\xA0");
+    QTest::newRow("Chinese in 936") << "chi" << "中" << QByteArray("\xD6\xD0");
+    QTest::newRow("Korean in 949") << "kor" << "가" << QByteArray("\xB0\xA1");
+    QTest::newRow("Traditional Chinese in 950") << "zh-TW" << "中" << QByteArray("\xA4\xA4");
+    QTest::newRow("a character that does not fit") << "eng" << "Привет" << bom + "Привет";
+    QTest::newRow("unknown language") << "" << "Grüße" << bom + "Grüße";
+    QTest::newRow("a language without a code page") << "vie" << "Việt" << bom + "Việt";
+}
+
+void TestTrackChoice::codePage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, expected);
+    const int page = LanguageCode::codePage(language.toStdString());
+    QCOMPARE(bytes(SubRipFile::encoded(text.toStdString(), page)), expected);
+}
+
+void TestTrackChoice::textCleanup_data()
+{
+    QTest::addColumn<QString>("event");
+    QTest::addColumn<QString>("expected");
+    const QString fields = "0,0,Default,,0,0,0,,";
+    QTest::newRow("plain") << fields + "Hello, world" << "Hello, world";
+    QTest::newRow("line breaks") << fields + "one\\Ntwo\\nthree" << "one\ntwo\nthree";
+    QTest::newRow("positioning and colour go") << fields + "{\\an8\\pos(10,20)}Top {\\c&H00FF00&}green"
+                                               << "Top green";
+    QTest::newRow("italics stay") << fields + "{\\i1}leaning{\\i0} upright" << "<i>leaning</i> upright";
+    QTest::newRow("italics across a break") << fields + "{\\i1}one\\Ntwo" << "<i>one\ntwo</i>";
+    QTest::newRow("reset ends italics") << fields + "{\\i1}a{\\r}b" << "<i>a</i>b";
+    QTest::newRow("no empty lines, no empty italics") << fields + "\\N{\\i1}\\N  x \\N\\N{\\i0}" << "<i>x</i>";
+    QTest::newRow("drawings are not words") << fields + "{\\p1}m 0 0 l 10 10{\\p0}word" << "word";
+    QTest::newRow("hard space") << fields + "a\\hb" << "a b";
+    QTest::newRow("tags only") << fields + "{\\an8}" << "";
+    QTest::newRow("too few fields") << "0,0,Default" << "";
+}
+
+void TestTrackChoice::textCleanup()
+{
+    QFETCH(QString, event);
+    QFETCH(QString, expected);
+    QCOMPARE(QString::fromStdString(SubtitleText::fromAssEvent(event.toStdString())), expected);
+}
+
+void TestTrackChoice::subRipFile()
+{
+    const std::string text = SubRipFile::text({{3723004, 3724500, "later\nsecond line"},
+                                               {979, 2479, "first"},
+                                               {5000, 5000, "never shown"},
+                                               {6000, 7000, ""}});
+    QCOMPARE(bytes(text), QByteArray("1\r\n00:00:00,979 --> 00:00:02,479\r\nfirst\r\n\r\n"
+                                     "2\r\n01:02:03,004 --> 01:02:04,500\r\nlater\r\nsecond line\r\n\r\n"));
+}
+
+QTEST_GUILESS_MAIN(TestTrackChoice)
+#include "tst_trackchoice.moc"

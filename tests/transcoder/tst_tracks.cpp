@@ -1,0 +1,288 @@
+#include "processrun.h"
+#include "systemstate.h"
+#include "testmedia.h"
+#include "toolfolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+// Which sound and which subtitles the real tool writes, read back with the
+// real ffmpeg: a film with two languages, and subtitle files kept beside it.
+namespace {
+
+const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
+
+const char subRip[] = "1\n00:00:01,000 --> 00:00:02,000\nHello <i>there</i>\n";
+// Styling, positioning, a line break and words outside ASCII, in German.
+const char ass[] = "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n"
+                   "Format: Name, Fontname, Fontsize, PrimaryColour, Bold, Italic, Alignment\n"
+                   "Style: Default,Arial,16,&Hffffff,0,0,2\n\n[Events]\n"
+                   "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text\n"
+                   "Dialogue: 0,0:00:01.00,0:00:02.00,Default,,0,0,0,,{\\an8}Grüße, {\\i1}Straße{\\i0}\\Nzwei\n";
+
+// The tone's pitch in Hz, from the zero crossings of the decoded sound.
+double pitch(const QString &file)
+{
+    const ProcessRun decoded = runProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", "file:" + file, "-map", "0:a:0",
+                                                     "-ac", "1", "-ar", "44100", "-f", "s16le", "-"});
+    const auto *samples = reinterpret_cast<const qint16 *>(decoded.out.constData());
+    const qsizetype count = decoded.out.size() / 2;
+    int crossings = 0;
+    for (qsizetype i = 1; i < count; ++i)
+        crossings += (samples[i - 1] < 0) != (samples[i] < 0);
+    return count > 0 ? crossings / 2.0 / (count / 44100.0) : 0;
+}
+
+// Milliseconds of the first cue's start.
+int firstCueStart(const QByteArray &subtitles)
+{
+    const QRegularExpressionMatch time =
+        QRegularExpression("(\\d\\d):(\\d\\d):(\\d\\d),(\\d\\d\\d) -->").match(QString::fromLatin1(subtitles));
+    if (!time.hasMatch())
+        return -1;
+    return ((time.captured(1).toInt() * 60 + time.captured(2).toInt()) * 60 + time.captured(3).toInt()) * 1000
+           + time.captured(4).toInt();
+}
+
+} // namespace
+
+class TestTracks : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void readersLanguage_data();
+    void readersLanguage();
+    void sidecarCopiedAsItIs_data();
+    void sidecarCopiedAsItIs();
+    void textOutsideUtf8_data();
+    void textOutsideUtf8();
+    void failuresLeaveNoSubtitles_data();
+    void failuresLeaveNoSubtitles();
+
+private:
+        // settings: "NAME=value" for the tool's environment, which keeps no locale of the test's own.
+    ProcessRun convert(const QString &input, const QString &output, const QStringList &settings,
+                       const QString &path = {}) const;
+    QString freshFolder(const QString &name) const;
+
+    QTemporaryDir work;
+    QString film;
+};
+
+ProcessRun TestTracks::convert(const QString &input, const QString &output, const QStringList &settings,
+                               const QString &path) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        environment.remove(name);
+    for (const QString &setting : settings)
+        environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    if (!path.isEmpty())
+        environment.insert("PATH", path + ':' + environment.value("PATH"));
+    return runProcess(tool, TestMedia::convertArguments(input, output), environment, {}, 60000);
+}
+
+QString TestTracks::freshFolder(const QString &name) const
+{
+    const QString path = work.filePath(name);
+    QDir(path).removeRecursively();
+    QDir().mkpath(path);
+    return path;
+}
+
+// English sound at 440 Hz, German at 880 Hz flagged default; English SubRip
+// and German ASS flagged default. The file starts at 0.5 s, its first
+// picture 21 ms later, as a cut from a longer recording would.
+void TestTracks::initTestCase()
+{
+    if (!TestMedia::available())
+        QSKIP("ffmpeg and ffprobe are needed");
+    QVERIFY(work.isValid());
+    film = work.filePath("film.mkv");
+    QVERIFY(TestMedia::writeFile(work.filePath("eng.srt"), subRip));
+    QVERIFY(TestMedia::writeFile(work.filePath("ger.ass"), ass));
+    QVERIFY(TestMedia::makeLosslessClip(work.filePath("picture.mkv"), 3, "176x144", false));
+    QStringList arguments{"-itsoffset", "0.021", "-i", work.filePath("picture.mkv")};
+    for (int frequency : {440, 880})
+        arguments << "-f" << "lavfi" << "-i" << QString("sine=frequency=%1:sample_rate=44100:duration=3").arg(frequency);
+    arguments << "-i" << work.filePath("eng.srt") << "-i" << work.filePath("ger.ass");
+    for (int input = 0; input < 5; ++input)
+        arguments << "-map" << QString::number(input);
+    arguments << QStringList{"-c:v", "copy", "-c:a", "flac", "-c:s", "copy",
+                             "-metadata:s:a:0", "language=eng", "-metadata:s:a:1", "language=ger",
+                             "-metadata:s:s:0", "language=eng", "-metadata:s:s:1", "language=ger",
+                             "-disposition:a:0", "0", "-disposition:a:1", "default",
+                             "-disposition:s:0", "0", "-disposition:s:1", "default", "-output_ts_offset", "0.5"};
+    QVERIFY(TestMedia::make(film, arguments));
+}
+
+void TestTracks::readersLanguage_data()
+{
+    QTest::addColumn<QStringList>("settings");
+    QTest::addColumn<double>("tone");
+    QTest::addColumn<bool>("subtitles");
+    QTest::newRow("English reader: English sound, no subtitles") << QStringList{"LANG=en_GB.UTF-8"} << 440.0 << false;
+    QTest::newRow("German reader: German sound, no subtitles")
+        << QStringList{"LANGUAGE=de:en", "LANG=en_US.UTF-8"} << 880.0 << false;
+    QTest::newRow("French reader: the default sound and subtitles")
+        << QStringList{"LC_ALL=fr_FR.UTF-8"} << 880.0 << true;
+}
+
+void TestTracks::readersLanguage()
+{
+    QFETCH(QStringList, settings);
+    QFETCH(double, tone);
+    QFETCH(bool, subtitles);
+    const QString folder = freshFolder("languages");
+    const ProcessRun run = convert(film, folder + "/film.avi", settings);
+    QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
+    QVERIFY2(std::abs(pitch(folder + "/film.avi") - tone) < tone / 10, qPrintable(QString::number(pitch(folder + "/film.avi"))));
+    QCOMPARE(QFile::exists(folder + "/film.srt"), subtitles);
+    if (!subtitles)
+        return;
+    // German in Windows-1252 with CR LF, styling gone, italics kept, on the
+    // AVI's timeline, which starts where the input does: the line at 1.5 s
+    // of the input is at 1 s of the AVI.
+    const QByteArray written = TestMedia::readFile(folder + "/film.srt");
+    const QByteArray text = "\r\nGr\xFC\xDF" "e, <i>Stra\xDF" "e</i>\r\nzwei\r\n\r\n";
+    QVERIFY2(written.startsWith("1\r\n") && written.endsWith(text), written.toPercentEncoding().constData());
+    QVERIFY2(std::abs(firstCueStart(written) - 1000) <= 50, written.constData());
+}
+
+enum class Left { Nothing, Sidecar, Earlier };
+Q_DECLARE_METATYPE(Left)
+
+void TestTracks::sidecarCopiedAsItIs_data()
+{
+    QTest::addColumn<QString>("sidecarName");
+    QTest::addColumn<bool>("sameFolder");
+    QTest::addColumn<bool>("earlierSubtitles");   // a NAME.srt in the output folder already
+    QTest::addColumn<bool>("earlierAvi");
+    QTest::addColumn<Left>("left");               // what NAME.srt holds in the end
+    QTest::addColumn<bool>("namedParts");         // a folder without unnamed files (vfat)
+    // A leading minus, a dollar, hashes, a quote and a letter outside ASCII.
+    const QString name = "-$x ##'ü";
+    QTest::newRow("NAME.srt") << name + ".srt" << false << false << false << Left::Sidecar << false;
+    QTest::newRow("NAME.<reader's language>.srt")
+        << name + ".deu.srt" << false << false << false << Left::Sidecar << false;
+    QTest::newRow("another language's is not taken")
+        << name + ".fr.srt" << false << false << false << Left::Nothing << false;
+    QTest::newRow("into its own folder: untouched") << name + ".srt" << true << false << false << Left::Sidecar << false;
+    QTest::newRow("the user's own .srt stays") << name + ".srt" << false << true << false << Left::Earlier << false;
+    QTest::newRow("replaced with its AVI") << name + ".srt" << false << true << true << Left::Sidecar << false;
+    QTest::newRow("replaced with its AVI, part files") << name + ".srt" << false << true << true << Left::Sidecar << true;
+}
+
+void TestTracks::sidecarCopiedAsItIs()
+{
+    QFETCH(QString, sidecarName);
+    QFETCH(bool, sameFolder);
+    QFETCH(bool, earlierSubtitles);
+    QFETCH(bool, earlierAvi);
+    QFETCH(Left, left);
+    QFETCH(bool, namedParts);
+    const QString name = sidecarName.section('.', 0, 0);
+    const QString inputFolder = freshFolder("sidecar-in");
+    const QString outputFolder = sameFolder ? inputFolder : freshFolder("sidecar-out");
+    QVERIFY(QFile::copy(film, inputFolder + '/' + name + ".mkv"));
+    // Latin-1, LF line ends, no final line end: nothing a copy may change.
+    const QByteArray sidecar = "1\n00:00:00,500 --> 00:00:01,000\nK\xE4se\n\n2\n00:00:01,500 --> 00:00:02,000\nEnde";
+    QVERIFY(TestMedia::writeFile(inputFolder + '/' + sidecarName, sidecar));
+    const QString subtitles = outputFolder + '/' + name + ".srt";
+    if (earlierSubtitles)
+        QVERIFY(TestMedia::writeFile(subtitles, "the user's own"));
+    if (earlierAvi)
+        QVERIFY(TestMedia::writeFile(outputFolder + '/' + name + ".avi", "an earlier AVI"));
+    const QStringList inputsBefore = SystemState::snapshot(inputFolder);
+
+    // A German reader with German sound gets no embedded subtitles.
+    QStringList settings{"LANG=de_DE.UTF-8"};
+    if (namedParts) {
+        // The sanitizers' runtime wants to be loaded first; here it cannot be.
+        const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
+        settings << "LD_PRELOAD=" NOTMPFILE_LIBRARY
+                 << "ASAN_OPTIONS=" + asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0";
+    }
+    const ProcessRun run = convert(inputFolder + '/' + name + ".mkv", outputFolder + '/' + name + ".avi", settings);
+    QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
+    const QByteArray expected = left == Left::Sidecar ? sidecar
+                                : left == Left::Earlier ? QByteArray("the user's own") : QByteArray();
+    QCOMPARE(TestMedia::readFile(subtitles), expected);
+    QCOMPARE(QFile::exists(subtitles), left != Left::Nothing);
+    if (left == Left::Earlier)
+        QVERIFY2(run.err.contains("left as it is"), run.err.constData());
+    if (!sameFolder)
+        QCOMPARE(SystemState::snapshot(inputFolder), inputsBefore);
+    // Nothing else: no part files.
+    QCOMPARE(QDir(outputFolder).entryList(QDir::Files | QDir::Hidden).filter(".part").size(), 0);
+}
+
+void TestTracks::textOutsideUtf8_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("written");   // empty: no .srt, yet the AVI
+    // Embedded by older tools in the language's code page.
+    QTest::newRow("Windows-1252") << QByteArray("K\xE4se") << QByteArray("K\xE4se");
+    // Neither UTF-8 nor Windows-1252: a broken track.
+    QTest::newRow("unreadable") << QByteArray("K\x81\xE4se") << QByteArray();
+}
+
+void TestTracks::textOutsideUtf8()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, written);
+    const QString inputFolder = freshFolder("legacy-in");
+    const QString outputFolder = freshFolder("legacy-out");
+    QVERIFY(TestMedia::writeFile(work.filePath("legacy.srt"), "1\n00:00:01,000 --> 00:00:02,000\n" + text + "\n"));
+    QVERIFY(TestMedia::make(inputFolder + "/legacy.mkv",
+                            {"-i", work.filePath("picture.mkv"), "-i", work.filePath("legacy.srt"), "-map", "0",
+                             "-map", "1", "-c", "copy", "-metadata:s:s:0", "language=fre"}));
+    const ProcessRun run = convert(inputFolder + "/legacy.mkv", outputFolder + "/legacy.avi", {"LANG=fr_FR.UTF-8"});
+    QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
+    QVERIFY(QFile::exists(outputFolder + "/legacy.avi"));
+    if (written.isEmpty()) {
+        QVERIFY(!QFile::exists(outputFolder + "/legacy.srt"));
+        QVERIFY2(run.err.contains("cannot be read"), run.err.constData());
+    } else {
+        QCOMPARE(TestMedia::readFile(outputFolder + "/legacy.srt"),
+                 "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + written + "\r\n\r\n");
+    }
+}
+
+void TestTracks::failuresLeaveNoSubtitles_data()
+{
+    const QByteArray ffmpeg = "'" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "'";
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("sidecar");
+    QTest::newRow("ffmpeg fails") << QByteArray("exit 1") << true;
+    // A stop as ffmpeg ends, just before the subtitles would be written.
+    QTest::newRow("stopped as ffmpeg ends") << ffmpeg + " \"$@\"; kill -TERM $PPID" << false;
+}
+
+void TestTracks::failuresLeaveNoSubtitles()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, sidecar);
+    const QString inputFolder = freshFolder("failure-in");
+    const QString outputFolder = freshFolder("failure-out");
+    QVERIFY(QFile::copy(film, inputFolder + "/film.mkv"));
+    if (sidecar)
+        QVERIFY(TestMedia::writeFile(inputFolder + "/film.srt", subRip));
+    const ToolFolder bin(work.filePath("bin"));
+    QVERIFY(bin.installAs("ffmpeg", script));
+    const ProcessRun run = convert(inputFolder + "/film.mkv", outputFolder + "/film.avi", {"LANG=fr_FR.UTF-8"},
+                                   bin.path());
+    QVERIFY(run.finished && run.exitCode != 0);
+    QVERIFY(!run.out.contains("##success##"));
+    QCOMPARE(SystemState::snapshot(outputFolder), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestTracks)
+#include "tst_tracks.moc"

@@ -1,0 +1,192 @@
+#include "subtitleoutput.h"
+
+#include "languagecode.h"
+#include "pathname.h"
+#include "stopsignals.h"
+#include "subripfile.h"
+#include "subtitletrack.h"
+#include "temporaryoutput.h"
+#include "trackchoice.h"
+
+#include "posix/uniquefd.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string withoutExtension(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    return dot != std::string::npos && dot > nameStart ? path.substr(0, dot) : path;
+}
+
+bool isRegularFile(const std::string &path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool sameFile(const std::string &a, const std::string &b)
+{
+    struct stat first, second;
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
+}
+
+// NAME.srt, else NAME.<language>.srt in any of the reader's language's codes.
+std::string findSidecar(const std::string &inputPath, const std::string &reader)
+{
+    const std::string stem = withoutExtension(inputPath);
+    std::vector<std::string> candidates{stem + ".srt"};
+    for (const std::string &code : LanguageCode::forms(reader)) {
+        if (code.size() == 2 || code.size() == 3)
+            candidates.push_back(stem + "." + code + ".srt");
+    }
+    for (const std::string &candidate : candidates) {
+        if (isRegularFile(candidate) && !sameFile(candidate, inputPath))
+            return candidate;
+    }
+    return {};
+}
+
+} // namespace
+
+SubtitleOutput::SubtitleOutput(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath)
+    : libAv(libAv)
+    , inputPath(PathName::absolute(inputPath))
+    , outputPath(PathName::absolute(outputPath))
+    , subtitlePath(withoutExtension(this->outputPath) + ".srt")
+{
+}
+
+SubtitleOutput::~SubtitleOutput() = default;
+
+void SubtitleOutput::note(const std::string &text) const
+{
+    std::fprintf(stderr, "tarvelo-transcode: %s\n", PathName::printable(text).c_str());
+}
+
+std::string SubtitleOutput::trackName() const
+{
+    return "the subtitle track " + std::to_string(track.index)
+           + (track.language.empty() ? std::string() : " (" + track.language + ")");
+}
+
+void SubtitleOutput::choose(const std::vector<StreamDescription> &streams, const std::string &reader,
+                            int soundIndex)
+{
+    sidecarPath = findSidecar(inputPath, reader);
+    if (!sidecarPath.empty())
+        return;
+    const TrackChoice::Subtitles chosen = TrackChoice::subtitles(streams, reader, soundIndex);
+    for (const StreamDescription &stream : streams) {
+        if (stream.index == chosen.text)
+            track = stream;
+    }
+    pictureTrack = chosen.picture;
+}
+
+// Never onto the input or the AVI, nor onto what the user keeps there.
+bool SubtitleOutput::mayWrite(bool replaceExisting)
+{
+    if (subtitlePath == outputPath || sameFile(subtitlePath, inputPath))
+        return false;
+    // The subtitle file kept beside the input is already where its copy would go.
+    if (!sidecarPath.empty() && sameFile(sidecarPath, subtitlePath))
+        return false;
+    struct stat info;
+    if (lstat(subtitlePath.c_str(), &info) == 0 && !replaceExisting) {
+        note(subtitlePath + " exists already and belongs to no AVI file replaced here; it is left as it is");
+        return false;
+    }
+    return true;
+}
+
+bool SubtitleOutput::write(bool replaceExisting)
+{
+    if (pictureTrack >= 0)
+        note("the subtitle track " + std::to_string(pictureTrack)
+             + " holds pictures, which players cannot read from a .srt file; it is left out");
+    if ((sidecarPath.empty() && track.index < 0) || !mayWrite(replaceExisting))
+        return true;
+    file = std::make_unique<TemporaryOutput>(subtitlePath);
+    if (!file->create()) {
+        note("no subtitles: " + file->error());
+        file.reset();
+        return true;
+    }
+    const bool written = sidecarPath.empty() ? writeTrack() : copySidecar();
+    if (!written)
+        file.reset();
+    return written || !StopSignals::requested();
+}
+
+bool SubtitleOutput::writeTrack()
+{
+    SubtitleTrack reader(libAv);
+    if (!reader.read(inputPath, track.index)) {
+        if (!StopSignals::requested())
+            note(trackName() + " cannot be read, so there is no .srt file: " + reader.error());
+        return false;
+    }
+    const std::string text = SubRipFile::text(reader.cues());
+    if (text.empty()) {
+        note(trackName() + " holds no text, so there is no .srt file");
+        return false;
+    }
+    const std::string bytes = SubRipFile::encoded(text, LanguageCode::codePage(track.language));
+    return writeAll(bytes.data(), bytes.size());
+}
+
+bool SubtitleOutput::copySidecar()
+{
+    const UniqueFd source(open(sidecarPath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.isValid()) {
+        note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
+        return false;
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t size = read(source.get(), buffer, sizeof(buffer));
+        if (size == 0)
+            return true;
+        if (size < 0 && errno == EINTR)
+            continue;
+        if (size < 0) {
+            note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
+            return false;
+        }
+        if (!writeAll(buffer, std::size_t(size)))
+            return false;
+    }
+}
+
+bool SubtitleOutput::writeAll(const char *data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(file->fd(), data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            note(subtitlePath + ": cannot write the subtitles: " + std::strerror(errno));
+            return false;
+        }
+        data += written;
+        size -= std::size_t(written);
+    }
+    return true;
+}
+
+void SubtitleOutput::publish()
+{
+    if (file && !file->commit())
+        note(subtitlePath + ": " + file->error());
+    file.reset();
+}

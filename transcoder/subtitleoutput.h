@@ -1,0 +1,55 @@
+#ifndef SUBTITLEOUTPUT_H
+#define SUBTITLEOUTPUT_H
+
+#include "streamdescription.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class LibAv;
+class TemporaryOutput;
+
+// NAME.srt beside NAME.avi, the name players look for: a subtitle file kept
+// beside the input, copied byte for byte, else the embedded text track chosen
+// for the reader. It is written like the AVI, into a temporary file that
+// takes its name only after the AVI has taken its own, so a crash can leave
+// an AVI without its subtitles but never subtitles without their AVI.
+// Subtitles never fail the conversion: what goes wrong is said on standard
+// error, and there is no NAME.srt.
+class SubtitleOutput
+{
+public:
+    // libAv must outlive the object.
+    SubtitleOutput(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath);
+    ~SubtitleOutput();
+    SubtitleOutput(const SubtitleOutput &) = delete;
+    SubtitleOutput &operator=(const SubtitleOutput &) = delete;
+
+    void choose(const std::vector<StreamDescription> &streams, const std::string &reader, int soundIndex);
+    // Writes the chosen subtitles into the temporary file. An existing NAME.srt
+    // is only replaced together with an AVI that existed before (the user
+    // chose to overwrite it). False only when a stop request ended the work.
+    bool write(bool replaceExisting);
+    // Gives the written file its name; the AVI must have its own already.
+    void publish();
+
+private:
+    bool mayWrite(bool replaceExisting);
+    bool writeTrack();
+    bool copySidecar();
+    bool writeAll(const char *data, std::size_t size);
+    void note(const std::string &text) const;
+    std::string trackName() const;
+
+    const LibAv &libAv;
+    std::string inputPath;
+    std::string outputPath;
+    std::string subtitlePath;
+    std::string sidecarPath;
+    StreamDescription track;   // index -1: no text track chosen
+    int pictureTrack = -1;     // chosen where no text track was, but not written
+    std::unique_ptr<TemporaryOutput> file;
+};
+
+#endif // SUBTITLEOUTPUT_H

@@ -1,0 +1,153 @@
+#include "subtitletrack.h"
+
+#include "libav.h"
+#include "languagecode.h"
+#include "mediafile.h"
+#include "stopsignals.h"
+#include "subtitletext.h"
+
+#include <algorithm>
+
+namespace {
+constexpr std::chrono::milliseconds openTimeLimit(15000);
+constexpr std::chrono::milliseconds stallLimit(60000);
+constexpr AVRational milliseconds{1, 1000};
+// A cue whose end the file does not tell stays until the next one, at most this long.
+constexpr std::int64_t longestOpenCue = 5000;
+constexpr std::int64_t openEnd = -1;
+// Where the language does not tell, text in a code page is most often Western European.
+constexpr int westernCodePage = 1252;
+} // namespace
+
+SubtitleTrack::SubtitleTrack(const LibAv &libAv)
+    : libAv(libAv)
+{
+}
+
+SubtitleTrack::~SubtitleTrack()
+{
+    if (decoder)
+        libAv.avcodec_free_context(&decoder);
+}
+
+bool SubtitleTrack::fail(const std::string &what, int errorCode)
+{
+    lastError = what;
+    if (errorCode < 0)
+        lastError += ": " + libAv.errorText(errorCode);
+    return false;
+}
+
+bool SubtitleTrack::openDecoder(const AVStream *stream, const std::string &characterSet)
+{
+    const AVCodec *codec = libAv.avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec)
+        return fail("libavcodec cannot decode the subtitles");
+    decoder = libAv.avcodec_alloc_context3(codec);
+    if (!decoder)
+        return fail("out of memory");
+    const int copied = libAv.avcodec_parameters_to_context(decoder, stream->codecpar);
+    if (copied < 0)
+        return fail("cannot read the subtitles' header", copied);
+    decoder->pkt_timebase = stream->time_base;
+    AVDictionary *options = nullptr;
+    if (!characterSet.empty())
+        libAv.av_dict_set(&options, "sub_charenc", characterSet.c_str(), 0);
+    const int opened = libAv.avcodec_open2(decoder, codec, &options);
+    libAv.av_dict_free(&options);
+    return opened >= 0 || fail("cannot read the subtitles' header", opened);
+}
+
+bool SubtitleTrack::read(const std::string &path, int streamIndex)
+{
+    if (readAs(path, streamIndex, std::string()))
+        return true;
+    if (!textNotUtf8 || StopSignals::requested())
+        return false;
+    // Older tools stored subtitles in the code page of their language, which
+    // libavcodec refuses as text unless told to convert from it.
+    libAv.avcodec_free_context(&decoder);
+    readCues.clear();
+    lastError.clear();
+    return readAs(path, streamIndex, "CP" + std::to_string(legacyCodePage));
+}
+
+bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::string &characterSet)
+{
+    MediaFile input(libAv);
+    if (!input.open(path, openTimeLimit) || !input.findStreams())
+        return fail(input.error());
+    track = input.stream(streamIndex);
+    if (!track || track->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)
+        return fail("no such subtitle track");
+    origin = libAv.av_rescale_q(input.startTime(), AVRational{1, AV_TIME_BASE}, milliseconds);
+    const AVDictionaryEntry *language = libAv.av_dict_get(track->metadata, "language", nullptr, 0);
+    legacyCodePage = LanguageCode::codePage(language ? language->value : "");
+    if (legacyCodePage == 0)
+        legacyCodePage = westernCodePage;
+    const bool read = openDecoder(track, characterSet)
+                      && input.readPackets(streamIndex, stallLimit,
+                                           [this](const AVPacket &packet) { return decode(packet); });
+    track = nullptr;
+    if (!read)
+        return lastError.empty() ? fail(input.error()) : false;
+    closeOpenEnds();
+    return true;
+}
+
+bool SubtitleTrack::decode(const AVPacket &packet)
+{
+    const std::int64_t timestamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+    AVSubtitle subtitle = {};
+    int got = 0;
+    AVPacket copy = packet;   // the decoder reads it, and takes no ownership
+    const int result = libAv.avcodec_decode_subtitle2(decoder, &subtitle, &got, &copy);
+    if (result < 0) {
+        textNotUtf8 = result == AVERROR_INVALIDDATA;
+        return fail("cannot decode the subtitles", result);
+    }
+    if (!got || timestamp == AV_NOPTS_VALUE) {
+        if (got)
+            libAv.avsubtitle_free(&subtitle);
+        return true;
+    }
+    std::string text;
+    for (unsigned i = 0; i < subtitle.num_rects; ++i) {
+        const AVSubtitleRect *rect = subtitle.rects[i];
+        const std::string part = rect->ass ? SubtitleText::fromAssEvent(rect->ass)
+                                           : SubtitleText::fromAssText(rect->text ? rect->text : "");
+        if (!part.empty())
+            text += (text.empty() ? "" : "\n") + part;
+    }
+    const std::int64_t shown = libAv.av_rescale_q(timestamp, track->time_base, milliseconds) - origin;
+    std::int64_t end = openEnd;
+    if (packet.duration > 0)
+        end = libAv.av_rescale_q(timestamp + packet.duration, track->time_base, milliseconds) - origin;
+    else if (subtitle.end_display_time > subtitle.start_display_time && subtitle.end_display_time != UINT32_MAX)
+        end = shown + subtitle.end_display_time;
+    addCue(shown + subtitle.start_display_time, end, text);
+    libAv.avsubtitle_free(&subtitle);
+    return true;
+}
+
+// Lines before the first picture are cut to start with it.
+void SubtitleTrack::addCue(std::int64_t start, std::int64_t end, const std::string &text)
+{
+    if (text.empty() || (end != openEnd && end <= std::max<std::int64_t>(start, 0)))
+        return;
+    readCues.push_back({std::max<std::int64_t>(start, 0), end, text});
+}
+
+void SubtitleTrack::closeOpenEnds()
+{
+    std::stable_sort(readCues.begin(), readCues.end(),
+                     [](const SubRipFile::Cue &a, const SubRipFile::Cue &b) { return a.start < b.start; });
+    for (std::size_t i = 0; i < readCues.size(); ++i) {
+        SubRipFile::Cue &cue = readCues[i];
+        if (cue.end != openEnd)
+            continue;
+        cue.end = cue.start + longestOpenCue;
+        if (i + 1 < readCues.size() && readCues[i + 1].start > cue.start)
+            cue.end = std::min(cue.end, readCues[i + 1].start);
+    }
+}

@@ -1,0 +1,52 @@
+#ifndef SUBTITLETRACK_H
+#define SUBTITLETRACK_H
+
+#include "subripfile.h"
+
+#include <string>
+#include <vector>
+
+class LibAv;
+class MediaFile;
+struct AVCodecContext;
+struct AVPacket;
+struct AVStream;
+
+// The cues of a text subtitle track embedded in a media file, decoded
+// in-process and timed on the output's own timeline. ffmpeg shifts every
+// stream by the input's start time, so that the AVI begins at 0 where the
+// input's earliest stream begins (with the first picture, when the sound
+// starts no earlier).
+class SubtitleTrack
+{
+public:
+    // libAv must be loaded.
+    explicit SubtitleTrack(const LibAv &libAv);
+    ~SubtitleTrack();
+    SubtitleTrack(const SubtitleTrack &) = delete;
+    SubtitleTrack &operator=(const SubtitleTrack &) = delete;
+
+    // False when the track cannot be read through, or on a stop request.
+    bool read(const std::string &path, int streamIndex);
+    const std::vector<SubRipFile::Cue> &cues() const { return readCues; }
+    const std::string &error() const { return lastError; }
+
+private:
+    bool readAs(const std::string &path, int streamIndex, const std::string &characterSet);
+    bool openDecoder(const AVStream *stream, const std::string &characterSet);
+    bool decode(const AVPacket &packet);
+    void addCue(std::int64_t start, std::int64_t end, const std::string &text);
+    void closeOpenEnds();
+    bool fail(const std::string &what, int errorCode = 0);
+
+    const LibAv &libAv;
+    AVCodecContext *decoder = nullptr;
+    const AVStream *track = nullptr;
+    std::int64_t origin = 0;   // the output's time 0, in milliseconds of the input
+    int legacyCodePage = 0;    // the one text that is not UTF-8 is read in
+    bool textNotUtf8 = false;
+    std::vector<SubRipFile::Cue> readCues;
+    std::string lastError;
+};
+
+#endif // SUBTITLETRACK_H

@@ -97,7 +97,7 @@
     </message>
     <message>
         <source>&amp;Shutdown Computer After Finishing Conversion</source>
-        <translation>&amp;Выключить компьютер после завершения конвертации</translation>
+        <translation>&amp;Выключить компьютер после конвертации</translation>
     </message>
     <message>
         <source>Convert the listed files into AVI files in the output folder</source>

@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/programfolder.h"
 #include "app/stopsignalwatcher.h"
+#include "app/translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     // Lets Wayland compositors and task bars tie the window to its menu entry
     // and icon; on X11 the entry's StartupWMClass matches the window class.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvelo.Tarvelo"));
+    installTranslations(&app, programFolder() + QStringLiteral("translations"));
 
     // Logout, shutdown and Ctrl+C end the application as closing it does.
     StopSignalWatcher stopSignals;

@@ -56,6 +56,9 @@ QSize textNeeds(QWidget *widget)
         const QStringList words = label->text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
         for (const QString &word : words)
             widest = std::max(widest, metrics.horizontalAdvance(word));
+        // A line's space before the break counts too ("Höchste Qualität").
+        const int flags = int(label->alignment()) | Qt::TextWordWrap;
+        widest = std::max(widest, metrics.boundingRect(QRect(0, 0, widest, 0), flags, label->text()).width());
         return {widest, label->heightForWidth(widest)};
     }
     if (auto *box = qobject_cast<QCheckBox *>(widget)) {

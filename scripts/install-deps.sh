@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
     cmake g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n  # catalogues, Qt's own texts
     libqt6gui6 qt6-qpa-plugins qt6-image-formats-plugins
     libavformat-dev libavutil-dev libavcodec-dev
     ffmpeg

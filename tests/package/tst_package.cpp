@@ -114,6 +114,7 @@ void PackageTest::fileList_data()
     QTest::newRow("application") << "usr/lib/tarvelo/tarvelo" << true;
     QTest::newRow("transcoder") << "usr/lib/tarvelo/tarvelo-transcode" << true;
     QTest::newRow("help beside them") << "usr/lib/tarvelo/help.html" << false;
+    QTest::newRow("German catalogue") << "usr/lib/tarvelo/translations/tarvelo_de.qm" << false;
     QTest::newRow("bin/tarvelo") << "usr/bin/tarvelo" << true;
     QTest::newRow("bin/tarvelo-transcode") << "usr/bin/tarvelo-transcode" << true;
     QTest::newRow("desktop entry") << "usr/share/applications/" + appId + ".desktop" << false;
@@ -165,7 +166,8 @@ void PackageTest::dependencies()
 {
     const QString depends = build.field(QStringLiteral("Depends"));
     // The libav libraries are opened at run time and so invisible to shlibs.
-    for (const char *package : {"ffmpeg", "libqt6gui6", "libqt6widgets6", "libavformat", "libavcodec", "libavutil"})
+    for (const char *package : {"ffmpeg", "libqt6gui6", "libqt6widgets6", "libavformat", "libavcodec", "libavutil",
+                                "qt6-translations-l10n"})
         QVERIFY2(depends.contains(QLatin1String(package)), qPrintable(QLatin1String(package) + QStringLiteral(" not in: ") + depends));
     QVERIFY2(!depends.contains(QLatin1Char('$')), qPrintable(depends));
 }

@@ -151,6 +151,44 @@ double rateValue(const QString &rational)
     return parts.size() == 2 && parts[1].toDouble() > 0 ? parts[0].toDouble() / parts[1].toDouble() : 0;
 }
 
+
+// When each flash of the picture and each beep of the sound starts, as
+// ffmpeg decodes the file: the times where a measure first rises above its
+// threshold. AVI pictures are timed by their count, as players time them.
+QList<double> onsets(const QString &path, const QString &filter, const QString &key, double threshold)
+{
+    const bool sound = key.contains("astats");
+    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", "file:" + path, sound ? "-af" : "-vf",
+                                              filter + (sound ? ",a" : ",") + "metadata=print:key=" + key + ":file=-",
+                                              "-f", "null", "-"});
+    QList<double> found;
+    double time = 0;
+    bool above = false;
+    for (const QByteArray &line : log.split('\n')) {
+        const int at = line.indexOf("pts_time:");
+        if (at >= 0) {
+            time = line.mid(at + 9).trimmed().toDouble();
+        } else if (line.startsWith(key.toLatin1() + '=')) {
+            const bool now = line.mid(key.size() + 1).toDouble() > threshold && !line.endsWith("inf");
+            if (now && !above)
+                found << time;
+            above = now;
+        }
+    }
+    return found;
+}
+
+// How far each beep lies from its flash, in seconds.
+QList<double> beepsAfterFlashes(const QString &path)
+{
+    const QList<double> flashes = onsets(path, "signalstats", "lavfi.signalstats.YAVG", 128);
+    const QList<double> beeps = onsets(path, "asetnsamples=240,astats=metadata=1:reset=1",
+                                       "lavfi.astats.Overall.RMS_level", -30);
+    QList<double> gaps;
+    for (qsizetype i = 0; i < qMin(flashes.size(), beeps.size()); ++i)
+        gaps << beeps[i] - flashes[i];
+    return flashes.size() == beeps.size() ? gaps : QList<double>();
+}
 } // namespace
 
 // What the encoding profile gives, read back by readers that share no code
@@ -168,6 +206,8 @@ private slots:
     void keyframesEveryTenSeconds();
     void fitsWhatPlayersDecode_data();
     void fitsWhatPlayersDecode();
+    void soundStaysWithItsPicture_data();
+    void soundStaysWithItsPicture();
 
 private:
     QString converted(int quality);
@@ -400,6 +440,49 @@ void TestEncodingProfile::fitsWhatPlayersDecode()
     // A picture within the limits is not deinterlaced, scaled or otherwise softened.
     if (QTest::currentDataTag() == QLatin1String("23.976 fps scope"))
         QVERIFY(TestMedia::psnr(avi, input) > 40);
+}
+
+void TestEncodingProfile::soundStaysWithItsPicture_data()
+{
+    QTest::addColumn<QStringList>("timing");
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<double>("tolerance");
+    // Within what the measure can tell (5 ms) where the pictures stay on
+    // their grid; a picture that starts off the grid moves by up to half a
+    // picture onto it, and a varying rate made steady by up to one.
+    QTest::newRow("picture half a second after the sound") << QStringList{"-itsoffset", "0.5"} << "25" << 0.025;
+    QTest::newRow("sound half a second after the picture") << QStringList{} << "25" << 0.012;
+    QTest::newRow("phone's varying rate") << QStringList{} << "30" << 1 / 29.97;
+}
+
+// A flash and a beep every two seconds, made together, must still meet in
+// the output as they meet in the input, wherever either stream starts.
+void TestEncodingProfile::soundStaysWithItsPicture()
+{
+    QFETCH(QStringList, timing);
+    QFETCH(QString, rate);
+    QFETCH(double, tolerance);
+    const QString every2s = "lt(mod(t-1,2),0.2)";
+    QStringList making = timing + QStringList{"-f", "lavfi", "-i",
+        "color=black:size=160x90:rate=" + rate + ":duration=8,drawbox=c=white:t=fill:enable='" + every2s + "'"};
+    if (QTest::currentDataTag() == QByteArray("sound half a second after the picture"))
+        making << "-itsoffset" << "0.5";
+    making << "-f" << "lavfi" << "-i"
+           << "sine=f=1000:sample_rate=48000:duration=8,volume='if(" + every2s + ",1,0)':eval=frame"
+           << "-c:v" << "libx264" << "-preset" << "ultrafast" << "-c:a" << "aac";
+    if (QTest::currentDataTag() == QByteArray("phone's varying rate"))
+        making << "-vf" << "select='not(eq(mod(n,7),0))'" << "-vsync" << "vfr";
+    const QString input = work.filePath("flashes.mkv");
+    QVERIFY(TestMedia::make(input, making));
+    const QString avi = work.filePath("flashes.avi");
+    QVERIFY(runTool(tool, convertArguments(input, avi)).contains("##success##"));
+
+    const QList<double> before = beepsAfterFlashes(input), after = beepsAfterFlashes(avi);
+    QVERIFY2(before.size() == 4 && after.size() == 4,
+             qPrintable(QString("%1 and %2 pairs").arg(before.size()).arg(after.size())));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(qAbs(after[i] - before[i]) <= tolerance,
+                 qPrintable(QString("beep %1: %2 s from its flash, %3 s before").arg(i).arg(after[i]).arg(before[i])));
 }
 
 QTEST_GUILESS_MAIN(TestEncodingProfile)

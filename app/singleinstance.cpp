@@ -65,7 +65,10 @@ SingleInstance::SingleInstance(const QStringList &arguments, QObject *parent)
 
 QString SingleInstance::socketPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QStringLiteral("/org.tarvelo.Tarvelo");
+    // Without a private runtime folder there is no place that only this user
+    // can reach; each start then opens its own window.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/org.tarvelo.Tarvelo");
 }
 
 QByteArray SingleInstance::message(const QStringList &paths)
@@ -80,15 +83,20 @@ QByteArray SingleInstance::message(const QStringList &paths)
 
 bool SingleInstance::handedOver()
 {
+    const QString path = socketPath();
+    if (path.isEmpty())
+        return false;
     // Two starts at the same moment must not both find nobody and then take
     // the socket from each other.
-    QLockFile lock(socketPath() + QStringLiteral(".lock"));
+    QLockFile lock(path + QStringLiteral(".lock"));
     lock.tryLock(1000);
 
     QLocalSocket socket;
-    socket.connectToServer(socketPath());
+    socket.connectToServer(path);
     if (!socket.waitForConnected(connectMs)) {
-        listen();
+        // Nobody answered: a socket left behind by a crash is in the way.
+        QLocalServer::removeServer(path);
+        server.listen(path);
         return false;
     }
     // The socket's buffer takes any ordinary message at once; a very long
@@ -98,13 +106,6 @@ bool SingleInstance::handedOver()
     }
     socket.disconnectFromServer();
     return true;
-}
-
-void SingleInstance::listen()
-{
-    // Nobody answered: a socket left behind by a crash is in the way.
-    QLocalServer::removeServer(socketPath());
-    server.listen(socketPath());
 }
 
 void SingleInstance::serve(MainWindow *window)

@@ -39,7 +39,6 @@ signals:
 private:
     void accept();
     void read(QLocalSocket *socket);
-    void listen();
 
     QStringList paths;
     QLocalServer server;

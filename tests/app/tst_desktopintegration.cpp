@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>

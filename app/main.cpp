@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 #include "app/programfolder.h"
+#include "app/runnotifier.h"
+#include "app/singleinstance.h"
 #include "app/stopsignalwatcher.h"
 #include "app/translations.h"
 
@@ -14,11 +16,18 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvelo.Tarvelo"));
     installTranslations(&app, programFolder() + QStringLiteral("translations"));
 
+    // One window per user: a later start hands its files to it and ends.
+    SingleInstance instance(app.arguments());
+    if (instance.handedOver())
+        return 0;
+
     // Logout, shutdown and Ctrl+C end the application as closing it does.
     StopSignalWatcher stopSignals;
 
     MainWindow window;
     window.show();
+    instance.serve(&window);
+    RunNotifier notifier(&window);
 
     // From here on the tool and the help page are found by their bare names.
     QDir::setCurrent(programFolder());

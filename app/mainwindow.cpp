@@ -135,6 +135,14 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
+void MainWindow::showInFront()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
 void MainWindow::fitToText()
 {
     for (QWidget *widget : std::initializer_list<QWidget *>{

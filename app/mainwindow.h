@@ -32,6 +32,19 @@ public:
     const QStringList &failures() const { return failedNames; }
     const ConversionThread &worker() const { return conversionThread; }
 
+public slots:
+    // Adds files, and the videos inside folders, as the add command does;
+    // during a run and while its outcome is shown they wait for the next one.
+    void addFiles(const QStringList &paths);
+    // Brings the window up from the task bar and in front of the others.
+    void showInFront();
+
+signals:
+    // The share of the batch done, from 0 to 1, while a run goes on.
+    void runProgressed(double share);
+    // A run ended with its summary (not stopped, no power-off to follow).
+    void runFinished(int converted, int failed);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -45,6 +58,7 @@ private slots:
     void on_btnConvert_clicked();
     void on_tblFiles_itemSelectionChanged();
     void on_tblFiles_itemChanged(QTableWidgetItem *item);
+    void on_tblFiles_filesDropped(const QStringList &paths);
     void on_btnHelp_clicked();
 
 private:
@@ -58,6 +72,8 @@ private:
     void showSummary();
     void showOutcome(int row, bool converted);
     void stopConversion();
+    bool listIsLocked() const;
+    void addQueuedFiles();
 
     Ui_MainWindow *ui;
     QStringList inputPaths;
@@ -66,6 +82,7 @@ private:
     QStringList failedNames;
     ConversionThread conversionThread;
     bool stoppingRun = false;
+    QStringList queuedPaths;
 };
 
 #endif // MAINWINDOW_H

@@ -23,6 +23,8 @@ void MainWindow::on_btnConvert_clicked()
     ui->btnAddFile->setEnabled(false);
     ui->btnChangeDir->setEnabled(false);
     ui->btnConvert->setEnabled(false);
+    // Drops are refused as the add button is: the cursor says so at once.
+    ui->tblFiles->setAcceptDrops(false);
     failedNames.clear();
 
     ui->prgrsConversion->setValue(0);
@@ -35,6 +37,7 @@ void MainWindow::on_btnConvert_clicked()
     conversionThread.outputFolder = ui->txtCurrentDir->toPlainText();
     conversionThread.clearStopRequest();
     conversionThread.start();
+    emit runProgressed(0.0);
 }
 
 void MainWindow::OnFileProgress(int index, uint completedDuration)
@@ -49,8 +52,10 @@ void MainWindow::OnFileProgress(int index, uint completedDuration)
     const uint done = qMin(completedDuration, duration);
     const int share = duration == 0 ? 0 : int(double(done) / duration * 100.0);
     const int value = index * 100 + share;
-    if (value > ui->prgrsConversion->value() && value <= ui->prgrsConversion->maximum())
+    if (value > ui->prgrsConversion->value() && value <= ui->prgrsConversion->maximum()) {
         ui->prgrsConversion->setValue(value);
+        emit runProgressed(double(value) / ui->prgrsConversion->maximum());
+    }
 }
 
 void MainWindow::OnFileExists(QString outputFile)
@@ -84,6 +89,7 @@ void MainWindow::OnFileCompleted(int index, bool isSuccess)
     if (!isSuccess)
         failedNames.append(inputNames.at(index));
     ui->prgrsConversion->setValue((index + 1) * 100);
+    emit runProgressed(double(index + 1) / inputNames.size());
 
     if (index != inputNames.size() - 1 || stoppingRun)
         return;
@@ -92,6 +98,7 @@ void MainWindow::OnFileCompleted(int index, bool isSuccess)
         QProcess::startDetached(QStringLiteral("systemctl"), {QStringLiteral("poweroff")});
         return;
     }
+    emit runFinished(int(inputNames.size() - failedNames.size()), int(failedNames.size()));
     showSummary();
 }
 
@@ -125,10 +132,13 @@ void MainWindow::showSummary()
     ui->btnAddFile->setEnabled(true);
     ui->btnChangeDir->setEnabled(true);
     ui->btnConvert->setEnabled(true);
+    ui->tblFiles->setAcceptDrops(true);
     ui->tblFiles->setRowCount(0);
     inputNames.clear();
     inputPaths.clear();
     durations.clear();
+    // Files handed over during the run start the new list.
+    addQueuedFiles();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

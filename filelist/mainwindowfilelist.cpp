@@ -1,11 +1,13 @@
 // The file-list commands of MainWindow: adding files with their playing time
-// and size, removing the selected rows, and the size text.
+// and size (from the dialog, a drop, the command line or another start),
+// removing the selected rows, and the size text.
 
 #include "app/mainwindow.h"
 #include "durationprobe.h"
 #include "durationtext.h"
 #include "protocol/toolprotocol.h"
 #include "ui_mainwindow.h"
+#include "videofolder.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -17,6 +19,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -125,14 +128,37 @@ void MainWindow::on_btnAddFile_clicked()
     if (conversionThread.isRunning())
         return;
 
-    const QStringList chosen = QFileDialog::getOpenFileNames(
+    addFiles(QFileDialog::getOpenFileNames(
         this, tr("Add File(s)"), addFilesStartFolder(),
         tr("All Video Files (*.3g2 *.3gp *.asf *.asx *.avi *.flv *.mov *.mp4 *.mpg *.rv *.rm *.rmvb *.vob "
-           "*.wmv);;All Files (*.*)"));
+           "*.wmv);;All Files (*.*)")));
+}
+
+void MainWindow::on_tblFiles_filesDropped(const QStringList &paths)
+{
+    addFiles(paths);
+}
+
+bool MainWindow::listIsLocked() const
+{
+    // From the start of a run until "New Conversion" the rows show the run's
+    // outcome, and the add button stays off.
+    return conversionThread.isRunning() || !ui->btnAddFile->isEnabled();
+}
+
+void MainWindow::addFiles(const QStringList &paths)
+{
+    if (stoppingRun)
+        return;
+    // Handed over while a run is shown, they belong to the next one.
+    if (listIsLocked()) {
+        queuedPaths += paths;
+        return;
+    }
 
     QSet<QString> listed = nameKeys(inputNames);
     QString duplicates;
-    for (const QString &path : chosen) {
+    for (const QString &path : VideoFolder::expand(paths)) {
         const QString name = fileNameOf(path);
         const QString key = name.toCaseFolded();
         if (listed.contains(key)) {
@@ -157,6 +183,11 @@ void MainWindow::on_btnAddFile_clicked()
                     QMessageBox::Ok, this);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+void MainWindow::addQueuedFiles()
+{
+    addFiles(std::exchange(queuedPaths, {}));
 }
 
 void MainWindow::on_btnRemoveFile_clicked()

@@ -13,6 +13,7 @@ packages=(
     help2man scdoc                                              # manual pages
     build-essential debhelper dpkg-dev lintian git man-db       # the Debian package and its test
     desktop-file-utils appstream xvfb x11-utils                 # menu entry, metainfo, window class
+    dbus-daemon                                                 # a private session bus for the notice
     gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav  # reading outputs back
     mediainfo
 )

@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QProgressBar>
@@ -48,7 +47,6 @@ private slots:
     void cancelledBrowsingKeepsFolder();
     void helpOpensPageFromProgramFolder();
     void buttonsFollowRowsAndSelection();
-    void dropsAreAnsweredAsCopyAndChangeNothing();
 
 private:
     template<typename T>
@@ -324,47 +322,6 @@ void TestMainWindow::buttonsFollowRowsAndSelection()
     QCOMPARE(table->selectedItems().size(), 1);
     table->clearSelection();
     QVERIFY(!remove->isEnabled());
-}
-
-void TestMainWindow::dropsAreAnsweredAsCopyAndChangeNothing()
-{
-    QTemporaryDir dir;
-    QFile clip(dir.filePath(QStringLiteral("clip.mp4")));
-    QVERIFY(clip.open(QIODevice::WriteOnly));
-    clip.close();
-
-    MainWindow window;
-    window.show();
-    auto *table = widget<QTableWidget>(window, "tblFiles");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(clip.fileName())});
-    const QPoint at(20, 20);
-
-    // Holding Shift is how a user asks for a move; the platform proposes it.
-    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
-    QDragEnterEvent enter(at, both, &data, Qt::LeftButton, Qt::ShiftModifier);
-    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
-    QApplication::sendEvent(table->viewport(), &enter);
-    QVERIFY(enter.isAccepted());
-    QCOMPARE(enter.dropAction(), Qt::CopyAction);
-
-    QDragMoveEvent move(at, both, &data, Qt::LeftButton, Qt::ShiftModifier);
-    QApplication::sendEvent(table->viewport(), &move);
-    QVERIFY(move.isAccepted());
-    QCOMPARE(move.dropAction(), Qt::CopyAction);
-
-    QDropEvent drop(at, both, &data, Qt::LeftButton, Qt::ShiftModifier);
-    QApplication::sendEvent(table->viewport(), &drop);
-    QVERIFY(drop.isAccepted());
-    QCOMPARE(drop.dropAction(), Qt::CopyAction);
-
-    QDragEnterEvent moveOnly(at, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(table->viewport(), &moveOnly);
-    QVERIFY(!moveOnly.isAccepted());
-
-    QCOMPARE(table->rowCount(), 0);
-    QVERIFY(window.paths().isEmpty());
-    QVERIFY(clip.exists());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -6,6 +6,11 @@
 TestHome::TestHome()
 {
     QDir(home.path()).mkpath(QStringLiteral(".config"));
+    // The runtime folder holds the one-window socket: a program started
+    // with this home never reaches the user's own Tarvelo, nor another test's.
+    QDir(home.path()).mkpath(QStringLiteral("runtime"));
+    QFile::setPermissions(home.filePath(QStringLiteral("runtime")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 bool TestHome::setDocumentsFolder(const QString &name) const
@@ -17,7 +22,7 @@ bool TestHome::setDocumentsFolder(const QString &name) const
 void TestHome::enter() const
 {
     const QProcessEnvironment values = environment();
-    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
         qputenv(name, QFile::encodeName(values.value(QLatin1String(name))));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -29,6 +34,7 @@ void TestHome::applyTo(QProcessEnvironment &environment) const
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral(".config")));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral(".local/share")));
     environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral(".cache")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
 }
 
 QProcessEnvironment TestHome::environment() const

@@ -5,10 +5,12 @@
 #include "testmedia.h"
 #include "toolfolder.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
@@ -16,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QUrl>
+
+#include <sys/stat.h>
 
 using Way = ModalAnswerer::Way;
 
@@ -38,6 +43,7 @@ private slots:
     void failedProbeStillAddsTheRow();
     void cancelledDialogChangesNothing();
     void removesTheSelectedRows();
+    void dropsAddFilesAndFoldersAsCopies();
     void sizeTextsIgnoreTheLocale_data();
     void sizeTextsIgnoreTheLocale();
 
@@ -310,6 +316,69 @@ void TestFileListCommands::removesTheSelectedRows()
     QVERIFY(window.names().isEmpty() && window.paths().isEmpty() && window.durationList().isEmpty());
     QVERIFY(!convert->isEnabled());
     QVERIFY(!remove->isEnabled());
+}
+
+// Files and folders dropped from a file manager are added as the dialog's
+// are: a folder by the videos in it and below it, in name order.
+void TestFileListCommands::dropsAddFilesAndFoldersAsCopies()
+{
+    useRealTool();
+    const QString shelf = folder(QStringLiteral("shelf"));
+    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("b.mp4")).isEmpty());
+    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("A clip.MKV")).isEmpty());
+    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("no extension")).isEmpty());
+    QVERIFY(!placeClip(QStringLiteral("shelf/sub"), QStringLiteral("c.mp4")).isEmpty());
+    QVERIFY(!placeFile(QStringLiteral("shelf"), QStringLiteral("notes.txt"), "no video").isEmpty());
+    // A link back up and a pipe that would block whoever reads it.
+    QVERIFY(QFile::link(shelf, shelf + QStringLiteral("/sub/loop")));
+    QCOMPARE(mkfifo(QFile::encodeName(shelf + QStringLiteral("/pipe.mp4")).constData(), 0600), 0);
+    const QString single = placeClip(QStringLiteral("loose"), QStringLiteral("single.mp4"));
+
+    MainWindow window;
+    window.show();
+    ModalAnswerer answerer;
+    auto *viewport = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"))->viewport();
+    const QPoint at(20, 20);
+    // Holding Shift is how a user asks for a move; the platform proposes it.
+    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+
+    QMimeData text;
+    text.setText(single);
+    QDragEnterEvent textEnter(at, both, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &textEnter);
+    QVERIFY(!textEnter.isAccepted());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(single), QUrl::fromLocalFile(shelf)});
+    QDragEnterEvent moveOnly(at, Qt::MoveAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &moveOnly);
+    QVERIFY(!moveOnly.isAccepted());
+
+    QDragEnterEvent enter(at, both, &files, Qt::LeftButton, Qt::ShiftModifier);
+    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
+    QApplication::sendEvent(viewport, &enter);
+    QVERIFY(enter.isAccepted());
+    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    QDropEvent drop(at, both, &files, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(viewport, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+
+    QTRY_COMPARE(window.names(), QStringList({"single.mp4", "A clip.MKV", "b.mp4", "no extension", "c.mp4"}));
+    QCOMPARE(window.durationList(), QVector<uint>(5, 3));
+    checkRowsMatchLists(window);
+    QVERIFY(answerer.messages.isEmpty());
+    QVERIFY(QFile::exists(single));
+
+    // Dropped again, every name is refused with the add command's warning.
+    QDragEnterEvent enterAgain(at, both, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enterAgain);
+    QDropEvent again(at, both, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &again);
+    QVERIFY(again.isAccepted());
+    QTRY_COMPARE(answerer.messages.size(), 1);
+    QCOMPARE(answerer.messages.first().text.count(QLatin1Char('\n')), 5);
+    QCOMPARE(window.names().size(), 5);
 }
 
 void TestFileListCommands::sizeTextsIgnoreTheLocale_data()

@@ -1,0 +1,257 @@
+#include "app/mainwindow.h"
+#include "app/runnotifier.h"
+#include "app/singleinstance.h"
+#include "modalanswerer.h"
+#include "processrun.h"
+#include "testhome.h"
+#include "testmedia.h"
+
+#include <QCheckBox>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+// Stands in for the desktop's notification service on a private bus, and
+// listens there for the task-bar entry's progress.
+class NotificationService : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QStringList notices;
+    QList<QVariantMap> launcher;
+
+public slots:
+    Q_SCRIPTABLE uint Notify(const QString &, uint, const QString &, const QString &summary, const QString &body,
+                             const QStringList &actions, const QVariantMap &, int)
+    {
+        notices.append(summary + QLatin1Char('|') + body + QLatin1Char('|') + actions.join(QLatin1Char(',')));
+        return 40 + uint(notices.size());
+    }
+    void launcherUpdated(const QString &entry, const QVariantMap &properties)
+    {
+        if (entry == QLatin1String("application://org.tarvelo.Tarvelo.desktop"))
+            launcher.append(properties);
+    }
+};
+
+// The desktop's ways into the window: later starts of the real program that
+// hand over their files, and what a run tells the desktop.
+class TestDesktopIntegration : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { TestHome::enterForTheWholeRun(); }
+
+private slots:
+    void initTestCase();
+    void laterStartsHandTheirFilesOver();
+    void staleSocketAndGarbageAreSurvived();
+    void runEndIsAnnouncedOnceAndHandedFilesWait();
+
+private:
+    ProcessRun startAgain(const QStringList &arguments) const;
+    QString place(const QString &name) const;
+    static void convert(MainWindow &window, const QString &outputFolder, bool powerOff);
+
+    QTemporaryDir files;
+    QString programDir;
+};
+
+void TestDesktopIntegration::initTestCase()
+{
+    QVERIFY(files.isValid());
+    QVERIFY(TestMedia::makeClip(files.filePath(QStringLiteral("clip.mp4")), 1, QStringLiteral("64x48")));
+    programDir = QFileInfo(QStringLiteral(TARVELO_PROGRAM_DIR)).canonicalFilePath();
+    QVERIFY(QDir::setCurrent(programDir));
+}
+
+QString TestDesktopIntegration::place(const QString &name) const
+{
+    const QString path = files.filePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    if (!QFile::exists(path))
+        QFile::copy(files.filePath(QStringLiteral("clip.mp4")), path);
+    return path;
+}
+
+// The real program, started from the folder of the files as a terminal would.
+ProcessRun TestDesktopIntegration::startAgain(const QStringList &arguments) const
+{
+    return runProcess(programDir + QStringLiteral("/tarvelo"), arguments, QProcessEnvironment::systemEnvironment(),
+                      files.path(), 20000);
+}
+
+void TestDesktopIntegration::laterStartsHandTheirFilesOver()
+{
+    place(QStringLiteral("-first.mp4"));
+    place(QStringLiteral("shelf/b.mp4"));
+    place(QStringLiteral("shelf/sub/c.mp4"));
+    const QString single = place(QStringLiteral("elsewhere/a.mp4"));
+
+    // The first start's own files, named relative to where it started.
+    QVERIFY(QDir::setCurrent(files.path()));
+    SingleInstance first({QStringLiteral("tarvelo"), QStringLiteral("--"), QStringLiteral("-first.mp4")});
+    QVERIFY(QDir::setCurrent(programDir));
+    QVERIFY(!first.handedOver());
+    MainWindow window;
+    window.show();
+    first.serve(&window);
+    QTRY_COMPARE(window.names(), QStringList({QStringLiteral("-first.mp4")}));
+    QCOMPARE(window.paths().first(), files.filePath(QStringLiteral("-first.mp4")));
+    QCOMPARE(window.durationList().first(), 1u);
+
+    // Two users never share it: the socket is its owner's alone.
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                            | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    QCOMPARE(QFileInfo(SingleInstance::socketPath()).permissions() & others, QFileDevice::Permissions());
+
+    const ProcessRun second = startAgain({QStringLiteral("shelf"), single});
+    QVERIFY2(second.succeeded(), second.err.constData());
+    QTRY_COMPARE(window.names(), QStringList({"-first.mp4", "b.mp4", "c.mp4", "a.mp4"}));
+
+    // Without files, a start brings the open window to the front.
+    window.showMinimized();
+    QVERIFY(startAgain({}).succeeded());
+    QTRY_VERIFY(!window.isMinimized());
+}
+
+void TestDesktopIntegration::staleSocketAndGarbageAreSurvived()
+{
+    // A crashed Tarvelo leaves its socket behind with nobody listening.
+    const QByteArray path = QFile::encodeName(SingleInstance::socketPath());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QVERIFY(size_t(path.size()) < sizeof(address.sun_path));
+    qstrcpy(address.sun_path, path.constData());
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    QCOMPARE(bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    close(fd);
+
+    SingleInstance first({QStringLiteral("tarvelo")});
+    QVERIFY(!first.handedOver());
+    MainWindow window;
+    first.serve(&window);
+
+    const QByteArray valid = SingleInstance::message({files.filePath(QStringLiteral("clip.mp4"))});
+    QByteArray endless = valid.left(8);
+    endless += QByteArray::fromHex("ffffffff") + "/x";
+    const QList<QByteArray> garbage = {QByteArrayLiteral("GET / HTTP/1.1\r\n\r\n"), endless,
+                                       SingleInstance::message({QStringLiteral("clip.mp4"), QStringLiteral("../x")})};
+    for (const QByteArray &bytes : garbage) {
+        QLocalSocket client;
+        client.connectToServer(SingleInstance::socketPath());
+        QVERIFY(client.waitForConnected(5000));
+        client.write(bytes);
+        QVERIFY(client.waitForBytesWritten(5000));
+        // The window drops it and closes the connection.
+        QTRY_COMPARE(client.state(), QLocalSocket::UnconnectedState);
+    }
+    QVERIFY(window.names().isEmpty());
+
+    QVERIFY(startAgain({QStringLiteral("clip.mp4")}).succeeded());
+    QTRY_COMPARE(window.names(), QStringList({QStringLiteral("clip.mp4")}));
+}
+
+void TestDesktopIntegration::convert(MainWindow &window, const QString &outputFolder, bool powerOff)
+{
+    QDir().mkpath(outputFolder);
+    window.findChild<QPlainTextEdit *>(QStringLiteral("txtCurrentDir"))->setPlainText(outputFolder + QLatin1Char('/'));
+    window.findChild<QCheckBox *>(QStringLiteral("chckShutdown"))->setChecked(powerOff);
+    window.findChild<QPushButton *>(QStringLiteral("btnConvert"))->click();
+}
+
+void TestDesktopIntegration::runEndIsAnnouncedOnceAndHandedFilesWait()
+{
+    QProcess daemon;
+    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                 QStringLiteral("--print-address")});
+    if (!daemon.waitForStarted())
+        QSKIP("dbus-daemon is not installed");
+    QVERIFY(daemon.waitForReadyRead(10000));
+    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+
+    QDBusConnection desktop = QDBusConnection::connectToBus(address, QStringLiteral("desktop"));
+    NotificationService service;
+    QVERIFY(desktop.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                   QDBusConnection::ExportScriptableSlots));
+    QVERIFY(desktop.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    QVERIFY(desktop.connect(QString(), QStringLiteral("/org/tarvelo/Tarvelo"),
+                            QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"), &service,
+                            SLOT(launcherUpdated(QString,QVariantMap))));
+    const QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("application"));
+
+    const QString good = files.filePath(QStringLiteral("clip.mp4"));
+    const QString bad = files.filePath(QStringLiteral("bad.mp4"));
+    QVERIFY(TestMedia::writeFile(bad, "not a video"));
+    const QString later = place(QStringLiteral("later.mp4"));
+
+    // A run that ends with the power going off tells nothing: nobody is there.
+    {
+        MainWindow window;
+        RunNotifier notifier(&window, bus);
+        window.addFiles({good});
+        convert(window, files.filePath(QStringLiteral("out-poweroff")), true);
+        QTRY_VERIFY(window.worker().isFinished());
+        QTRY_VERIFY(!service.launcher.isEmpty());
+    }
+
+    MainWindow window;
+    window.show();
+    RunNotifier notifier(&window, bus);
+    ModalAnswerer answerer;
+    QStringList listedAtSummary;
+    answerer.onMessageBox = [&](QMessageBox *box) {
+        // Files handed over while the outcome is shown wait for the next run.
+        window.addFiles({later});
+        listedAtSummary = window.names();
+        ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
+    };
+    window.addFiles({good, bad});
+    convert(window, files.filePath(QStringLiteral("out")), false);
+
+    QTRY_COMPARE(service.notices, QStringList({"Conversion finished|Converted: 1. Not converted: 1.|default,Show Tarvelo"}));
+    QTRY_COMPARE(window.names(), QStringList({QStringLiteral("later.mp4")}));
+    QCOMPARE(listedAtSummary, QStringList({QStringLiteral("clip.mp4"), QStringLiteral("bad.mp4")}));
+    QCOMPARE(answerer.titles, QStringList({QStringLiteral("Conversion Completed!")}));
+
+    QTRY_COMPARE(service.launcher.last().value(QStringLiteral("progress-visible")), QVariant(false));
+    QList<double> shown;
+    for (const QVariantMap &update : std::as_const(service.launcher)) {
+        if (update.value(QStringLiteral("progress-visible")).toBool())
+            shown.append(update.value(QStringLiteral("progress")).toDouble());
+    }
+    QVERIFY(shown.contains(0.0) && shown.contains(0.5));
+    QVERIFY(std::is_sorted(shown.cbegin() + shown.lastIndexOf(0.0), shown.cend()));
+
+    // Clicking the notice brings the window back.
+    window.showMinimized();
+    QDBusMessage click = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                    QStringLiteral("org.freedesktop.Notifications"),
+                                                    QStringLiteral("ActionInvoked"));
+    click << 41u << QStringLiteral("default");
+    QVERIFY(desktop.send(click));
+    QTRY_VERIFY(!window.isMinimized());
+
+    daemon.terminate();
+    daemon.waitForFinished();
+}
+
+QTEST_MAIN(TestDesktopIntegration)
+#include "tst_desktopintegration.moc"

@@ -198,4 +198,19 @@ Die folgenden Dateien konnten nicht konvertiert werden:
         <translation>%1 von %2, zwischen kleinster Größe und höchster Qualität</translation>
     </message>
 </context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Konvertierung abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Converted: %1. Not converted: %2.</source>
+        <translation>Konvertiert: %1. Nicht konvertiert: %2.</translation>
+    </message>
+    <message>
+        <source>Show Tarvelo</source>
+        <translation>Tarvelo anzeigen</translation>
+    </message>
+</context>
 </TS>

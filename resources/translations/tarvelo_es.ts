@@ -198,4 +198,19 @@ No se pudieron convertir los siguientes archivos:
         <translation>%1 de %2, entre tamaño mínimo y calidad máxima</translation>
     </message>
 </context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversión terminada</translation>
+    </message>
+    <message>
+        <source>Converted: %1. Not converted: %2.</source>
+        <translation>Convertidos: %1. No convertidos: %2.</translation>
+    </message>
+    <message>
+        <source>Show Tarvelo</source>
+        <translation>Mostrar Tarvelo</translation>
+    </message>
+</context>
 </TS>

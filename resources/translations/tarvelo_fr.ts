@@ -198,4 +198,19 @@ Les fichiers suivants n&apos;ont pas pu être convertis :
         <translation>%1 sur %2, entre taille minimale et qualité maximale</translation>
     </message>
 </context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversion terminée</translation>
+    </message>
+    <message>
+        <source>Converted: %1. Not converted: %2.</source>
+        <translation>Convertis : %1. Non convertis : %2.</translation>
+    </message>
+    <message>
+        <source>Show Tarvelo</source>
+        <translation>Afficher Tarvelo</translation>
+    </message>
+</context>
 </TS>

@@ -198,4 +198,19 @@ La conversione dei seguenti file non è riuscita:
         <translation>%1 di %2, tra dimensione minima e qualità massima</translation>
     </message>
 </context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversione terminata</translation>
+    </message>
+    <message>
+        <source>Converted: %1. Not converted: %2.</source>
+        <translation>Convertiti: %1. Non convertiti: %2.</translation>
+    </message>
+    <message>
+        <source>Show Tarvelo</source>
+        <translation>Mostra Tarvelo</translation>
+    </message>
+</context>
 </TS>

@@ -198,4 +198,19 @@ Nie udało się przekonwertować następujących plików:
         <translation>%1 z %2, między najmniejszym rozmiarem a najwyższą jakością</translation>
     </message>
 </context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Konwersja zakończona</translation>
+    </message>
+    <message>
+        <source>Converted: %1. Not converted: %2.</source>
+        <translation>Przekonwertowano: %1. Nie przekonwertowano: %2.</translation>
+    </message>
+    <message>
+        <source>Show Tarvelo</source>
+        <translation>Pokaż Tarvelo</translation>
+    </message>
+</context>
 </TS>

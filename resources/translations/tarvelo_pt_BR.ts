@@ -198,4 +198,19 @@ Não foi possível converter os seguintes arquivos:
         <translation>%1 de %2, entre menor tamanho e maior qualidade</translation>
     </message>
 </context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Conversão concluída</translation>
+    </message>
+    <message>
+        <source>Converted: %1. Not converted: %2.</source>
+        <translation>Convertidos: %1. Não convertidos: %2.</translation>
+    </message>
+    <message>
+        <source>Show Tarvelo</source>
+        <translation>Mostrar Tarvelo</translation>
+    </message>
+</context>
 </TS>

@@ -198,4 +198,19 @@ The following files failed to be converted:
         <translation>%1 из %2, между наименьшим размером и наилучшим качеством</translation>
     </message>
 </context>
+<context>
+    <name>RunNotifier</name>
+    <message>
+        <source>Conversion finished</source>
+        <translation>Конвертация завершена</translation>
+    </message>
+    <message>
+        <source>Converted: %1. Not converted: %2.</source>
+        <translation>Сконвертировано: %1. Не сконвертировано: %2.</translation>
+    </message>
+    <message>
+        <source>Show Tarvelo</source>
+        <translation>Показать Tarvelo</translation>
+    </message>
+</context>
 </TS>

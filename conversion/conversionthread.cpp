@@ -1,7 +1,7 @@
 #include "conversionthread.h"
 
-#include "tooloutput.h"
 #include "protocol/toolarguments.h"
+#include "protocol/tooloutput.h"
 #include "protocol/toolprotocol.h"
 
 #include <QFile>

@@ -107,24 +107,24 @@ private slots:
 
 void TestTranscoderCore::curveNeverGetsWorseAndKeepsItsAnchors()
 {
-    const struct { int quality, quantiser; double mp3; } anchors[] = {
-        {0, 31, 9}, {25, 10, 7}, {50, 4, 4}, {75, 3, 2}, {99, 2, 0}};
+    const struct { int quality, quantiser; const char *mp3; } anchors[] = {
+        {0, 31, "9.0"}, {25, 10, "7.0"}, {50, 4, "4.0"}, {75, 3, "2.0"}, {99, 2, "0.0"}};
     for (const auto &anchor : anchors) {
         const QualityCurve curve(anchor.quality);
         QCOMPARE(curve.videoQuantiser(), anchor.quantiser);
-        QCOMPARE(curve.mp3Quality(), anchor.mp3);
+        QCOMPARE(curve.mp3QualityText(), std::string(anchor.mp3));
     }
     for (int quality = 1; quality <= 99; ++quality) {
         const QualityCurve lower(quality - 1), curve(quality);
         QVERIFY2(curve.videoQuantiser() <= lower.videoQuantiser(), qPrintable(QString::number(quality)));
-        QVERIFY2(curve.mp3Quality() <= lower.mp3Quality(), qPrintable(QString::number(quality)));
+        QVERIFY2(std::stod(curve.mp3QualityText()) <= std::stod(lower.mp3QualityText()),
+                 qPrintable(QString::number(quality)));
     }
     // Between the anchors the curve is interpolated, not stepped.
     QCOMPARE(QualityCurve(10).videoQuantiser(), 23);
-    QCOMPARE(QualityCurve(37).mp3Quality(), 5.6);
+    QCOMPARE(QualityCurve(37).mp3QualityText(), std::string("5.6"));
     QCOMPARE(QualityCurve(-5).videoQuantiser(), 31);
     QCOMPARE(QualityCurve(500).videoQuantiser(), 2);
-    QCOMPARE(QualityCurve(50).mp3QualityText(), std::string("4.0"));
 }
 
 void TestTranscoderCore::progressReaderTakesOnlyWholeGrowingSeconds()
@@ -142,9 +142,6 @@ void TestTranscoderCore::progressReaderTakesOnlyWholeGrowingSeconds()
     QCOMPARE(reader.seconds(), 4u);
     QVERIFY(!feed("out_time_us=99999999999999999\n"));
     QCOMPARE(reader.seconds(), 4u);
-    QVERIFY(!reader.ended());
-    feed("progress=end\n");
-    QVERIFY(reader.ended());
 }
 
 void TestTranscoderCore::progressSenderClampsAndNeverRepeats()

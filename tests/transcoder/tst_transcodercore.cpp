@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -101,6 +102,10 @@ private slots:
     void ffmpegArgumentsKeepPathsOpaque();
     void ffmpegArgumentsFollowTheCurveWithinThePlayersReach();
     void ffmpegFiltersFollowTheEnvelope();
+    void ffmpegFiltersFollowTheInput_data();
+    void ffmpegFiltersFollowTheInput();
+    void sceneCutThresholdFollowsQuantiserAndSize_data();
+    void sceneCutThresholdFollowsQuantiserAndSize();
     void partNamesAreHiddenDistinctAndBounded();
     void onlyPartsOfGoneWritersAreRemoved();
 };
@@ -150,6 +155,19 @@ void TestTranscoderCore::progressSenderClampsAndNeverRepeats()
     QCOMPARE(sentLines(10, {4}, true), QByteArray("@progress 4\n@progress 10\n"));
     // Without a duration there is no band to place a value in.
     QCOMPARE(sentLines(0, {4}, true), QByteArray());
+
+    // A person at a terminal is not a reader of lines.
+    const int terminal = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0);
+    std::FILE *shown = std::fopen(::ptsname(terminal), "w");
+    QVERIFY(shown);
+    ProgressSender(10, shown).finish();
+    char echoed[64] = {};
+    ::fcntl(terminal, F_SETFL, O_NONBLOCK);
+    const ssize_t got = ::read(terminal, echoed, sizeof(echoed));
+    std::fclose(shown);
+    ::close(terminal);
+    QCOMPARE(got, ssize_t(-1));
 }
 
 void TestTranscoderCore::commandLineAcceptsTheApplicationsShapes()
@@ -213,6 +231,7 @@ void TestTranscoderCore::envelopeDividesFastRates_data()
     QTest::newRow("60") << 60 << 1 << 30 << 1 << 2;
     QTest::newRow("120") << 120 << 1 << 30 << 1 << 4;
     QTest::newRow("48") << 48 << 1 << 24 << 1 << 2;
+    QTest::newRow("40: the smallest divisor, not the nearest") << 40 << 1 << 20 << 1 << 2;
     QTest::newRow("29.97 kept") << 30000 << 1001 << 30000 << 1001 << 1;
     QTest::newRow("23.976 kept") << 24000 << 1001 << 24000 << 1001 << 1;
     QTest::newRow("15 kept") << 15 << 1 << 15 << 1 << 1;
@@ -239,6 +258,7 @@ void TestTranscoderCore::envelopeFitsPicturesShownShape_data()
     QTest::newRow("HD at 60: 480 lines at most") << facts(1920, 1080, {60, 1}) << 720 << 406 << true;
     QTest::newRow("HD at 25: width first") << facts(1920, 1080, {25, 1}) << 720 << 406 << true;
     QTest::newRow("upright phone stays upright") << portrait << 270 << 480 << true;
+    QTest::newRow("HDV: the shown width is limited") << facts(1440, 1080, {25, 1}, {4, 3}) << 720 << 406 << true;
     QTest::newRow("16:9 PAL DVD stays 16:9") << facts(720, 576, {25, 1}, {64, 45}) << 720 << 406 << true;
     QTest::newRow("4:3 NTSC DVD") << facts(720, 480, {30000, 1001}, {8, 9}) << 640 << 480 << true;
     QTest::newRow("small, untouched") << facts(320, 240, {15, 1}) << 320 << 240 << false;
@@ -322,6 +342,55 @@ void TestTranscoderCore::ffmpegFiltersFollowTheEnvelope()
     QVERIFY2(!plain.contains(QLatin1String("framestep")) && !plain.contains(QLatin1String("lanczos"))
                  && !plain.contains(QLatin1String("setfield")) && plain.contains(QLatin1String("scale=320:240,")),
              qPrintable(plain));
+}
+
+void TestTranscoderCore::ffmpegFiltersFollowTheInput_data()
+{
+    QTest::addColumn<InputFacts>("input");
+    QTest::addColumn<QString>("part");
+    InputFacts bottomFirst = facts(720, 480, {30000, 1001}, {8, 9});
+    bottomFirst.scan = InputFacts::Scan::BottomFieldFirst;
+    InputFacts varying = facts(640, 360, {27300, 1000});
+    varying.variableRate = true;
+    QTest::newRow("bottom field first") << bottomFirst << "setfield=bff,";
+    QTest::newRow("varying rate made steady") << varying << "fps=";
+}
+
+void TestTranscoderCore::ffmpegFiltersFollowTheInput()
+{
+    QFETCH(InputFacts, input);
+    QFETCH(QString, part);
+    const QString filters = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, input).arguments(), "-vf");
+    QVERIFY2(filters.contains(part), qPrintable(filters));
+}
+
+// Measured on grainy footage: at each quantiser the range of thresholds that
+// put a keyframe on every cut and nowhere else. At coarse quantisers the
+// score is summed over the macroblocks, so a small picture needs a threshold
+// nearer zero: at 176x144, -56,000 makes every picture a keyframe.
+void TestTranscoderCore::sceneCutThresholdFollowsQuantiserAndSize_data()
+{
+    QTest::addColumn<int>("quality");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("lowest");
+    QTest::addColumn<int>("highest");
+    QTest::newRow("quantiser 3 at 720x406") << 75 << 720 << 406 << -6000 << -4000;
+    QTest::newRow("quantiser 31 at 720x406") << 0 << 720 << 406 << -64000 << -48000;
+    QTest::newRow("quantiser 31 at 176x144") << 0 << 176 << 144 << -20000 << -4000;
+}
+
+void TestTranscoderCore::sceneCutThresholdFollowsQuantiserAndSize()
+{
+    QFETCH(int, quality);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    const std::vector<std::string> arguments =
+        FfmpegCommand("in.mp4", "/out.avi", quality, facts(width, height, {25, 1})).arguments();
+    QFETCH(int, lowest);
+    QFETCH(int, highest);
+    const int threshold = valueAfter(arguments, "-sc_threshold").toInt();
+    QVERIFY2(threshold >= lowest && threshold <= highest, qPrintable(QString::number(threshold)));
 }
 
 void TestTranscoderCore::partNamesAreHiddenDistinctAndBounded()

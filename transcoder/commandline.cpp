@@ -12,7 +12,10 @@ namespace {
 
 bool parseQuality(const char *text, int *quality)
 {
-    if (!*text)
+    // No more digits than the highest quality has: "007" is not what the
+    // application writes.
+    const std::size_t length = std::strlen(text);
+    if (length == 0 || length > std::to_string(highestQuality).size())
         return false;
     int value = 0;
     for (const char *digit = text; *digit; ++digit) {

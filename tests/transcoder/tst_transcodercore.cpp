@@ -202,6 +202,7 @@ void TestTranscoderCore::commandLineRefusalsSayWhy_data()
     QTest::newRow("another codec") << changed(3, "libx264") << "argument 4 is \"libx264\", not \"mpeg4\"";
     QTest::newRow("control characters") << changed(0, "-i\n") << "argument 1 is \"-i?\", not \"-i\"";
     QTest::newRow("quality above 99") << changed(5, "100") << "the quality \"100\" is not a whole number from 0 to 99";
+    QTest::newRow("leading zero") << changed(5, "050") << "the quality \"050\" is not a whole number from 0 to 99";
     QTest::newRow("negative quality") << changed(5, "-1") << "the quality \"-1\" is not a whole number from 0 to 99";
     QTest::newRow("quality not a number") << changed(9, "5x") << "the quality \"5x\" is not a whole number from 0 to 99";
     QTest::newRow("two different qualities") << changed(9, "20") << "the two qualities differ";

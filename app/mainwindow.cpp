@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "protocol/toolprotocol.h"
 #include "ui/tablewidgetwithmime.h"
 #include "ui_mainwindow.h"
 
@@ -120,6 +121,7 @@ MainWindow::MainWindow(QWidget *parent)
             close();
     });
 
+    ui->sliderQuality->setRange(lowestQuality, highestQuality);
     connect(ui->sliderQuality, &QSlider::valueChanged, this, &MainWindow::describeQuality);
     describeQuality(ui->sliderQuality->value());
 

@@ -1,7 +1,7 @@
 #include "conversionthread.h"
 
-#include "tooloutput.h"
 #include "protocol/toolarguments.h"
+#include "protocol/tooloutput.h"
 #include "protocol/toolprotocol.h"
 
 #include <QFile>
@@ -16,8 +16,6 @@
 
 namespace {
 
-// How long a stopped tool gets to clean up before it is killed.
-constexpr int stopGraceMs = 5000;
 constexpr int pollMs = 100;
 
 bool statFile(const QString &path, struct stat *info)
@@ -27,8 +25,9 @@ bool statFile(const QString &path, struct stat *info)
 
 } // namespace
 
-ConversionThread::ConversionThread(QObject *parent)
+ConversionThread::ConversionThread(QObject *parent, int stopGraceMs)
     : QThread(parent)
+    , stopGraceMs(stopGraceMs)
 {
 }
 

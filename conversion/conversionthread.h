@@ -16,7 +16,10 @@ class ConversionThread : public QThread
     Q_OBJECT
 
 public:
-    explicit ConversionThread(QObject *parent = nullptr);
+    // A stopped tool gets stopGraceMs to clean up before it is killed: the
+    // tool itself gives ffmpeg a second and waits two more for its end.
+    // Tests that need not wait that long give less.
+    explicit ConversionThread(QObject *parent = nullptr, int stopGraceMs = 5000);
 
     const QStringList *pathList = nullptr;
     const QStringList *nameList = nullptr;
@@ -50,6 +53,7 @@ private:
     void stopTool(QProcess &process);
 
     QAtomicInt stopRequested = 0;
+    const int stopGraceMs;
 };
 
 #endif // CONVERSIONTHREAD_H

@@ -46,8 +46,7 @@ void MainWindow::OnFileProgress(int index, uint completedDuration)
     if (index < 0 || index >= durations.size())
         return;
     // A file's reports stay within its own band, and the bar never moves
-    // back: a report past the probed length or a late, smaller one would
-    // show more done than is, or undo what was shown.
+    // back (progressPrefix in protocol/toolprotocol.h says why each layer clamps).
     const uint duration = durations.at(index);
     const uint done = qMin(completedDuration, duration);
     const int share = duration == 0 ? 0 : int(double(done) / duration * 100.0);

@@ -9,7 +9,10 @@
 class DurationProbe
 {
 public:
-    explicit DurationProbe(const QString &program, int timeLimitMs = 30000);
+    explicit DurationProbe(const QString &program, int timeLimitMs = windowTimeLimitMs());
+
+    // How long the window waits for a probe.
+    static int windowTimeLimitMs();
 
     // The tool's standard output, read once after it has ended; empty when the
     // tool could not be started or was stopped at the time limit.

@@ -4,7 +4,7 @@
 
 #include "app/mainwindow.h"
 #include "durationprobe.h"
-#include "durationtext.h"
+#include "protocol/durationtext.h"
 #include "protocol/toolprotocol.h"
 #include "ui_mainwindow.h"
 #include "videofolder.h"

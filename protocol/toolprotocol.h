@@ -15,6 +15,11 @@ constexpr const char successMarker[] = "##success##";
 // that any chatter around it can be told apart.
 constexpr char durationDelimiter = '$';
 
+// The quality the application sends, its slider's range: from "Smallest
+// Size" to "Highest Quality".
+constexpr int lowestQuality = 0;
+constexpr int highestQuality = 99;
+
 // The argument lists of the two modes: words that are written as they are,
 // and places that the caller fills in.
 enum class ToolArgument { Word, Input, Quality, Output };
@@ -52,6 +57,13 @@ constexpr ToolArgumentSlot convertShape[] = {
 // this prefix, the seconds in decimal, a newline. Neither "#" nor "$" ever
 // appears in such a line, so it cannot be read as the marker or as a probe's
 // answer, and only the tool the worker started can write to that pipe.
+//
+// Each step guards the number against what only it can see: the tool's
+// ProgressReader takes no value that goes back (ffmpeg's times jitter around
+// a cut), its ProgressSender holds the value to the probed duration (ffmpeg
+// runs past a container's stated length), and the window keeps each file's
+// value within its band of the bar and the bar from moving back (a report
+// may come late, or from a tool it did not write).
 constexpr const char progressPrefix[] = "@progress ";
 
 #endif // TOOLPROTOCOL_H

@@ -12,19 +12,21 @@ namespace {
 
 bool parseQuality(const char *text, int *quality)
 {
+    // No more digits than the highest quality has: "007" is not what the
+    // application writes.
     const std::size_t length = std::strlen(text);
-    if (length == 0 || length > 2)
+    if (length == 0 || length > std::to_string(highestQuality).size())
         return false;
     int value = 0;
-    for (std::size_t i = 0; i < length; ++i) {
-        if (text[i] < '0' || text[i] > '9')
+    for (const char *digit = text; *digit; ++digit) {
+        if (*digit < '0' || *digit > '9')
             return false;
-        value = value * 10 + (text[i] - '0');
+        value = value * 10 + (*digit - '0');
+        if (value > highestQuality)
+            return false;
     }
-    if (value < QualityCurve::minimumQuality || value > QualityCurve::maximumQuality)
-        return false;
     *quality = value;
-    return true;
+    return value >= lowestQuality;
 }
 
 std::string quoted(const char *argument)
@@ -58,7 +60,8 @@ std::string parseShape(const ToolArgumentSlot (&shape)[size], char **argv, Comma
             break;
         case ToolArgument::Quality:
             if (!parseQuality(argument, &quality))
-                return "the quality " + quoted(argument) + " is not a whole number from 0 to 99";
+                return "the quality " + quoted(argument) + " is not a whole number from "
+                       + std::to_string(lowestQuality) + " to " + std::to_string(highestQuality);
             // The application writes the same slider value twice; two different
             // values would have no single meaning on our curve.
             if (parsed->quality >= 0 && quality != parsed->quality)
@@ -68,6 +71,32 @@ std::string parseShape(const ToolArgumentSlot (&shape)[size], char **argv, Comma
         }
     }
     return {};
+}
+
+// A shape as people read it: its words, and names for the places.
+template<std::size_t size>
+std::string shapeText(const ToolArgumentSlot (&shape)[size], const char *inputName)
+{
+    std::string text;
+    for (const ToolArgumentSlot &place : shape) {
+        switch (place.kind) {
+        case ToolArgument::Word:
+            text += place.word;
+            break;
+        case ToolArgument::Input:
+            text += inputName;
+            break;
+        case ToolArgument::Quality:
+            text += "Q";
+            break;
+        case ToolArgument::Output:
+            text += "OUT";
+            break;
+        }
+        text += ' ';
+    }
+    text.pop_back();
+    return text;
 }
 
 bool isHelp(int argc, char **argv)
@@ -109,11 +138,11 @@ std::string usage(const char *programName)
 {
     const std::string name = programName ? programName : "tarvelo-transcode";
     return "Usage:\n"
-           "  " + name + " -i FILE\n"
+           "  " + name + " " + shapeText(probeShape, "FILE") + "\n"
            "      Print FILE's playing time in whole seconds, rounded up, between two\n"
            "      '$' signs (\"$187$\"). Exit 0; without a duration print \"$$\", a\n"
            "      reason on standard error and exit 1.\n"
-           "  " + name + " -i IN -vcodec mpeg4 -aq Q -acodec libmp3lame -aq Q -f avi OUT\n"
+           "  " + name + " " + shapeText(convertShape, "IN") + "\n"
            "      Convert IN into the AVI file OUT (MPEG-4 Visual video tagged XVID,\n"
            "      MP3 audio) with the system's ffmpeg. Both Q are the same quality,\n"
            "      0 (smallest size) to 99 (highest quality). OUT is replaced only when\n"

@@ -18,10 +18,6 @@ bool ProgressReader::feed(const char *data, std::size_t size)
 
 bool ProgressReader::readLine(const std::string &line)
 {
-    if (line.rfind("progress=end", 0) == 0) {
-        hasEnded = true;
-        return false;
-    }
     // ffmpeg 5.1 writes microseconds under both names.
     std::size_t valueStart;
     if (line.rfind("out_time_us=", 0) == 0)

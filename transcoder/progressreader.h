@@ -12,14 +12,12 @@ public:
     // Returns true when the whole number of converted seconds has grown.
     bool feed(const char *data, std::size_t size);
     std::uint32_t seconds() const { return convertedSeconds; }
-    bool ended() const { return hasEnded; }
 
 private:
     bool readLine(const std::string &line);
 
     std::string pending;
     std::uint32_t convertedSeconds = 0;
-    bool hasEnded = false;
 };
 
 #endif // PROGRESSREADER_H

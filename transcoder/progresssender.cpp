@@ -14,8 +14,8 @@ ProgressSender::ProgressSender(std::uint32_t durationSeconds, std::FILE *lines)
 
 void ProgressSender::report(std::uint32_t seconds)
 {
-    // Without a duration the application cannot place a value, and one above
-    // it would run the bar past the file.
+    // Without a duration the application cannot place a value; for the
+    // clamp, see progressPrefix.
     if (duration == 0)
         return;
     if (seconds > duration)

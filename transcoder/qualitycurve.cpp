@@ -1,8 +1,11 @@
 #include "qualitycurve.h"
 
+#include "protocol/toolprotocol.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -29,6 +32,10 @@ constexpr CurvePoint curve[] = {
     {99, 2, 0},
 };
 
+static_assert(curve[0].quality == lowestQuality && std::size(curve) > 1
+                  && curve[std::size(curve) - 1].quality == highestQuality,
+              "the curve spans the slider");
+
 double interpolate(int quality, double CurvePoint::*value)
 {
     for (std::size_t i = 1; i < sizeof(curve) / sizeof(curve[0]); ++i) {
@@ -46,7 +53,7 @@ double interpolate(int quality, double CurvePoint::*value)
 
 QualityCurve::QualityCurve(int quality)
 {
-    quality = std::clamp(quality, minimumQuality, maximumQuality);
+    quality = std::clamp(quality, lowestQuality, highestQuality);
     quantiser = int(std::lround(interpolate(quality, &CurvePoint::videoQuantiser)));
     lameQuality = std::round(interpolate(quality, &CurvePoint::mp3Quality) * 10) / 10;
 }

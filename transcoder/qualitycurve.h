@@ -3,19 +3,16 @@
 
 #include <string>
 
-// Maps the quality slider (0 "Smallest Size" .. 99 "Highest Quality") onto the
-// encoders' own scales, where smaller numbers mean better quality.
+// Maps the quality slider (lowestQuality "Smallest Size" .. highestQuality
+// "Highest Quality") onto the encoders' own scales, where smaller numbers
+// mean better quality.
 class QualityCurve
 {
 public:
-    static constexpr int minimumQuality = 0;
-    static constexpr int maximumQuality = 99;
-
     explicit QualityCurve(int quality);
 
     int videoQuantiser() const { return quantiser; }   // mpeg4 -q:v, 2..31
-    double mp3Quality() const { return lameQuality; }  // libmp3lame -q:a, 0..9
-    std::string mp3QualityText() const;
+    std::string mp3QualityText() const;                // libmp3lame -q:a, 0..9
 
     static std::string table();
 

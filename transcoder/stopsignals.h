@@ -1,11 +1,10 @@
 #ifndef STOPSIGNALS_H
 #define STOPSIGNALS_H
 
-// Turns SIGTERM, SIGINT and SIGHUP into a readable pipe (the self-pipe trick),
-// so the conversion loop can wait for ffmpeg and for a stop request in one poll().
-// A signal handler can only reach process-wide state, and there is one stop
-// request per process: functions over state of their own file say that
-// plainly, where an object would pretend there could be several.
+// The tool's one StopSignalPipe, so the conversion loop can wait for ffmpeg and
+// for a stop request in one poll(). There is one stop request per process:
+// functions say that plainly, where an object would pretend there could be
+// several. A closed standard output fails a write instead of ending the tool.
 namespace StopSignals {
 
 bool install();

@@ -36,6 +36,7 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase();
     void windowIsFixedTitledAndDecorated();
+    void bannerIsSharpAtTheScreensScale();
     void layoutNamesAndTexts_data();
     void layoutNamesAndTexts();
     void tableHeadersAndBehaviour();
@@ -92,6 +93,17 @@ void TestMainWindow::windowIsFixedTitledAndDecorated()
 
     QVERIFY(widget<QProgressBar>(window, "prgrsConversion")->isHidden());
     QVERIFY(!widget<QProgressBar>(window, "prgrsConversion")->isTextVisible());
+}
+
+// The banner never shows more device pixels than its picture holds: from
+// 150 % on the plain one would be blown up and blurred beside sharp text.
+// Run once more at 150 % (tests/app/CMakeLists.txt).
+void TestMainWindow::bannerIsSharpAtTheScreensScale()
+{
+    MainWindow window;
+    const QPixmap banner = widget<QLabel>(window, "pctBanner")->pixmap();
+    const qreal shown = banner.width() / banner.devicePixelRatio() * window.devicePixelRatio();
+    QVERIFY2(shown <= banner.width(), qPrintable(QStringLiteral("%1 shown from %2").arg(shown).arg(banner.width())));
 }
 
 void TestMainWindow::layoutNamesAndTexts_data()

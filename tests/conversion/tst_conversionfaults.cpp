@@ -206,7 +206,7 @@ void TestConversionFaults::stubbornToolIsKilledWhenStopped()
     qputenv("STARTED", QFile::encodeName(started));
     const QStringList paths{inputs + QStringLiteral("/a.mp4"), inputs + QStringLiteral("/b.mp4")};
     const QStringList names{"a.mp4", "b.mp4"};
-    ConversionThread worker;
+    ConversionThread worker(nullptr, 300);
     worker.pathList = &paths;
     worker.nameList = &names;
     worker.outputFolder = output + QLatin1Char('/');

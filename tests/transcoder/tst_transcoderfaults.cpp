@@ -276,9 +276,12 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
     add("silent after a report", "echo out_time_us=1000000; " + wait, TemporaryFile::Unnamed, false, "1",
         "no progress");
     add("silent, deaf to SIGTERM", "trap '' TERM; " + wait, TemporaryFile::Unnamed, false, "1", "no progress");
+    // Warnings are no progress: a decoder stuck on a broken stream says so for ever.
+    add("stuck, warning on and on", "while :; do echo 'Invalid NAL unit size' >&2; sleep 0.1; done",
+        TemporaryFile::Unnamed, false, "1", "no progress");
     // Reports keep the watchdog quiet, however long the work takes.
-    add("slow but reporting", "i=0; while [ $i -lt 30 ]; do echo out_time_us=${i}00000; sleep 0.1; "
-        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "1.5",
+    add("slow but reporting", "i=0; while [ $i -lt 15 ]; do echo out_time_us=${i}00000; sleep 0.1; "
+        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "0.6",
         "Invalid data found");
 
     // ffmpeg's end is its own exit, whatever a child of it still holds open.

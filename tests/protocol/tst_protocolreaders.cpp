@@ -1,8 +1,11 @@
-#include "filelist/durationtext.h"
+#include "protocol/durationtext.h"
+#include "protocol/tooloutput.h"
 
 #include <QTest>
 
-class TestDurationText : public QObject
+// The application's two readers of what the tool prints: a probe's answer
+// and a conversion's output.
+class TestProtocolReaders : public QObject
 {
     Q_OBJECT
 
@@ -12,9 +15,11 @@ private slots:
     void anythingElseIsNoDuration_data();
     void anythingElseIsNoDuration();
     void worksWithoutAPlaceForTheSeconds();
+    void conversionOutputIsReadAcrossReads_data();
+    void conversionOutputIsReadAcrossReads();
 };
 
-void TestDurationText::readsTheNumberBetweenTheDollars_data()
+void TestProtocolReaders::readsTheNumberBetweenTheDollars_data()
 {
     QTest::addColumn<QByteArray>("output");
     QTest::addColumn<QString>("text");
@@ -37,7 +42,7 @@ void TestDurationText::readsTheNumberBetweenTheDollars_data()
     QTest::newRow("Latin-1 chatter around the pair") << QByteArray("\xe9t\xe9 $61$ \xff") << "0:1:1" << 61u;
 }
 
-void TestDurationText::readsTheNumberBetweenTheDollars()
+void TestProtocolReaders::readsTheNumberBetweenTheDollars()
 {
     QFETCH(QByteArray, output);
     QFETCH(QString, text);
@@ -48,7 +53,7 @@ void TestDurationText::readsTheNumberBetweenTheDollars()
     QCOMPARE(duration, seconds);
 }
 
-void TestDurationText::anythingElseIsNoDuration_data()
+void TestProtocolReaders::anythingElseIsNoDuration_data()
 {
     QTest::addColumn<QByteArray>("output");
 
@@ -70,7 +75,7 @@ void TestDurationText::anythingElseIsNoDuration_data()
     QTest::newRow("beyond 64 bits") << QByteArray("$99999999999999999999$");
 }
 
-void TestDurationText::anythingElseIsNoDuration()
+void TestProtocolReaders::anythingElseIsNoDuration()
 {
     QFETCH(QByteArray, output);
 
@@ -80,11 +85,43 @@ void TestDurationText::anythingElseIsNoDuration()
     QCOMPARE(duration, 0u);
 }
 
-void TestDurationText::worksWithoutAPlaceForTheSeconds()
+void TestProtocolReaders::worksWithoutAPlaceForTheSeconds()
 {
     QCOMPARE(DurationText::parse("$187$", nullptr), QStringLiteral("0:3:7"));
     QVERIFY(DurationText::parse("$-1$", nullptr).isNull());
 }
 
-QTEST_APPLESS_MAIN(TestDurationText)
-#include "tst_durationtext.moc"
+// The worker keeps no more than the line it reads, so a marker or a line
+// that a read splits must still be found, and nothing hidden after a NUL.
+void TestProtocolReaders::conversionOutputIsReadAcrossReads_data()
+{
+    QTest::addColumn<QList<QByteArray>>("reads");
+    QTest::addColumn<QList<uint>>("values");
+    QTest::addColumn<bool>("success");
+
+    const QByteArray flood(100000, 'x');
+    QTest::newRow("marker split") << QList<QByteArray>{"noise ##succ", "ess##\n"} << QList<uint>{} << true;
+    QTest::newRow("NUL in an earlier read")
+        << QList<QByteArray>{QByteArray("x\0", 2), "##success##\n"} << QList<uint>{} << false;
+    QTest::newRow("progress line split") << QList<QByteArray>{"@progress 1\n@progr", "ess 7\n"}
+                                         << QList<uint>{1, 7} << false;
+    QTest::newRow("flood without a line end")
+        << QList<QByteArray>{flood, flood + "##success##", "\n@progress 3\n@progress 4" + flood + "\n"}
+        << QList<uint>{3} << true;
+}
+
+void TestProtocolReaders::conversionOutputIsReadAcrossReads()
+{
+    QFETCH(QList<QByteArray>, reads);
+    QFETCH(QList<uint>, values);
+
+    ToolOutput output;
+    QList<uint> read;
+    for (const QByteArray &bytes : reads)
+        read += output.append(bytes);
+    QCOMPARE(read, values);
+    QTEST(output.hasSuccessMarker(), "success");
+}
+
+QTEST_APPLESS_MAIN(TestProtocolReaders)
+#include "tst_protocolreaders.moc"

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+class SegmentPlan;
 class TemporaryOutput;
 
 // One conversion into an AVI file that either appears complete under its
@@ -21,6 +22,7 @@ private:
     bool checkPaths();
     std::string readInput();
     bool convert(TemporaryOutput &output);
+    bool convertInSegments(TemporaryOutput &output, const SegmentPlan &plan);
     bool checkWritten(const TemporaryOutput &output);
     bool publish(TemporaryOutput &output);
     bool fail(const std::string &reason);

@@ -3,6 +3,8 @@
 #include "pathname.h"
 #include "qualitycurve.h"
 
+#include <cstdio>
+
 namespace {
 
 // ffmpeg's scene detection weighs the cost of coding a picture afresh
@@ -108,6 +110,40 @@ void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
     });
 }
 
+std::vector<std::string> start()
+{
+    return {
+        "ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-loglevel", "error",
+        // The output is our own temporary file, which exists already.
+        "-y",
+        "-progress", "pipe:1",
+        // Frequent reports, so that even short or fast files move the bar
+        // within their band before they end.
+        "-stats_period", "0.1",
+        "-protocol_whitelist", "file",
+    };
+}
+
+std::string seconds(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.6f", value);
+    return text;
+}
+
+// The span of a segment, cut after the rate filters on the single run's
+// timeline; from there on its own timeline starts at zero, so that its
+// forced keyframes fall as they would in a file of its own.
+std::string trimFilter(const SegmentPlan::Segment &segment)
+{
+    std::string trim = ",trim=";
+    if (segment.hasStart)
+        trim += "start=" + seconds(segment.start) + (segment.hasEnd ? ":" : "");
+    if (segment.hasEnd)
+        trim += "end=" + seconds(segment.end);
+    return segment.hasStart ? trim + ",setpts=PTS-STARTPTS" : trim;
+}
+
 } // namespace
 
 FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
@@ -121,15 +157,8 @@ FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &ou
 
 std::vector<std::string> FfmpegCommand::arguments() const
 {
-    std::vector<std::string> arguments = {
-        "ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-loglevel", "error",
-        // The output is our own temporary file, which exists already.
-        "-y",
-        "-progress", "pipe:1",
-        // Frequent reports, so that even short or fast files move the bar
-        // within their band before they end.
-        "-stats_period", "0.1",
-        "-protocol_whitelist", "file",
+    std::vector<std::string> arguments = start();
+    arguments.insert(arguments.end(), {
         "-i", PathName::url(inputPath),
         // The first video that is not cover art (capital V) is the film; an
         // input without one fails here. Sound is taken when there is any.
@@ -142,7 +171,7 @@ std::vector<std::string> FfmpegCommand::arguments() const
         // count, a whole frame late after the first: the picture would lag
         // the sound and one picture too many would be shown.
         "-avoid_negative_ts", "disabled",
-    };
+    });
     addVideo(arguments);
     addAudio(arguments);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
@@ -184,11 +213,11 @@ std::string FfmpegCommand::videoFilters() const
     return filters + "setsar=1";
 }
 
-void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
+void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::string &moreFilters) const
 {
     const QualityCurve curve(quality);
     arguments.insert(arguments.end(), {
-        "-vf", videoFilters(),
+        "-vf", videoFilters() + moreFilters,
         "-c:v", "mpeg4",
         // Hardware players look for this FourCC.
         "-vtag", "XVID",
@@ -212,4 +241,57 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
         "-af", "aformat=channel_layouts=mono|stereo:sample_rates="
                    + (sampleRate > 0 ? std::to_string(sampleRate) : std::string("32000|44100|48000")),
     });
+}
+
+std::vector<std::string> FfmpegCommand::segmentArguments(const SegmentPlan::Segment &segment,
+                                                        long long bufferBits) const
+{
+    std::vector<std::string> arguments = start();
+    // The input's own timestamps, from zero as in the single run, so that
+    // the rate filters put every picture on the same tick and the trim
+    // finds it there; decoding starts a little before the segment.
+    arguments.insert(arguments.end(), {"-copyts", "-start_at_zero"});
+    if (segment.seek > 0)
+        arguments.insert(arguments.end(), {"-ss", seconds(segment.seek)});
+    arguments.insert(arguments.end(), {
+        "-i", PathName::url(inputPath),
+        "-map", "0:V:0", "-an", "-sn", "-dn", "-map_chapters", "-1",
+        "-avoid_negative_ts", "disabled",
+    });
+    addVideo(arguments, trimFilter(segment));
+    arguments.insert(arguments.end(), {"-rc_init_occupancy", std::to_string(bufferBits),
+                                       "-f", "avi", "file:" + outputPath});
+    return arguments;
+}
+
+std::vector<std::string> FfmpegCommand::soundArguments() const
+{
+    std::vector<std::string> arguments = start();
+    arguments.insert(arguments.end(), {
+        "-i", PathName::url(inputPath),
+        "-map", "0:a:0", "-vn", "-sn", "-dn", "-map_chapters", "-1",
+        "-avoid_negative_ts", "disabled",
+    });
+    addAudio(arguments);
+    arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
+    return arguments;
+}
+
+std::vector<std::string> FfmpegCommand::joinArguments(const std::string &listPath,
+                                                     const std::string &soundPath) const
+{
+    std::vector<std::string> arguments = start();
+    // The list names the segments by their own paths.
+    arguments.insert(arguments.end(), {"-f", "concat", "-safe", "0", "-i", "file:" + listPath});
+    if (!soundPath.empty())
+        arguments.insert(arguments.end(), {"-i", "file:" + soundPath});
+    arguments.insert(arguments.end(), {"-map", "0:v:0"});
+    if (!soundPath.empty())
+        arguments.insert(arguments.end(), {"-map", "1:a:0"});
+    arguments.insert(arguments.end(), {
+        "-c", "copy", "-tag:v", "XVID",
+        "-max_muxing_queue_size", "4096", "-avoid_negative_ts", "disabled",
+        "-f", "avi", "file:" + outputPath,
+    });
+    return arguments;
 }

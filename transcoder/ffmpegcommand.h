@@ -2,6 +2,7 @@
 #define FFMPEGCOMMAND_H
 
 #include "playerenvelope.h"
+#include "segmentplan.h"
 
 #include <string>
 #include <vector>
@@ -22,10 +23,17 @@ public:
                   const InputFacts &facts);
 
     std::vector<std::string> arguments() const;
+    // One segment's pictures alone, as the single run makes them, with the
+    // decoder buffer as full as the segment before it leaves it.
+    std::vector<std::string> segmentArguments(const SegmentPlan::Segment &segment, long long bufferBits) const;
+    // The sound alone, over the whole input, as the single run makes it.
+    std::vector<std::string> soundArguments() const;
+    // The segments (named in a concat list) and the sound, if any, copied into the output.
+    std::vector<std::string> joinArguments(const std::string &listPath, const std::string &soundPath) const;
 
 private:
     std::string videoFilters() const;
-    void addVideo(std::vector<std::string> &arguments) const;
+    void addVideo(std::vector<std::string> &arguments, const std::string &moreFilters = {}) const;
     void addAudio(std::vector<std::string> &arguments) const;
 
     std::string inputPath;

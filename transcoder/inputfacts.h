@@ -26,6 +26,8 @@ struct InputFacts
     Rate frameRate;
     bool variableRate = false;
     Scan scan = Scan::Unknown;
+    // Where the first picture lies after the file's start, in seconds.
+    double videoStart = 0;
     // The sound's sample rate, 0 without any (ffmpeg mixes surround down by itself).
     int sampleRate = 0;
 };

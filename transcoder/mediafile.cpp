@@ -169,6 +169,20 @@ bool MediaFile::hasVideoPacket()
     return found;
 }
 
+std::vector<long long> MediaFile::videoPacketBits()
+{
+    std::vector<long long> bits;
+    const Stream video = videoStream();
+    AVPacket *packet = video.exists() ? libAv.av_packet_alloc() : nullptr;
+    while (packet && libAv.av_read_frame(context, packet) >= 0) {
+        if (packet->stream_index == video.index)
+            bits.push_back(8LL * packet->size);
+        libAv.av_packet_unref(packet);
+    }
+    libAv.av_packet_free(&packet);
+    return bits;
+}
+
 namespace {
 
 InputFacts::Rate rate(AVRational rational)
@@ -231,6 +245,10 @@ void MediaFile::addVideoFacts(InputFacts &facts) const
     facts.variableRate = base.num > 0 && average.num > 0
                          && std::abs(base.value() - average.value()) > 0.001 * average.value();
     facts.frameRate = facts.variableRate || base.num <= 0 ? average : base;
+    if (stream->start_time != AV_NOPTS_VALUE && context->start_time != AV_NOPTS_VALUE) {
+        const double start = stream->start_time * av_q2d(stream->time_base) - context->start_time / double(AV_TIME_BASE);
+        facts.videoStart = start > 0 ? start : 0;
+    }
 }
 
 InputFacts MediaFile::facts() const

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class LibAv;
 struct AVFormatContext;
@@ -40,6 +41,8 @@ public:
     Stream videoStream() const;
     Stream audioStream() const;
     bool hasVideoPacket();
+    // Each video packet's size in bits, in file order.
+    std::vector<long long> videoPacketBits();
     // What the headers and findStreams() tell of the video and sound.
     InputFacts facts() const;
 

@@ -14,6 +14,29 @@ constexpr double keyframeSeconds = 10;
 // rarer, gives both their past.
 constexpr double prerollSeconds = 1;
 constexpr int prerollPictures = 3;
+// The processes finish together when the segments come in whole rounds of
+// the jobs. Long segments are cut on the forced keyframes, at the length,
+// down to half of it, that ends the last round soonest; short ones (tests)
+// are equal parts in a multiple of the jobs.
+double segmentLength(double duration, double segmentSeconds, int jobs)
+{
+    if (segmentSeconds < 2 * keyframeSeconds) {
+        const int count = int(std::ceil(duration / segmentSeconds));
+        return duration / ((count + jobs - 1) / jobs * jobs);
+    }
+    double best = 0, bestWall = 0;
+    for (double length = std::floor(segmentSeconds / keyframeSeconds) * keyframeSeconds;
+         length >= segmentSeconds / 2; length -= keyframeSeconds) {
+        const double count = std::ceil(duration / length - 1e-9);
+        const double wall = std::ceil(count / jobs) * length;
+        if (best == 0 || wall < bestWall) {
+            best = length;
+            bestWall = wall;
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double segmentSeconds, int jobs)
@@ -27,15 +50,9 @@ SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double
     // Without a rate there is no picture grid to cut on.
     if (jobs <= 1 || outputRate.num <= 0 || !(segmentSeconds > 0) || !(durationSeconds > segmentSeconds))
         return;
-    // Equal segments in a multiple of the jobs, so that no process is left
-    // alone with the last one.
-    int count = int(std::ceil(durationSeconds / segmentSeconds));
-    count = (count + jobs - 1) / jobs * jobs;
-    double length = durationSeconds / count;
-    if (segmentSeconds >= 2 * keyframeSeconds)
-        length = std::ceil(length / keyframeSeconds) * keyframeSeconds;
+    const double length = segmentLength(durationSeconds, segmentSeconds, jobs);
     const double rate = outputRate.value();
-    for (int index = 1; index * length < durationSeconds; ++index) {
+    for (int index = 1; index * length < durationSeconds - 1e-9; ++index) {
         Segment segment;
         segment.firstPicture = (long long)std::ceil(index * length * rate - 1e-6);
         segment.start = (segment.firstPicture - 0.5) / rate;

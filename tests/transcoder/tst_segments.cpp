@@ -1,0 +1,155 @@
+#include "processrun.h"
+#include "testmedia.h"
+
+#include "transcoder/decoderbuffer.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+
+namespace {
+
+const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
+
+// A picture whose top strip tells its source picture number (modulo 60) in
+// its brightness, over a moving test pattern, with a tone from 4.0 s on.
+bool makeNumberedClip(const QString &path, int rate)
+{
+    const QString picture = QString("testsrc=size=320x240:rate=%1:duration=6,format=yuv420p,"
+                                    "geq=lum='if(lt(Y,16),40+mod(N*3,180),p(X,Y))':cb='p(X,Y)':cr='p(X,Y)'")
+                                .arg(rate);
+    return TestMedia::make(path, {"-f", "lavfi", "-i", picture, "-f", "lavfi", "-i",
+                                  "aevalsrc='if(between(t,4,4.2),0.5*sin(2*PI*440*t),0)':s=44100:d=6",
+                                  "-c:v", "ffv1", "-c:a", "flac"});
+}
+
+QByteArray ffprobe(const QStringList &arguments)
+{
+    const ProcessRun run = runProcess("ffprobe", QStringList{"-v", "error"} + arguments);
+    return run.succeeded() ? run.out : QByteArray();
+}
+
+QList<int> pictureNumbers(const QString &path)
+{
+    QList<int> numbers;
+    const QByteArray lines = ffprobe({"-f", "lavfi", "-i", "movie=" + path + ",crop=iw:16:0:0,signalstats",
+                                      "-show_entries", "frame_tags=lavfi.signalstats.YAVG", "-of", "csv=p=0"});
+    for (const QByteArray &line : lines.split('\n')) {
+        if (!line.trimmed().isEmpty())
+            numbers << qRound((line.toDouble() - 40) / 3);
+    }
+    return numbers;
+}
+
+QList<int> keyframes(const QString &path)
+{
+    QList<int> found;
+    const QList<QByteArray> types = ffprobe({"-select_streams", "v", "-show_entries", "frame=pict_type",
+                                             "-of", "csv=p=0", "file:" + path}).split('\n');
+    for (int i = 0; i < types.size(); ++i) {
+        if (types[i].trimmed() == "I")
+            found << i;
+    }
+    return found;
+}
+
+bool bufferHolds(const QString &path)
+{
+    DecoderBuffer buffer({25, 1});
+    for (const QByteArray &size : ffprobe({"-select_streams", "v", "-show_entries", "packet=size", "-of", "csv=p=0",
+                                           "file:" + path}).split('\n')) {
+        if (!size.trimmed().isEmpty())
+            buffer.take(8 * size.trimmed().toLongLong());
+    }
+    return !buffer.underflowed();
+}
+
+// Where the tone starts, in seconds, or -1.
+double toneStart(const QString &path)
+{
+    const ProcessRun run = runProcess("ffmpeg", {"-v", "error", "-i", "file:" + path, "-map", "0:a", "-ac", "1",
+                                                 "-ar", "44100", "-f", "s16le", "-"});
+    for (qsizetype i = 0; i + 1 < run.out.size(); i += 2) {
+        qint16 sample;
+        std::memcpy(&sample, run.out.constData() + i, 2);
+        if (qAbs(int(sample)) > 2000)
+            return i / 2 / 44100.0;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestSegments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void twoJobsMakeTheFilmOfOne_data();
+    void twoJobsMakeTheFilmOfOne();
+
+private:
+    ProcessRun convert(const QString &input, const QString &output, int jobs) const;
+
+    QTemporaryDir work;
+};
+
+ProcessRun TestSegments::convert(const QString &input, const QString &output, int jobs) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TARVELO_ENCODE_JOBS", QString::number(jobs));
+    environment.insert("TARVELO_SEGMENT_SECONDS", "2");
+    QDir().mkpath(QFileInfo(output).path());
+    return runProcess(tool, TestMedia::convertArguments(input, output), environment, {}, 60000);
+}
+
+void TestSegments::twoJobsMakeTheFilmOfOne_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::newRow("25 pictures a second") << 25;
+    // Halved to 25 by keeping every other source picture.
+    QTest::newRow("50 pictures a second") << 50;
+}
+
+// Six seconds in segments of at most two, in a multiple of the two jobs:
+// four of 1.5 s, so that segments open on pictures 38, 75 and 113.
+void TestSegments::twoJobsMakeTheFilmOfOne()
+{
+    QFETCH(int, rate);
+    QVERIFY(TestMedia::available());
+    const QString input = work.filePath(QString("numbered%1.mkv").arg(rate));
+    QVERIFY(makeNumberedClip(input, rate));
+    const QString single = work.filePath(QString("single%1/out.avi").arg(rate));
+    const QString first = work.filePath(QString("first%1/out.avi").arg(rate));
+    const QString second = work.filePath(QString("second%1/out.avi").arg(rate));
+    QVERIFY(convert(input, single, 1).succeeded());
+    const ProcessRun run = convert(input, first, 2);
+    QVERIFY2(run.succeeded(), run.err.constData());
+    QVERIFY(convert(input, second, 2).succeeded());
+
+    QCOMPARE(TestMedia::readFile(first), TestMedia::readFile(second));
+    const QList<int> numbers = pictureNumbers(first);
+    QCOMPARE(numbers.size(), pictureNumbers(single).size());
+    QCOMPARE(numbers.size(), 150);
+    for (int i = 0; i < numbers.size(); ++i)
+        QVERIFY2(numbers[i] == i * rate / 25 % 60, qPrintable(QString("picture %1 shows %2").arg(i).arg(numbers[i])));
+    QCOMPARE(keyframes(first), QList<int>({0, 38, 75, 113}));
+    QVERIFY(qAbs(toneStart(first) - 4.0) <= 1.0 / 25);
+    QVERIFY(bufferHolds(first));
+
+    // Progress rises to the end and never goes back; no piece is left behind.
+    int last = 0;
+    for (const QByteArray &line : run.out.split('\n')) {
+        if (line.startsWith("@progress ")) {
+            QVERIFY(line.mid(10).toInt() >= last);
+            last = line.mid(10).toInt();
+        }
+    }
+    QCOMPARE(last, 6);
+    QCOMPARE(QDir(QFileInfo(first).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.avi"});
+}
+
+QTEST_GUILESS_MAIN(TestSegments)
+#include "tst_segments.moc"

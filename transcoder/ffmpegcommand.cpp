@@ -244,7 +244,7 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 }
 
 std::vector<std::string> FfmpegCommand::segmentArguments(const SegmentPlan::Segment &segment,
-                                                        long long bufferBits) const
+                                                        long long bufferBits, bool withSound) const
 {
     std::vector<std::string> arguments = start();
     // The input's own timestamps, from zero as in the single run, so that
@@ -261,6 +261,16 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const SegmentPlan::Segm
     addVideo(arguments, trimFilter(segment));
     arguments.insert(arguments.end(), {"-rc_init_occupancy", std::to_string(bufferBits),
                                        "-f", "avi", "file:" + outputPath});
+    // Where streams may start apart (MPEG transport and program streams),
+    // ffmpeg starts the timeline at the earliest stream it reads, so the
+    // segment reads the sound as the single run does, copied into nothing
+    // up to the segment's end.
+    if (withSound) {
+        arguments.insert(arguments.end(), {"-map", "0:a:0", "-c", "copy"});
+        if (segment.hasEnd)
+            arguments.insert(arguments.end(), {"-to", seconds(segment.end)});
+        arguments.insert(arguments.end(), {"-f", "null", "-"});
+    }
     return arguments;
 }
 

@@ -25,7 +25,8 @@ public:
     std::vector<std::string> arguments() const;
     // One segment's pictures alone, as the single run makes them, with the
     // decoder buffer as full as the segment before it leaves it.
-    std::vector<std::string> segmentArguments(const SegmentPlan::Segment &segment, long long bufferBits) const;
+    std::vector<std::string> segmentArguments(const SegmentPlan::Segment &segment, long long bufferBits,
+                                              bool withSound) const;
     // The sound alone, over the whole input, as the single run makes it.
     std::vector<std::string> soundArguments() const;
     // The segments (named in a concat list) and the sound, if any, copied into the output.

@@ -91,7 +91,7 @@ bool SegmentedConversion::encode(ProgressSender &sender)
                 total += seconds;
             sender.report(total);
         };
-        jobs.push_back({command.segmentArguments(plan.segments()[i], DecoderBuffer::sizeBits),
+        jobs.push_back({command.segmentArguments(plan.segments()[i], DecoderBuffer::sizeBits, setup.withSound),
                         {segments[i].file->fd()}, onProgress});
     }
     FfmpegJobs runner(setup.jobs + (sound.file ? 1 : 0), setup.stallLimit);
@@ -139,7 +139,7 @@ bool SegmentedConversion::reencode(std::size_t index, long long bufferBits)
         return false;
     const FfmpegCommand command(setup.inputPath, again.file->path(), setup.quality, setup.facts);
     FfmpegJobs runner(1, setup.stallLimit);
-    if (!runner.run({{command.segmentArguments(plan.segments()[index], bufferBits), {again.file->fd()},
+    if (!runner.run({{command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound), {again.file->fd()},
                       [](const char *, std::size_t) {}}}))
         return fail(runner.error());
     if (!readPictures(again))

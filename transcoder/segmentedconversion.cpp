@@ -76,16 +76,20 @@ bool SegmentedConversion::encode(ProgressSender &sender)
         const FfmpegCommand command(setup.inputPath, sound.file->path(), setup.quality, setup.facts);
         jobs.push_back({command.soundArguments(), {sound.file->fd()}, [](const char *, std::size_t) {}});
     }
-    // Progress is the sum of the segments' converted seconds, each within its span.
+    // Progress is the sum of the segments' converted seconds, each within its
+    // span. ffmpeg tells the furthest time of its outputs: the sound that a
+    // segment reads along runs on the input's timeline, its pictures from zero.
     std::vector<ProgressReader> readers(segments.size());
     std::vector<std::uint32_t> done(segments.size(), 0);
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const FfmpegCommand command(setup.inputPath, segments[i].file->path(), setup.quality, setup.facts);
+        const SegmentPlan::Segment &segment = plan.segments()[i];
+        const double start = setup.withSound && segment.hasStart ? segment.start : 0;
         const double span = plan.seconds(i);
-        auto onProgress = [&, i, span](const char *data, std::size_t size) {
+        auto onProgress = [&, i, start, span](const char *data, std::size_t size) {
             if (!readers[i].feed(data, size))
                 return;
-            done[i] = std::uint32_t(std::min<double>(readers[i].seconds(), span));
+            done[i] = std::uint32_t(std::clamp(readers[i].seconds() - start, 0.0, span));
             std::uint32_t total = 0;
             for (std::uint32_t seconds : done)
                 total += seconds;

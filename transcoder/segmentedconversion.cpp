@@ -21,6 +21,14 @@ std::string fdPath(const TemporaryOutput &file)
     return "/proc/self/fd/" + std::to_string(file.fd());
 }
 
+DecoderBuffer played(const std::vector<long long> &pictureBits, InputFacts::Rate rate, long long startBits)
+{
+    DecoderBuffer buffer(rate, startBits);
+    for (long long bits : pictureBits)
+        buffer.take(bits);
+    return buffer;
+}
+
 bool writeAll(int fd, const std::string &text)
 {
     for (std::size_t done = 0; done < text.size();) {
@@ -121,15 +129,11 @@ bool SegmentedConversion::carryBuffer()
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (!readPictures(segments[i]))
             return false;
-        DecoderBuffer buffer(rate, carried);
-        for (long long bits : segments[i].pictureBits)
-            buffer.take(bits);
+        DecoderBuffer buffer = played(segments[i].pictureBits, rate, carried);
         if (buffer.underflowed() && carried < DecoderBuffer::sizeBits) {
             if (!reencode(i, carried))
                 return false;
-            buffer = DecoderBuffer(rate, carried);
-            for (long long bits : segments[i].pictureBits)
-                buffer.take(bits);
+            buffer = played(segments[i].pictureBits, rate, carried);
         }
         carried = buffer.bits();
     }
@@ -143,8 +147,9 @@ bool SegmentedConversion::reencode(std::size_t index, long long bufferBits)
         return false;
     const FfmpegCommand command(setup.inputPath, again.file->path(), setup.quality, setup.facts);
     FfmpegJobs runner(1, setup.stallLimit);
-    if (!runner.run({{command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound), {again.file->fd()},
-                      [](const char *, std::size_t) {}}}))
+    const FfmpegJobs::Job job = {command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound),
+                                 {again.file->fd()}, [](const char *, std::size_t) {}};
+    if (!runner.run({job}))
         return fail(runner.error());
     if (!readPictures(again))
         return false;

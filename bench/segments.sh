@@ -8,8 +8,8 @@
 # size within 1 % at equal PSNR). The runs alternate, pair by pair, so that
 # other load hits both alike.
 #
-# On a two-core machine one pair takes about fifteen minutes; the clip needs
-# about 1.5 GB in $TMPDIR.
+# On a two-core machine one pair takes about six minutes (more when shared);
+# the clip needs about 1.2 GB in $TMPDIR.
 #
 # Usage: bench/segments.sh [BUILD_DIR] [PAIRS] [MINUTES]
 set -eu

@@ -7,17 +7,20 @@
 #include "progressreader.h"
 #include "progresssender.h"
 #include "readerlanguage.h"
+#include "segmentedconversion.h"
 #include "stopsignals.h"
 #include "temporaryoutput.h"
 #include "trackchoice.h"
 
 #include "protocol/toolprotocol.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr std::chrono::milliseconds inputTimeLimit(15000);
@@ -36,6 +39,32 @@ std::chrono::milliseconds stallLimit()
     if (!text || end == text || *end || !(seconds >= 0.1 && seconds <= 86400))
         return std::chrono::seconds(60);
     return std::chrono::milliseconds(std::llround(seconds * 1000));
+}
+
+// A number from the environment within [lowest, highest], else the default.
+double setting(const char *name, double lowest, double highest, double byDefault)
+{
+    const char *text = std::getenv(name);
+    char *end = nullptr;
+    const double value = text ? std::strtod(text, &end) : 0;
+    if (!text || end == text || *end || !(value >= lowest && value <= highest))
+        return byDefault;
+    return value;
+}
+
+// One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1
+// gives the single process of old.
+int encodeJobs()
+{
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    return int(setting("TARVELO_ENCODE_JOBS", 1, 64, double(std::clamp(cores, 1L, 64L))));
+}
+
+// Two minutes: a file that short is done in well under a minute by one
+// process, and a join in so many places costs next to nothing in size.
+double segmentSeconds()
+{
+    return setting("TARVELO_SEGMENT_SECONDS", 1, 86400, 120);
 }
 } // namespace
 
@@ -126,24 +155,37 @@ bool ConvertCommand::convert(TemporaryOutput &output)
         return fail(inputError);
     if (StopSignals::requested())
         return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
-    FfmpegProcess ffmpeg(FfmpegCommand(inputPath, output.path(), quality, inputFacts).arguments(),
-                         output.fd(), stallLimit());
-    if (!ffmpeg.start())
-        return fail(ffmpeg.error());
-    ProgressReader reader;
     ProgressSender sender(duration);
-    const bool converted = ffmpeg.wait([&](const char *data, std::size_t size) {
-        if (reader.feed(data, size))
-            sender.report(reader.seconds());
-    });
-    if (!converted)
-        return fail(ffmpeg.error());
-    if (!checkWritten(output))
+    const SegmentPlan plan(inputFacts, duration, segmentSeconds(), encodeJobs());
+    const bool encoded = plan.isSegmented() ? encodeInSegments(output, plan, sender) : encodeInOne(output, sender);
+    if (!encoded || !checkWritten(output))
         return false;
     if (!subtitles.write(outputExisted))
         return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
     sender.finish();
     return true;
+}
+
+bool ConvertCommand::encodeInOne(TemporaryOutput &output, ProgressSender &sender)
+{
+    FfmpegProcess ffmpeg(FfmpegCommand(inputPath, output.path(), quality, inputFacts).arguments(),
+                         output.fd(), stallLimit());
+    if (!ffmpeg.start())
+        return fail(ffmpeg.error());
+    ProgressReader reader;
+    const bool converted = ffmpeg.wait([&](const char *data, std::size_t size) {
+        if (reader.feed(data, size))
+            sender.report(reader.seconds());
+    });
+    return converted || fail(ffmpeg.error());
+}
+
+bool ConvertCommand::encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, ProgressSender &sender)
+{
+    const SegmentedConversion::Setup setup = {inputPath, outputPath, quality, inputFacts, inputHasAudio,
+                                              encodeJobs(), stallLimit()};
+    SegmentedConversion conversion(setup, plan, libAv);
+    return conversion.run(output, sender) || fail(conversion.error());
 }
 
 // ffmpeg can exit 0 after writing little or nothing (an input that stops

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+class ProgressSender;
+class SegmentPlan;
 class TemporaryOutput;
 
 // One conversion into an AVI file that either appears complete under its
@@ -22,6 +24,8 @@ private:
     bool checkPaths();
     std::string readInput();
     bool convert(TemporaryOutput &output);
+    bool encodeInOne(TemporaryOutput &output, ProgressSender &sender);
+    bool encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, ProgressSender &sender);
     bool checkWritten(const TemporaryOutput &output);
     bool publish(TemporaryOutput &output);
     bool fail(const std::string &reason);

@@ -3,6 +3,8 @@
 #include "pathname.h"
 #include "qualitycurve.h"
 
+#include <cstdio>
+
 namespace {
 
 // ffmpeg's scene detection weighs the cost of coding a picture afresh
@@ -112,21 +114,9 @@ void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
 // ffmpeg's encoder announces as its initial padding.
 constexpr int mp3Delay = 576 + 529;
 
-} // namespace
-
-FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
-                             const InputFacts &facts)
-    : inputPath(inputPath)
-    , outputPath(outputPath)
-    , quality(quality)
-    , soundStream(facts.soundStream)
-    , envelope(facts)
+std::vector<std::string> start()
 {
-}
-
-std::vector<std::string> FfmpegCommand::arguments() const
-{
-    std::vector<std::string> arguments = {
+    return {
         "ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-loglevel", "error",
         // The output is our own temporary file, which exists already.
         "-y",
@@ -135,6 +125,46 @@ std::vector<std::string> FfmpegCommand::arguments() const
         // within their band before they end.
         "-stats_period", "0.1",
         "-protocol_whitelist", "file",
+    };
+}
+
+std::string seconds(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.6f", value);
+    return text;
+}
+
+// The span of a segment, cut after the rate filters on the single run's
+// timeline; from there on its own timeline starts at zero, so that its
+// forced keyframes fall as they would in a file of its own.
+std::string trimFilter(const SegmentPlan::Segment &segment)
+{
+    std::string trim = ",trim=";
+    if (segment.hasStart)
+        trim += "start=" + seconds(segment.start) + (segment.hasEnd ? ":" : "");
+    if (segment.hasEnd)
+        trim += "end=" + seconds(segment.end);
+    return segment.hasStart ? trim + ",setpts=PTS-STARTPTS" : trim;
+}
+
+} // namespace
+
+FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
+                             const InputFacts &facts)
+    : inputPath(inputPath)
+    , outputPath(outputPath)
+    , quality(quality)
+    , soundStream(facts.soundStream)
+    , videoStart(facts.videoStart)
+    , envelope(facts)
+{
+}
+
+std::vector<std::string> FfmpegCommand::arguments() const
+{
+    std::vector<std::string> arguments = start();
+    arguments.insert(arguments.end(), {
         "-i", PathName::url(inputPath),
         // The first video that is not cover art (capital V) is the film; an
         // input without one fails here.
@@ -146,7 +176,7 @@ std::vector<std::string> FfmpegCommand::arguments() const
         // count, a whole frame late after the first: the picture would lag
         // the sound and one picture too many would be shown.
         "-avoid_negative_ts", "disabled",
-    };
+    });
     // The sound chosen for the reader, when there is any.
     if (soundStream >= 0)
         arguments.insert(arguments.end(), {"-map", "0:" + std::to_string(soundStream)});
@@ -156,7 +186,7 @@ std::vector<std::string> FfmpegCommand::arguments() const
     return arguments;
 }
 
-std::string FfmpegCommand::videoFilters() const
+std::string FfmpegCommand::videoFilters(bool fromStart) const
 {
     // The encoder needs 4:2:0 pictures; so does the detector's measure,
     // which misses the combs of 4:2:2 ones.
@@ -166,12 +196,17 @@ std::string FfmpegCommand::videoFilters() const
     // The first picture goes onto the output's grid of picture times, a
     // whole number of pictures after the start: AVI has no timestamps, and a
     // picture half a step off would be rounded onto its successor's place.
-    filters += "setpts=PTS-STARTPTS,";
+    // The shift is the input's own, so that a segment decoded from the
+    // middle lands on the same grid.
+    filters += "setpts=PTS-" + seconds(videoStart) + "/TB,";
     const InputFacts::Rate rate = envelope.frameRate();
     if (envelope.retimes())
         filters += "fps=" + std::to_string(rate.num) + "/" + std::to_string(rate.den) + ",";
-    if (envelope.leadingPictures() > 0)
-        filters += "tpad=start=" + std::to_string(envelope.leadingPictures()) + ":start_mode=clone,";
+    const int leading = envelope.leadingPictures();
+    if (leading > 0 && fromStart)
+        filters += "tpad=start=" + std::to_string(leading) + ":start_mode=clone,";
+    else if (leading > 0)
+        filters += "setpts=PTS+" + seconds(leading / rate.value()) + "/TB,";
     if (envelope.width() > 0) {
         // Lanczos keeps a reduced picture sharp; a picture at its size stays untouched.
         filters += "scale=" + std::to_string(envelope.width()) + ":" + std::to_string(envelope.height());
@@ -202,11 +237,12 @@ std::string FfmpegCommand::deinterlaceFilters() const
     return "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
 }
 
-void FfmpegCommand::addVideo(std::vector<std::string> &arguments) const
+void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::string &moreFilters,
+                             bool fromStart) const
 {
     const QualityCurve curve(quality);
     arguments.insert(arguments.end(), {
-        "-vf", videoFilters(),
+        "-vf", videoFilters(fromStart) + moreFilters,
         "-c:v", "mpeg4",
         // Hardware players look for this FourCC.
         "-vtag", "XVID",
@@ -235,4 +271,67 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
                    + (sampleRate > 0 ? std::to_string(sampleRate) : std::string("32000|44100|48000"))
                    + ",atrim=start_sample=" + std::to_string(mp3Delay),
     });
+}
+
+std::vector<std::string> FfmpegCommand::segmentArguments(const SegmentPlan::Segment &segment,
+                                                        long long bufferBits, bool withSound) const
+{
+    std::vector<std::string> arguments = start();
+    // The input's own timestamps, from zero as in the single run, so that
+    // the rate filters put every picture on the same tick and the trim
+    // finds it there; decoding starts a little before the segment.
+    arguments.insert(arguments.end(), {"-copyts", "-start_at_zero"});
+    if (segment.seek > 0)
+        arguments.insert(arguments.end(), {"-ss", seconds(segment.seek)});
+    arguments.insert(arguments.end(), {
+        "-i", PathName::url(inputPath),
+        "-map", "0:V:0", "-an", "-sn", "-dn", "-map_chapters", "-1",
+        "-avoid_negative_ts", "disabled",
+    });
+    addVideo(arguments, trimFilter(segment), !segment.hasStart);
+    arguments.insert(arguments.end(), {"-rc_init_occupancy", std::to_string(bufferBits),
+                                       "-f", "avi", "file:" + outputPath});
+    // Where streams may start apart (MPEG transport and program streams),
+    // ffmpeg starts the timeline at the earliest stream it reads, so the
+    // segment reads the sound as the single run does, copied into nothing
+    // up to the segment's end.
+    if (withSound) {
+        arguments.insert(arguments.end(), {"-map", "0:" + std::to_string(soundStream), "-c", "copy"});
+        if (segment.hasEnd)
+            arguments.insert(arguments.end(), {"-to", seconds(segment.end)});
+        arguments.insert(arguments.end(), {"-f", "null", "-"});
+    }
+    return arguments;
+}
+
+std::vector<std::string> FfmpegCommand::soundArguments() const
+{
+    std::vector<std::string> arguments = start();
+    arguments.insert(arguments.end(), {
+        "-i", PathName::url(inputPath),
+        "-map", "0:" + std::to_string(soundStream), "-vn", "-sn", "-dn", "-map_chapters", "-1",
+        "-avoid_negative_ts", "disabled",
+    });
+    addAudio(arguments);
+    arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
+    return arguments;
+}
+
+std::vector<std::string> FfmpegCommand::joinArguments(const std::string &listPath,
+                                                     const std::string &soundPath) const
+{
+    std::vector<std::string> arguments = start();
+    // The list names the segments by their own paths.
+    arguments.insert(arguments.end(), {"-f", "concat", "-safe", "0", "-i", "file:" + listPath});
+    if (!soundPath.empty())
+        arguments.insert(arguments.end(), {"-i", "file:" + soundPath});
+    arguments.insert(arguments.end(), {"-map", "0:v:0"});
+    if (!soundPath.empty())
+        arguments.insert(arguments.end(), {"-map", "1:a:0"});
+    arguments.insert(arguments.end(), {
+        "-c", "copy", "-tag:v", "XVID",
+        "-max_muxing_queue_size", "4096", "-avoid_negative_ts", "disabled",
+        "-f", "avi", "file:" + outputPath,
+    });
+    return arguments;
 }

@@ -2,6 +2,7 @@
 #define FFMPEGCOMMAND_H
 
 #include "playerenvelope.h"
+#include "segmentplan.h"
 
 #include <string>
 #include <vector>
@@ -22,17 +23,29 @@ public:
                   const InputFacts &facts);
 
     std::vector<std::string> arguments() const;
+    // One segment's pictures alone, as the single run makes them, with the
+    // decoder buffer as full as the segment before it leaves it.
+    std::vector<std::string> segmentArguments(const SegmentPlan::Segment &segment, long long bufferBits,
+                                              bool withSound) const;
+    // The sound alone, over the whole input, as the single run makes it.
+    std::vector<std::string> soundArguments() const;
+    // The segments (named in a concat list) and the sound, if any, copied into the output.
+    std::vector<std::string> joinArguments(const std::string &listPath, const std::string &soundPath) const;
 
 private:
-    std::string videoFilters() const;
+    // fromStart: the filters see the input's first picture (a single run,
+    // or the first segment).
+    std::string videoFilters(bool fromStart) const;
     std::string deinterlaceFilters() const;
-    void addVideo(std::vector<std::string> &arguments) const;
+    void addVideo(std::vector<std::string> &arguments, const std::string &moreFilters = {},
+                  bool fromStart = true) const;
     void addAudio(std::vector<std::string> &arguments) const;
 
     std::string inputPath;
     std::string outputPath;
     int quality;
     int soundStream;
+    double videoStart;
     PlayerEnvelope envelope;
 };
 

@@ -55,8 +55,14 @@ void setNonBlocking(int fd)
 
 FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd,
                              std::chrono::milliseconds stallLimit)
+    : FfmpegProcess(arguments, std::vector<int>{inheritedFd}, stallLimit)
+{
+}
+
+FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, const std::vector<int> &inheritedFds,
+                             std::chrono::milliseconds stallLimit)
     : arguments(arguments)
-    , inheritedFd(inheritedFd)
+    , inheritedFds(inheritedFds)
     , stallLimit(stallLimit)
 {
 }
@@ -96,6 +102,7 @@ bool FfmpegProcess::start()
         // Set from both sides, so the group exists whichever runs first.
         setpgid(pid, pid);
         exitFd.reset(openPidFd(pid));
+        lastReport = Clock::now();
     }
     // Only ffmpeg may hold the write ends, so that the pipes end with it.
     progressWriteEnd.reset();
@@ -126,8 +133,10 @@ void FfmpegProcess::execInChild(pid_t parent, int execErrorFd)
         dup2(nullFd, STDIN_FILENO);
     else if (nullFd == STDIN_FILENO)
         fcntl(STDIN_FILENO, F_SETFD, 0);
-    if (inheritedFd >= 0)
-        fcntl(inheritedFd, F_SETFD, 0);
+    for (int fd : inheritedFds) {
+        if (fd >= 0)
+            fcntl(fd, F_SETFD, 0);
+    }
     std::vector<char *> argv;
     for (const std::string &argument : arguments)
         argv.push_back(const_cast<char *>(argument.c_str()));
@@ -164,10 +173,20 @@ bool FfmpegProcess::wait(const ProgressHandler &onProgress)
         return false;
     }
     if (!follow(onProgress)) {
-        lastError = stopReason + "; ffmpeg does not end and is left to the system";
-        pid = -1;
+        abandon();
         return false;
     }
+    return collect(onProgress);
+}
+
+void FfmpegProcess::abandon()
+{
+    lastError = stopReason + "; ffmpeg does not end and is left to the system";
+    pid = -1;
+}
+
+bool FfmpegProcess::collect(const ProgressHandler &onProgress)
+{
     // Anything ffmpeg started must neither outlive it nor write into our
     // output after it has been checked.
     killGroup(SIGKILL);
@@ -189,44 +208,62 @@ bool FfmpegProcess::wait(const ProgressHandler &onProgress)
 // was killed and still does not end.
 bool FfmpegProcess::follow(const ProgressHandler &onProgress)
 {
-    Clock::time_point lastReport = Clock::now();
     while (!hasExited()) {
         const Clock::time_point now = Clock::now();
-        if (!superviseStop(now, lastReport))
+        if (!superviseStop(now))
             return false;
-        pollfd fds[4] = {{progressFd.get(), POLLIN, 0}, {logFd.get(), POLLIN, 0},
-                         {StopSignals::readFd(), POLLIN, 0}, {exitFd.get(), POLLIN, 0}};
-        if (poll(fds, 4, pollTimeout(now, lastReport)) < 0 && errno != EINTR)
+        pollfd fds[1 + pollCount] = {{StopSignals::readFd(), POLLIN, 0}};
+        fillPoll(fds + 1);
+        if (poll(fds, 1 + pollCount, pollTimeout(now)) < 0 && errno != EINTR)
             usleep(10000);
-        if (fds[2].revents & POLLIN) {
+        if (fds[0].revents & POLLIN) {
             char bytes[64];
             while (read(StopSignals::readFd(), bytes, sizeof(bytes)) > 0) {
             }
         }
-        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && readPipe(progressFd, onProgress) > 0)
-            lastReport = Clock::now();
-        if (fds[1].revents & (POLLIN | POLLHUP | POLLERR))
-            readPipe(logFd, onProgress);
+        if (!serve(fds + 1, Clock::now(), onProgress))
+            return false;
     }
     return true;
+}
+
+void FfmpegProcess::fillPoll(pollfd *fds) const
+{
+    fds[0] = {progressFd.get(), POLLIN, 0};
+    fds[1] = {logFd.get(), POLLIN, 0};
+    fds[2] = {exitFd.get(), POLLIN, 0};
+}
+
+bool FfmpegProcess::serve(const pollfd *fds, Clock::time_point now, const ProgressHandler &onProgress)
+{
+    if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && readPipe(progressFd, onProgress) > 0)
+        lastReport = now;
+    if (fds[1].revents & (POLLIN | POLLHUP | POLLERR))
+        readPipe(logFd, onProgress);
+    return superviseStop(now);
+}
+
+void FfmpegProcess::stop(const std::string &reason)
+{
+    if (pid <= 0 || !stopReason.empty())
+        return;
+    stopReason = reason;
+    kill(pid, SIGTERM);
+    killTime = Clock::now() + stopGrace;
 }
 
 // Passes a stop request on, and the watchdog's: SIGTERM first, so that ffmpeg
 // ends in order, then SIGKILL to it and all it started. False once waiting
 // any longer would leave our own stop request unanswered.
-bool FfmpegProcess::superviseStop(Clock::time_point now, Clock::time_point lastReport)
+bool FfmpegProcess::superviseStop(Clock::time_point now)
 {
     if (stopReason.empty()) {
         if (StopSignals::requested()) {
-            stopReason = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
+            stop(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
         } else if (now - lastReport >= stallLimit) {
             const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(stallLimit).count();
-            stopReason = "ffmpeg made no progress for " + std::to_string(seconds) + " s";
-        } else {
-            return true;
+            stop("ffmpeg made no progress for " + std::to_string(seconds) + " s");
         }
-        kill(pid, SIGTERM);
-        killTime = now + stopGrace;
     } else if (!killSent && now >= killTime) {
         killGroup(SIGKILL);
         killSent = true;
@@ -235,7 +272,7 @@ bool FfmpegProcess::superviseStop(Clock::time_point now, Clock::time_point lastR
     return !killSent || now < abandonTime;
 }
 
-int FfmpegProcess::pollTimeout(Clock::time_point now, Clock::time_point lastReport) const
+int FfmpegProcess::pollTimeout(Clock::time_point now) const
 {
     Clock::time_point next;
     if (stopReason.empty())

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <poll.h>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -19,6 +20,9 @@ public:
 
     FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd,
                   std::chrono::milliseconds stallLimit);
+    // ffmpeg opens each of these descriptors by its /proc/self/fd path.
+    FfmpegProcess(const std::vector<std::string> &arguments, const std::vector<int> &inheritedFds,
+                  std::chrono::milliseconds stallLimit);
     ~FfmpegProcess();
     FfmpegProcess(const FfmpegProcess &) = delete;
     FfmpegProcess &operator=(const FfmpegProcess &) = delete;
@@ -31,15 +35,27 @@ public:
     bool wait(const ProgressHandler &onProgress);
     const std::string &error() const { return lastError; }
 
-private:
+    // The pieces of wait(), for following several at once in one poll().
     using Clock = std::chrono::steady_clock;
+    static constexpr int pollCount = 3;
+    void fillPoll(pollfd *fds) const;
+    // False once ffmpeg was killed and still does not end.
+    bool serve(const pollfd *fds, Clock::time_point now, const ProgressHandler &onProgress);
+    bool hasExited() const;
+    int pollTimeout(Clock::time_point now) const;
+    // Ends ffmpeg in order, then by force; its result is then a failure for this reason.
+    void stop(const std::string &reason);
+    // The end of wait(), once hasExited(); true when ffmpeg succeeded.
+    bool collect(const ProgressHandler &onProgress);
+    // Gives up on an ffmpeg that does not end even when killed.
+    void abandon();
+
+private:
 
     [[noreturn]] void execInChild(pid_t parent, int execErrorFd);
     bool readExecError(int fd);
     bool follow(const ProgressHandler &onProgress);
-    bool superviseStop(Clock::time_point now, Clock::time_point lastReport);
-    int pollTimeout(Clock::time_point now, Clock::time_point lastReport) const;
-    bool hasExited() const;
+    bool superviseStop(Clock::time_point now);
     std::size_t readPipe(UniqueFd &fd, const ProgressHandler &onProgress);
     void drainPipes(const ProgressHandler &onProgress);
     void killGroup(int signalNumber) const;
@@ -47,7 +63,7 @@ private:
     bool finish(int status);
 
     std::vector<std::string> arguments;
-    int inheritedFd;
+    std::vector<int> inheritedFds;
     std::chrono::milliseconds stallLimit;
     pid_t pid = -1;
     UniqueFd exitFd;      // a pidfd, readable once ffmpeg has ended
@@ -55,6 +71,7 @@ private:
     UniqueFd logFd;
     // Why we are stopping ffmpeg, empty while it runs on its own.
     std::string stopReason;
+    Clock::time_point lastReport;
     Clock::time_point killTime;
     Clock::time_point abandonTime;
     bool killSent = false;

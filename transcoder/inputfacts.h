@@ -26,9 +26,8 @@ struct InputFacts
     Rate frameRate;
     bool variableRate = false;
     Scan scan = Scan::Unknown;
-    // How long after the file's start (where ffmpeg puts nought) the first
-    // picture comes, in seconds; the sound may start before it.
-    double videoLead = 0;
+    // Where the first picture lies after the file's start, in seconds.
+    double videoStart = 0;
     // The sound's sample rate, 0 without any (ffmpeg mixes surround down by itself).
     int sampleRate = 0;
     // The index of the sound stream to convert, -1 for none.

@@ -167,6 +167,20 @@ bool MediaFile::hasVideoPacket()
     return found;
 }
 
+std::vector<long long> MediaFile::videoPacketBits()
+{
+    std::vector<long long> bits;
+    const Stream video = videoStream();
+    AVPacket *packet = video.exists() ? libAv.av_packet_alloc() : nullptr;
+    while (packet && libAv.av_read_frame(context, packet) >= 0) {
+        if (packet->stream_index == video.index)
+            bits.push_back(8LL * packet->size);
+        libAv.av_packet_unref(packet);
+    }
+    libAv.av_packet_free(&packet);
+    return bits;
+}
+
 namespace {
 
 InputFacts::Rate rate(AVRational rational)
@@ -221,10 +235,6 @@ void MediaFile::addVideoFacts(InputFacts &facts) const
                                                                   : codec->sample_aspect_ratio);
     facts.quarterTurn = turnedByAQuarter(stream);
     facts.scan = scan(codec->field_order);
-    if (stream->start_time != AV_NOPTS_VALUE && context->start_time != AV_NOPTS_VALUE) {
-        const double start = double(stream->start_time) * stream->time_base.num / stream->time_base.den;
-        facts.videoLead = std::max(0.0, start - double(context->start_time) / AV_TIME_BASE);
-    }
     // The base rate (r_frame_rate) is the one every timestamp fits; an
     // average that differs from it means the pictures come unevenly, or as
     // fields (then the average is the frame rate).
@@ -233,6 +243,10 @@ void MediaFile::addVideoFacts(InputFacts &facts) const
     facts.variableRate = base.num > 0 && average.num > 0
                          && std::abs(base.value() - average.value()) > 0.001 * average.value();
     facts.frameRate = facts.variableRate || base.num <= 0 ? average : base;
+    if (stream->start_time != AV_NOPTS_VALUE && context->start_time != AV_NOPTS_VALUE) {
+        const double start = stream->start_time * av_q2d(stream->time_base) - context->start_time / double(AV_TIME_BASE);
+        facts.videoStart = start > 0 ? start : 0;
+    }
 }
 
 InputFacts MediaFile::facts(int soundStream) const

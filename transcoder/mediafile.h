@@ -61,6 +61,8 @@ public:
     // a read that hangs still ends.
     bool readPackets(int streamIndex, std::chrono::milliseconds stallLimit,
                      const std::function<bool(const AVPacket &)> &onPacket);
+    // Each video packet's size in bits, in file order.
+    std::vector<long long> videoPacketBits();
 
 private:
     Stream firstStream(int mediaType) const;

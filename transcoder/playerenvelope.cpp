@@ -132,7 +132,7 @@ void PlayerEnvelope::fitSize()
 
 int PlayerEnvelope::leadingPictures() const
 {
-    return rate.num > 0 ? int(std::lround(std::min(facts.videoLead, 3600.0) * rate.value())) : 0;
+    return rate.num > 0 ? int(std::lround(std::min(facts.videoStart, 3600.0) * rate.value())) : 0;
 }
 
 bool PlayerEnvelope::tooSmallToDeinterlace() const

@@ -369,7 +369,7 @@ void TestTranscoderCore::ffmpegFiltersFollowTheEnvelope()
     const std::vector<std::string> fitted = FfmpegCommand("in.vob", "/out.avi", 50, dvd).arguments();
     const QString filters = valueAfter(fitted, "-vf");
     // A stream that says it is interlaced is deinterlaced whatever a detector finds.
-    for (const char *part : {"setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,", "framestep=2,setpts=PTS-STARTPTS,scale",
+    for (const char *part : {"setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,", "framestep=2,setpts=PTS-0.000000/TB,scale",
                              "scale=720:406:flags=lanczos,", "setsar=1"})
         QVERIFY2(filters.contains(QLatin1String(part)), qPrintable(filters));
     QVERIFY2(!filters.contains(QLatin1String("idet")) && !filters.contains(QLatin1String("fps=")),
@@ -383,6 +383,21 @@ void TestTranscoderCore::ffmpegFiltersFollowTheEnvelope()
                  && !plain.contains(QLatin1String("lanczos")) && !plain.contains(QLatin1String("setfield"))
                  && plain.contains(QLatin1String("idet=")) && plain.contains(QLatin1String("scale=320:240,")),
              qPrintable(plain));
+
+    // A picture that starts after the sound keeps its distance in whole
+    // pictures: from the start by repeating the first, in a later segment
+    // by its times alone.
+    InputFacts late = facts(320, 240, {25, 1});
+    late.videoStart = 0.52;
+    const FfmpegCommand lateCommand("in.mp4", "/out.avi", 50, late);
+    QVERIFY2(valueAfter(lateCommand.arguments(), "-vf").contains("setpts=PTS-0.520000/TB,tpad=start=13:"),
+             qPrintable(valueAfter(lateCommand.arguments(), "-vf")));
+    SegmentPlan::Segment second;
+    second.hasStart = true;
+    second.start = 100;
+    const QString secondFilters = valueAfter(lateCommand.segmentArguments(second, 1835008, false), "-vf");
+    QVERIFY2(secondFilters.contains("setpts=PTS-0.520000/TB,setpts=PTS+0.520000/TB,")
+                 && !secondFilters.contains("tpad"), qPrintable(secondFilters));
 
     // A slideshow's pictures are repeated up to a film rate.
     const QString slideshow =

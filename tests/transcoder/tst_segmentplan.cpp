@@ -1,0 +1,176 @@
+#include "transcoder/decoderbuffer.h"
+#include "transcoder/playerenvelope.h"
+#include "transcoder/segmentplan.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+InputFacts facts(InputFacts::Rate rate, bool variableRate = false, double videoStart = 0)
+{
+    InputFacts facts;
+    facts.width = 1280;
+    facts.height = 720;
+    facts.frameRate = rate;
+    facts.variableRate = variableRate;
+    facts.videoStart = videoStart;
+    return facts;
+}
+
+} // namespace
+
+class TestSegmentPlan : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void oneProcessWhereSegmentsCannotHelp_data();
+    void oneProcessWhereSegmentsCannotHelp();
+    void segmentsCoverEveryPictureOnce_data();
+    void segmentsCoverEveryPictureOnce();
+    void keyframesStayTenSecondsApartAcrossJoins();
+    void decodingStartsOnAKeptSourcePicture();
+    void decoderBufferCarriedAcrossAJoin();
+};
+
+void TestSegmentPlan::oneProcessWhereSegmentsCannotHelp_data()
+{
+    QTest::addColumn<InputFacts>("input");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("one job") << facts({25, 1}) << 600.0 << 1;
+    QTest::newRow("as short as a segment") << facts({25, 1}) << 120.0 << 8;
+    QTest::newRow("duration unknown") << facts({25, 1}) << 0.0 << 2;
+    QTest::newRow("rate unknown") << facts({0, 1}) << 600.0 << 2;
+}
+
+void TestSegmentPlan::oneProcessWhereSegmentsCannotHelp()
+{
+    QFETCH(InputFacts, input);
+    QFETCH(double, duration);
+    QFETCH(int, jobs);
+    const SegmentPlan plan(input, duration, 120, jobs);
+    QVERIFY(!plan.isSegmented());
+    QCOMPARE(plan.segments().size(), std::size_t(1));
+    QVERIFY(!plan.segments()[0].hasStart && !plan.segments()[0].hasEnd);
+    QCOMPARE(plan.segments()[0].seek, 0.0);
+}
+
+void TestSegmentPlan::segmentsCoverEveryPictureOnce_data()
+{
+    QTest::addColumn<InputFacts>("input");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<double>("segmentSeconds");
+    QTest::addColumn<int>("jobs");
+    QTest::addColumn<int>("count");
+    // Five two-minute segments would leave one process alone with the last:
+    // six of 100 s end together, 20 % sooner.
+    QTest::newRow("10 min, 2 jobs") << facts({25, 1}) << 600.0 << 120.0 << 2 << 6;
+    QTest::newRow("2 h NTSC film, 8 jobs") << facts({24000, 1001}) << 7200.0 << 120.0 << 8 << 72;
+    QTest::newRow("50 to 25, 4 jobs") << facts({50, 1}) << 1000.0 << 120.0 << 4 << 12;
+    QTest::newRow("short segments") << facts({30, 1}) << 7.0 << 2.0 << 2 << 4;
+}
+
+void TestSegmentPlan::segmentsCoverEveryPictureOnce()
+{
+    QFETCH(InputFacts, input);
+    QFETCH(double, duration);
+    QFETCH(double, segmentSeconds);
+    QFETCH(int, jobs);
+    QFETCH(int, count);
+    const SegmentPlan plan(input, duration, segmentSeconds, jobs);
+    const std::vector<SegmentPlan::Segment> &segments = plan.segments();
+    QCOMPARE(int(segments.size()), count);
+    QVERIFY(!segments.front().hasStart && !segments.back().hasEnd);
+    double total = 0;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        total += plan.seconds(i);
+        if (i == 0)
+            continue;
+        // Adjacent spans meet exactly, half a picture before the picture that opens the next.
+        QVERIFY(segments[i - 1].hasEnd && segments[i].hasStart);
+        QCOMPARE(segments[i - 1].end, segments[i].start);
+        QVERIFY(segments[i].firstPicture > segments[i - 1].firstPicture);
+        // Its first picture is in it, and the one before in the segment before.
+        const double rate = PlayerEnvelope(input).frameRate().value();
+        QVERIFY(segments[i].firstPicture / rate > segments[i].start);
+        QVERIFY((segments[i].firstPicture - 1) / rate < segments[i].start);
+    }
+    QVERIFY(std::abs(total - duration) < 1e-6);
+}
+
+// A single run forces a keyframe on the first picture at or after every
+// tenth second; every segment starts with one and forces its own from there.
+void TestSegmentPlan::keyframesStayTenSecondsApartAcrossJoins()
+{
+    for (const InputFacts::Rate rate : {InputFacts::Rate{25, 1}, InputFacts::Rate{30000, 1001}}) {
+        const SegmentPlan plan(facts(rate), 1800, 120, 2);
+        const std::vector<SegmentPlan::Segment> &segments = plan.segments();
+        const double perSecond = rate.value();
+        const long long tenSeconds = (long long)std::ceil(10 * perSecond);
+        long long previousKeyframe = 0;
+        for (std::size_t i = 0; i < segments.size(); ++i) {
+            const long long first = segments[i].firstPicture;
+            // Joins fall on the single run's own forced keyframes.
+            QCOMPARE(first, (long long)std::ceil(std::round(first / perSecond / 10) * 10 * perSecond - 1e-6));
+            const long long end = i + 1 < segments.size() ? segments[i + 1].firstPicture : 1800 * 30;
+            for (int n = 0; first + (long long)std::ceil(n * 10 * perSecond - 1e-6) < end; ++n) {
+                const long long keyframe = first + (long long)std::ceil(n * 10 * perSecond - 1e-6);
+                QVERIFY(keyframe - previousKeyframe <= tenSeconds);
+                previousKeyframe = keyframe;
+            }
+        }
+    }
+}
+
+// Halving 50 pictures a second keeps the even source pictures: a segment
+// that started decoding on an odd one would show every picture 20 ms late.
+void TestSegmentPlan::decodingStartsOnAKeptSourcePicture()
+{
+    for (const double videoStart : {0.0, 0.043}) {
+        const SegmentPlan plan(facts({50, 1}, false, videoStart), 600, 120, 2);
+        for (std::size_t i = 1; i < plan.segments().size(); ++i) {
+            const SegmentPlan::Segment &segment = plan.segments()[i];
+            const double sourcePicture = (segment.seek - videoStart) * 50 + 0.5;
+            QVERIFY(std::abs(sourcePicture - std::round(sourcePicture)) < 1e-6);
+            QCOMPARE(qint64(std::llround(sourcePicture)) % 2, qint64(0));
+            QVERIFY(segment.seek <= segment.start - 1);
+            QVERIFY(segment.seek > segment.start - 1.1);
+        }
+    }
+    // A slideshow's picture before the join may lie seconds back.
+    const SegmentPlan slideshow(facts({1, 2}, true), 600, 120, 2);
+    QVERIFY(slideshow.segments()[1].seek <= slideshow.segments()[1].start - 6);
+}
+
+void TestSegmentPlan::decoderBufferCarriedAcrossAJoin()
+{
+    const InputFacts::Rate rate{25, 1};
+    const long long refill = DecoderBuffer::refillBitsPerSecond / 25;
+    // Pictures smaller than a picture's refill keep it full.
+    DecoderBuffer light(rate);
+    for (int i = 0; i < 50; ++i)
+        light.take(refill / 2);
+    QCOMPARE(light.bits(), DecoderBuffer::sizeBits);
+    QVERIFY(!light.underflowed());
+    // Heavy pictures drain it, and the next segment starts with what is left.
+    DecoderBuffer heavy(rate);
+    for (int i = 0; i < 10; ++i)
+        heavy.take(refill + 150000);
+    QCOMPARE(heavy.bits(), DecoderBuffer::sizeBits - 10 * 150000);
+    QVERIFY(!heavy.underflowed());
+    // A keyframe that fits a full buffer does not fit what is left.
+    const long long keyframe = 600000;
+    DecoderBuffer assumed(rate);
+    assumed.take(keyframe);
+    QVERIFY(!assumed.underflowed());
+    DecoderBuffer carried(rate, heavy.bits());
+    carried.take(keyframe);
+    QVERIFY(carried.underflowed());
+    QCOMPARE(carried.bits(), refill);
+}
+
+QTEST_GUILESS_MAIN(TestSegmentPlan)
+#include "tst_segmentplan.moc"

@@ -1,0 +1,181 @@
+#include "processrun.h"
+#include "testmedia.h"
+
+#include "transcoder/decoderbuffer.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstring>
+
+namespace {
+
+const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
+
+// A picture whose top strip tells its source picture number (modulo 60) in
+// its brightness, over a moving test pattern, with a tone from 4.0 s on.
+bool makeNumberedClip(const QString &path, int rate)
+{
+    // A transport stream starts its sound before its pictures.
+    const QStringList codecs = path.endsWith(".ts") ? QStringList{"-c:v", "mpeg2video", "-q:v", "2", "-c:a", "mp2"}
+                                                    : QStringList{"-c:v", "ffv1", "-c:a", "flac"};
+    const QString picture = QString("testsrc=size=320x240:rate=%1:duration=6,format=yuv420p,"
+                                    "geq=lum='if(lt(Y,16),40+mod(N*3,180),p(X,Y))':cb='p(X,Y)':cr='p(X,Y)'")
+                                .arg(rate);
+    const QStringList sources = {"-f", "lavfi", "-i", picture, "-f", "lavfi", "-i",
+                                 "aevalsrc='if(between(t,4,4.2),0.5*sin(2*PI*440*t),0)':s=44100:d=6"};
+    return TestMedia::make(path, sources + codecs);
+}
+
+QByteArray ffprobe(const QStringList &arguments)
+{
+    const ProcessRun run = runProcess("ffprobe", QStringList{"-v", "error"} + arguments);
+    return run.succeeded() ? run.out : QByteArray();
+}
+
+QList<int> pictureNumbers(const QString &path)
+{
+    QList<int> numbers;
+    const QByteArray lines = ffprobe({"-f", "lavfi", "-i", "movie=" + path + ",crop=iw:16:0:0,signalstats",
+                                      "-show_entries", "frame_tags=lavfi.signalstats.YAVG", "-of", "csv=p=0"});
+    for (const QByteArray &line : lines.split('\n')) {
+        if (!line.trimmed().isEmpty())
+            numbers << qRound((line.toDouble() - 40) / 3);
+    }
+    return numbers;
+}
+
+QList<int> keyframes(const QString &path)
+{
+    QList<int> found;
+    const QList<QByteArray> types = ffprobe({"-select_streams", "v", "-show_entries", "frame=pict_type",
+                                             "-of", "csv=p=0", "file:" + path}).split('\n');
+    for (int i = 0; i < types.size(); ++i) {
+        if (types[i].trimmed() == "I")
+            found << i;
+    }
+    return found;
+}
+
+bool bufferHolds(const QString &path, int rate)
+{
+    DecoderBuffer buffer({rate, 1});
+    for (const QByteArray &size : ffprobe({"-select_streams", "v", "-show_entries", "packet=size", "-of", "csv=p=0",
+                                           "file:" + path}).split('\n')) {
+        if (!size.trimmed().isEmpty())
+            buffer.take(8 * size.trimmed().toLongLong());
+    }
+    return !buffer.underflowed();
+}
+
+// Where the tone starts, in seconds, or -1.
+double toneStart(const QString &path)
+{
+    const ProcessRun run = runProcess("ffmpeg", {"-v", "error", "-i", "file:" + path, "-map", "0:a", "-ac", "1",
+                                                 "-ar", "44100", "-f", "s16le", "-"});
+    for (qsizetype i = 0; i + 1 < run.out.size(); i += 2) {
+        qint16 sample;
+        std::memcpy(&sample, run.out.constData() + i, 2);
+        if (qAbs(int(sample)) > 2000)
+            return i / 2 / 44100.0;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestSegments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void twoJobsMakeTheFilmOfOne_data();
+    void twoJobsMakeTheFilmOfOne();
+    void decoderBufferHoldsAcrossJoins();
+
+private:
+    ProcessRun convert(const QString &input, const QString &output, int jobs, int quality = 50) const;
+
+    QTemporaryDir work;
+};
+
+ProcessRun TestSegments::convert(const QString &input, const QString &output, int jobs, int quality) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TARVELO_ENCODE_JOBS", QString::number(jobs));
+    environment.insert("TARVELO_SEGMENT_SECONDS", "2");
+    QDir().mkpath(QFileInfo(output).path());
+    return runProcess(tool, TestMedia::convertArguments(input, output, quality), environment, {}, 60000);
+}
+
+void TestSegments::twoJobsMakeTheFilmOfOne_data()
+{
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<QString>("container");
+    QTest::newRow("25 pictures a second") << 25 << "mkv";
+    // Halved to 25 by keeping every other source picture.
+    QTest::newRow("50 pictures a second") << 50 << "mkv";
+    QTest::newRow("50 pictures a second, transport stream") << 50 << "ts";
+}
+
+// Six seconds (seven where the container says a little more) in segments of
+// at most two, in a multiple of the two jobs: four of 1.5 or 1.75 s.
+void TestSegments::twoJobsMakeTheFilmOfOne()
+{
+    QFETCH(int, rate);
+    QFETCH(QString, container);
+    QVERIFY(TestMedia::available());
+    const QString name = QString::number(rate) + container;
+    const QString input = work.filePath("numbered" + name + "." + container);
+    QVERIFY(makeNumberedClip(input, rate));
+    const QString single = work.filePath("single" + name + "/out.avi");
+    const QString first = work.filePath("first" + name + "/out.avi");
+    const QString second = work.filePath("second" + name + "/out.avi");
+    QVERIFY(convert(input, single, 1).succeeded());
+    const ProcessRun run = convert(input, first, 2);
+    QVERIFY2(run.succeeded(), run.err.constData());
+    QVERIFY(convert(input, second, 2).succeeded());
+
+    QCOMPARE(TestMedia::readFile(first), TestMedia::readFile(second));
+    const QList<int> numbers = pictureNumbers(first);
+    QCOMPARE(numbers.size(), pictureNumbers(single).size());
+    QCOMPARE(numbers.size(), 150);
+    for (int i = 0; i < numbers.size(); ++i)
+        QVERIFY2(numbers[i] == i * rate / 25 % 60, qPrintable(QString("picture %1 shows %2").arg(i).arg(numbers[i])));
+    // A keyframe opens each of the four equal segments, and no other.
+    const QList<int> opening = keyframes(first);
+    QCOMPARE(opening.size(), 4);
+    QCOMPARE(opening[0], 0);
+    for (int i = 2; i < opening.size(); ++i)
+        QVERIFY(qAbs((opening[i] - opening[i - 1]) - (opening[1] - opening[0])) <= 1);
+    QVERIFY(qAbs(toneStart(first) - 4.0) <= 1.0 / 25);
+
+    // Progress rises to the end and never goes back; no piece is left behind.
+    int last = 0;
+    for (const QByteArray &line : run.out.split('\n')) {
+        if (line.startsWith("@progress ")) {
+            QVERIFY(line.mid(10).toInt() >= last);
+            last = line.mid(10).toInt();
+        }
+    }
+    QVERIFY(last >= 6);
+    QCOMPARE(QDir(QFileInfo(first).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.avi"});
+}
+
+// Heavy grain at the top of the slider drains the players' buffer: segments
+// that start after such a stretch have less than the full buffer they were
+// first encoded with, and must be encoded again from what they really get.
+void TestSegments::decoderBufferHoldsAcrossJoins()
+{
+    const QString input = work.filePath("grain.mkv");
+    QVERIFY(TestMedia::make(input, {"-f", "lavfi", "-i",
+                                    "testsrc2=size=720x480:rate=30:duration=6,noise=alls=80:allf=t+u", "-c:v", "ffv1"}));
+    const QString output = work.filePath("grain/out.avi");
+    const ProcessRun run = convert(input, output, 2, 99);
+    QVERIFY2(run.succeeded(), run.err.constData());
+    QVERIFY(bufferHolds(output, 30));
+}
+
+QTEST_GUILESS_MAIN(TestSegments)
+#include "tst_segments.moc"

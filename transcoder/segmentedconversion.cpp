@@ -1,0 +1,183 @@
+#include "segmentedconversion.h"
+
+#include "decoderbuffer.h"
+#include "mediafile.h"
+#include "playerenvelope.h"
+#include "progressreader.h"
+#include "progresssender.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+constexpr std::chrono::milliseconds readTimeLimit(15000);
+
+// ffmpeg inherits our descriptors and opens each by its own /proc path,
+// whatever the folder's name holds and whether the file has a name at all.
+std::string fdPath(const TemporaryOutput &file)
+{
+    return "/proc/self/fd/" + std::to_string(file.fd());
+}
+
+DecoderBuffer played(const std::vector<long long> &pictureBits, InputFacts::Rate rate, long long startBits)
+{
+    DecoderBuffer buffer(rate, startBits);
+    for (long long bits : pictureBits)
+        buffer.take(bits);
+    return buffer;
+}
+
+bool writeAll(int fd, const std::string &text)
+{
+    for (std::size_t done = 0; done < text.size();) {
+        const ssize_t written = write(fd, text.data() + done, text.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += std::size_t(written);
+    }
+    return true;
+}
+} // namespace
+
+SegmentedConversion::SegmentedConversion(const Setup &setup, const SegmentPlan &plan, const LibAv &libAv)
+    : setup(setup)
+    , plan(plan)
+    , libAv(libAv)
+{
+}
+
+bool SegmentedConversion::fail(const std::string &reason)
+{
+    if (lastError.empty())
+        lastError = reason;
+    return false;
+}
+
+bool SegmentedConversion::createPiece(Piece &piece)
+{
+    piece.file = std::make_unique<TemporaryOutput>(setup.outputPath);
+    piece.pictureBits.clear();
+    return piece.file->create() || fail(piece.file->error());
+}
+
+bool SegmentedConversion::run(TemporaryOutput &output, ProgressSender &sender)
+{
+    segments.resize(plan.segments().size());
+    for (Piece &segment : segments) {
+        if (!createPiece(segment))
+            return false;
+    }
+    if (setup.withSound && !createPiece(sound))
+        return false;
+    return encode(sender) && carryBuffer() && join(output);
+}
+
+// The sound goes first, beside the segments: it is short work and the join waits for it.
+bool SegmentedConversion::encode(ProgressSender &sender)
+{
+    std::vector<FfmpegJobs::Job> jobs;
+    if (sound.file) {
+        const FfmpegCommand command(setup.inputPath, sound.file->path(), setup.quality, setup.facts);
+        jobs.push_back({command.soundArguments(), {sound.file->fd()}, [](const char *, std::size_t) {}});
+    }
+    // Progress is the sum of the segments' converted seconds, each within its
+    // span. ffmpeg tells the furthest time of its outputs: the sound that a
+    // segment reads along runs on the input's timeline, its pictures from zero.
+    std::vector<ProgressReader> readers(segments.size());
+    std::vector<std::uint32_t> done(segments.size(), 0);
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const FfmpegCommand command(setup.inputPath, segments[i].file->path(), setup.quality, setup.facts);
+        const SegmentPlan::Segment &segment = plan.segments()[i];
+        const double start = setup.withSound && segment.hasStart ? segment.start : 0;
+        const double span = plan.seconds(i);
+        auto onProgress = [&, i, start, span](const char *data, std::size_t size) {
+            if (!readers[i].feed(data, size))
+                return;
+            done[i] = std::uint32_t(std::clamp(readers[i].seconds() - start, 0.0, span));
+            std::uint32_t total = 0;
+            for (std::uint32_t seconds : done)
+                total += seconds;
+            sender.report(total);
+        };
+        jobs.push_back({command.segmentArguments(plan.segments()[i], DecoderBuffer::sizeBits, setup.withSound),
+                        {segments[i].file->fd()}, onProgress});
+    }
+    FfmpegJobs runner(setup.jobs + (sound.file ? 1 : 0), setup.stallLimit);
+    return runner.run(jobs) || fail(runner.error());
+}
+
+bool SegmentedConversion::readPictures(Piece &piece)
+{
+    MediaFile file(libAv);
+    if (!file.open(piece.file->path(), readTimeLimit))
+        return fail("ffmpeg wrote no readable segment: " + file.error());
+    piece.pictureBits = file.videoPacketBits();
+    return true;
+}
+
+// Each segment was encoded as if it began with a full decoder buffer. Played
+// after the one before it, it begins with what that one leaves; where that
+// is too little for its own first pictures, it is encoded again from there.
+bool SegmentedConversion::carryBuffer()
+{
+    const InputFacts::Rate rate = PlayerEnvelope(setup.facts).frameRate();
+    long long carried = DecoderBuffer::sizeBits;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        if (!readPictures(segments[i]))
+            return false;
+        DecoderBuffer buffer = played(segments[i].pictureBits, rate, carried);
+        if (buffer.underflowed() && carried < DecoderBuffer::sizeBits) {
+            if (!reencode(i, carried))
+                return false;
+            buffer = played(segments[i].pictureBits, rate, carried);
+        }
+        carried = buffer.bits();
+    }
+    return true;
+}
+
+bool SegmentedConversion::reencode(std::size_t index, long long bufferBits)
+{
+    Piece again;
+    if (!createPiece(again))
+        return false;
+    const FfmpegCommand command(setup.inputPath, again.file->path(), setup.quality, setup.facts);
+    FfmpegJobs runner(1, setup.stallLimit);
+    const FfmpegJobs::Job job = {command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound),
+                                 {again.file->fd()}, [](const char *, std::size_t) {}};
+    if (!runner.run({job}))
+        return fail(runner.error());
+    if (!readPictures(again))
+        return false;
+    segments[index] = std::move(again);
+    return true;
+}
+
+bool SegmentedConversion::join(TemporaryOutput &output)
+{
+    Piece list;
+    if (!createPiece(list))
+        return false;
+    std::string text = "ffconcat version 1.0\n";
+    std::vector<int> inherited = {output.fd(), list.file->fd()};
+    for (const Piece &segment : segments) {
+        // A segment past the real end of a file whose duration said more holds nothing.
+        if (segment.pictureBits.empty())
+            continue;
+        text += "file 'file:" + fdPath(*segment.file) + "'\n";
+        inherited.push_back(segment.file->fd());
+    }
+    if (!writeAll(list.file->fd(), text))
+        return fail(std::string("cannot write the list of segments: ") + std::strerror(errno));
+    if (sound.file)
+        inherited.push_back(sound.file->fd());
+    const FfmpegCommand command(setup.inputPath, output.path(), setup.quality, setup.facts);
+    FfmpegJobs runner(1, setup.stallLimit);
+    return runner.run({{command.joinArguments(fdPath(*list.file), sound.file ? fdPath(*sound.file) : std::string()),
+                        inherited, [](const char *, std::size_t) {}}})
+           || fail(runner.error());
+}

@@ -1,0 +1,64 @@
+#ifndef SEGMENTEDCONVERSION_H
+#define SEGMENTEDCONVERSION_H
+
+#include "ffmpegcommand.h"
+#include "ffmpegjobs.h"
+#include "segmentplan.h"
+#include "temporaryoutput.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+class LibAv;
+class ProgressSender;
+
+// A conversion whose video several ffmpeg processes encode at once, one
+// segment each, while another encodes the sound over the whole input; the
+// pieces are then copied into the output as one file. Every piece is a
+// temporary file beside the output, under the same rules as the output's.
+class SegmentedConversion
+{
+public:
+    struct Setup
+    {
+        std::string inputPath;
+        std::string outputPath;
+        int quality = 0;
+        InputFacts facts;
+        bool withSound = false;
+        int jobs = 1;
+        std::chrono::milliseconds stallLimit;
+    };
+
+    SegmentedConversion(const Setup &setup, const SegmentPlan &plan, const LibAv &libAv);
+
+    // Writes into output; false with error() when anything failed or was stopped.
+    bool run(TemporaryOutput &output, ProgressSender &sender);
+    const std::string &error() const { return lastError; }
+
+private:
+    struct Piece
+    {
+        std::unique_ptr<TemporaryOutput> file;
+        std::vector<long long> pictureBits;
+    };
+
+    bool createPiece(Piece &piece);
+    bool encode(ProgressSender &sender);
+    bool carryBuffer();
+    bool reencode(std::size_t index, long long bufferBits);
+    bool readPictures(Piece &piece);
+    bool join(TemporaryOutput &output);
+    bool fail(const std::string &reason);
+
+    Setup setup;
+    const SegmentPlan &plan;
+    const LibAv &libAv;
+    std::vector<Piece> segments;
+    Piece sound;
+    std::string lastError;
+};
+
+#endif // SEGMENTEDCONVERSION_H

@@ -1,0 +1,53 @@
+#ifndef SEGMENTPLAN_H
+#define SEGMENTPLAN_H
+
+#include "inputfacts.h"
+
+#include <vector>
+
+// How one conversion is cut into consecutive video segments that several
+// ffmpeg processes encode at once. Segments are sets of output pictures:
+// a picture belongs to the segment whose span holds its time on the output
+// timeline, the single run's, so every picture comes exactly once and in
+// order whatever the filters do. Each boundary lies half a picture before
+// the output picture that opens the next segment, which is where a single
+// run puts a forced keyframe when the segment length is a multiple of its
+// ten seconds. A segment decodes from a little earlier (its seek point), so
+// that the stateful filters (the deinterlacer, the rate filter) have their
+// past when its first picture comes.
+class SegmentPlan
+{
+public:
+    struct Segment
+    {
+        // The output picture that opens it.
+        long long firstPicture = 0;
+        // Its span on the output timeline; the first has no start and the last no end.
+        double start = 0;
+        double end = 0;
+        bool hasStart = false;
+        bool hasEnd = false;
+        // Where its decoding starts; 0 for from the beginning.
+        double seek = 0;
+    };
+
+    // The duration in seconds (0 when unknown); segmentSeconds is both the
+    // length of a segment and the playing time up to which one process does it all.
+    SegmentPlan(const InputFacts &facts, double durationSeconds, double segmentSeconds, int jobs);
+
+    const std::vector<Segment> &segments() const { return list; }
+    bool isSegmented() const { return list.size() > 1; }
+    // The span of a segment in seconds, the remaining playing time for the last.
+    double seconds(std::size_t index) const;
+
+private:
+    double seekPoint(double start) const;
+
+    InputFacts facts;
+    InputFacts::Rate outputRate;
+    int pictureStep = 1;
+    double duration = 0;
+    std::vector<Segment> list;
+};
+
+#endif // SEGMENTPLAN_H

@@ -18,20 +18,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build_dir=${1:-$here/../build}
 pairs=${2:-1}
 minutes=${3:-10}
-tool=$(cd "$build_dir" && pwd)/tarvelo-transcode
-[ -x "$tool" ] || { echo "no tarvelo-transcode in $build_dir" >&2; exit 1; }
-command -v ffmpeg >/dev/null || { echo "ffmpeg is needed" >&2; exit 1; }
-
-photos=/usr/share/backgrounds/mate/nature
-if [ ! -d "$photos" ]; then
-    echo "installing the photographs (mate-backgrounds) ..."
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get install -y mate-backgrounds >/dev/null
-fi
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT INT TERM
+. "$here/photographs.sh"
 
 # Thirty seconds of ten scenes (pans and zooms over four photographs, with
 # grain that changes every picture), repeated to the length asked for: the

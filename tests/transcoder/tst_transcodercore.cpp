@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -95,18 +94,16 @@ private slots:
     void commandLineAcceptsTheApplicationsShapes();
     void commandLineRefusalsSayWhy_data();
     void commandLineRefusalsSayWhy();
-    void envelopeDividesFastRates_data();
-    void envelopeDividesFastRates();
-    void envelopeRetimesOnlyVaryingRatesAndSlideshows_data();
-    void envelopeRetimesOnlyVaryingRatesAndSlideshows();
+    void envelopeFitsTheRate_data();
+    void envelopeFitsTheRate();
     void envelopeFitsPicturesShownShape_data();
     void envelopeFitsPicturesShownShape();
     void envelopeTakesOnlyMpeg1SoundRates();
     void ffmpegArgumentsKeepPathsOpaque();
     void ffmpegArgumentsFollowTheCurveWithinThePlayersReach();
-    void ffmpegFiltersFollowTheEnvelope();
     void ffmpegFiltersFollowTheInput_data();
     void ffmpegFiltersFollowTheInput();
+    void ffmpegSegmentsKeepTheSingleRunsTimeline();
     void sceneCutThresholdFollowsQuantiserAndSize_data();
     void sceneCutThresholdFollowsQuantiserAndSize();
     void partNamesAreHiddenDistinctAndBounded();
@@ -222,66 +219,55 @@ void TestTranscoderCore::commandLineRefusalsSayWhy()
 
 Q_DECLARE_METATYPE(InputFacts)
 
-void TestTranscoderCore::envelopeDividesFastRates_data()
+// A steady rate is divided by the smallest whole number that brings it to
+// 30 or below; a varying one becomes a film rate at or above its average,
+// and a slideshow is repeated up to a film rate.
+void TestTranscoderCore::envelopeFitsTheRate_data()
 {
     QTest::addColumn<int>("num");
     QTest::addColumn<int>("den");
-    QTest::addColumn<int>("outNum");
-    QTest::addColumn<int>("outDen");
-    QTest::addColumn<int>("step");
-    QTest::newRow("50") << 50 << 1 << 25 << 1 << 2;
-    QTest::newRow("59.94") << 60000 << 1001 << 30000 << 1001 << 2;
-    QTest::newRow("59.94, rounded by the container") << 5994 << 100 << 30000 << 1001 << 2;
-    QTest::newRow("60") << 60 << 1 << 30 << 1 << 2;
-    QTest::newRow("120") << 120 << 1 << 30 << 1 << 4;
-    QTest::newRow("48") << 48 << 1 << 24 << 1 << 2;
-    QTest::newRow("40: the smallest divisor, not the nearest") << 40 << 1 << 20 << 1 << 2;
-    QTest::newRow("29.97 kept") << 30000 << 1001 << 30000 << 1001 << 1;
-    QTest::newRow("23.976 kept") << 24000 << 1001 << 24000 << 1001 << 1;
-    QTest::newRow("15 kept") << 15 << 1 << 15 << 1 << 1;
-}
-
-void TestTranscoderCore::envelopeDividesFastRates()
-{
-    QFETCH(int, num);
-    QFETCH(int, den);
-    const PlayerEnvelope envelope(facts(320, 240, {num, den}));
-    QTEST(envelope.frameRate().num, "outNum");
-    QTEST(envelope.frameRate().den, "outDen");
-    QTEST(envelope.pictureStep(), "step");
-}
-
-void TestTranscoderCore::envelopeRetimesOnlyVaryingRatesAndSlideshows_data()
-{
-    QTest::addColumn<double>("rate");
     QTest::addColumn<bool>("varies");
     QTest::addColumn<int>("outNum");
     QTest::addColumn<int>("outDen");
+    QTest::addColumn<int>("step");
     QTest::addColumn<bool>("retimes");
-    QTest::newRow("steady 23.976 kept") << 24000 / 1001.0 << false << 24000 << 1001 << false;
-    QTest::newRow("steady 12 kept") << 12.0 << false << 12 << 1 << false;
-    QTest::newRow("phone's 29.69 to 29.97") << 29.69 << true << 30000 << 1001 << true;
-    QTest::newRow("varying 24.5 to 25") << 24.5 << true << 25 << 1 << true;
-    QTest::newRow("varying 29.98 to 30") << 29.98 << true << 30 << 1 << true;
-    QTest::newRow("varying 45 to 30") << 45.0 << true << 30 << 1 << true;
-    QTest::newRow("varying 12 to 23.976") << 12.0 << true << 24000 << 1001 << true;
-    QTest::newRow("slideshow at 1") << 1.0 << false << 25 << 1 << true;
-    QTest::newRow("slideshow at 0.5") << 0.5 << false << 25 << 1 << true;
-    QTest::newRow("NTSC camera's 7.49") << 7500 / 1001.0 << false << 30000 << 1001 << true;
-    QTest::newRow("varying slideshow") << 3.3 << true << 25 << 1 << true;
+    const auto row = [](const char *name, int num, int den, bool varies, int outNum, int outDen, int step) {
+        QTest::newRow(name) << num << den << varies << outNum << outDen << step << (varies || num < 10 * den);
+    };
+    row("50", 50, 1, false, 25, 1, 2);
+    row("59.94", 60000, 1001, false, 30000, 1001, 2);
+    row("59.94, rounded by the container", 5994, 100, false, 30000, 1001, 2);
+    row("60", 60, 1, false, 30, 1, 2);
+    row("120", 120, 1, false, 30, 1, 4);
+    row("48", 48, 1, false, 24, 1, 2);
+    row("40: the smallest divisor, not the nearest", 40, 1, false, 20, 1, 2);
+    row("29.97 kept", 30000, 1001, false, 30000, 1001, 1);
+    row("23.976 kept", 24000, 1001, false, 24000, 1001, 1);
+    row("15 kept", 15, 1, false, 15, 1, 1);
+    row("12 kept", 12, 1, false, 12, 1, 1);
+    row("phone's 29.69 to 29.97", 2969, 100, true, 30000, 1001, 1);
+    row("varying 24.5 to 25", 49, 2, true, 25, 1, 1);
+    row("varying 29.98 to 30", 2998, 100, true, 30, 1, 1);
+    row("varying 45 to 30", 45, 1, true, 30, 1, 1);
+    row("varying 12 to 23.976", 12, 1, true, 24000, 1001, 1);
+    row("slideshow at 1", 1, 1, false, 25, 1, 1);
+    row("slideshow at 0.5", 1, 2, false, 25, 1, 1);
+    row("NTSC camera's 7.49", 7500, 1001, false, 30000, 1001, 1);
+    row("varying slideshow", 33, 10, true, 25, 1, 1);
 }
 
-void TestTranscoderCore::envelopeRetimesOnlyVaryingRatesAndSlideshows()
+void TestTranscoderCore::envelopeFitsTheRate()
 {
-    QFETCH(double, rate);
-    InputFacts input = facts(320, 240, {int(std::lround(rate * 100000)), 100000});
+    QFETCH(int, num);
+    QFETCH(int, den);
     QFETCH(bool, varies);
+    InputFacts input = facts(320, 240, {num, den});
     input.variableRate = varies;
     const PlayerEnvelope envelope(input);
     QTEST(envelope.frameRate().num, "outNum");
     QTEST(envelope.frameRate().den, "outDen");
+    QTEST(envelope.pictureStep(), "step");
     QTEST(envelope.retimes(), "retimes");
-    QCOMPARE(envelope.pictureStep(), 1);
 }
 
 void TestTranscoderCore::envelopeFitsPicturesShownShape_data()
@@ -322,6 +308,10 @@ void TestTranscoderCore::envelopeTakesOnlyMpeg1SoundRates()
         sound.sampleRate = input;
         QVERIFY2(PlayerEnvelope(sound).sampleRate() == output, qPrintable(QString::number(input)));
     }
+    InputFacts slow;
+    slow.sampleRate = 22050;
+    QVERIFY(valueAfter(FfmpegCommand("in.vob", "/out.avi", 50, slow).arguments(), "-af")
+                .contains(QLatin1String("sample_rates=44100,")));
 }
 
 void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()
@@ -361,77 +351,67 @@ void TestTranscoderCore::ffmpegArgumentsFollowTheCurveWithinThePlayersReach()
     }
 }
 
-void TestTranscoderCore::ffmpegFiltersFollowTheEnvelope()
-{
-    InputFacts dvd = facts(720, 576, {50, 1}, {64, 45});
-    dvd.scan = InputFacts::Scan::TopFieldFirst;
-    dvd.sampleRate = 22050;
-    const std::vector<std::string> fitted = FfmpegCommand("in.vob", "/out.avi", 50, dvd).arguments();
-    const QString filters = valueAfter(fitted, "-vf");
-    // A stream that says it is interlaced is deinterlaced whatever a detector finds.
-    for (const char *part : {"setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,", "framestep=2,setpts=PTS-0.000000/TB,scale",
-                             "scale=720:406:flags=lanczos,", "setsar=1"})
-        QVERIFY2(filters.contains(QLatin1String(part)), qPrintable(filters));
-    QVERIFY2(!filters.contains(QLatin1String("idet")) && !filters.contains(QLatin1String("fps=")),
-             qPrintable(filters));
-    QVERIFY(valueAfter(fitted, "-af").contains(QLatin1String("sample_rates=44100,")));
-
-    // What already fits is neither re-timed nor scaled; the detector decides on interlacing.
-    const QString plain = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, facts(320, 240, {25, 1})).arguments(),
-                                     "-vf");
-    QVERIFY2(!plain.contains(QLatin1String("framestep")) && !plain.contains(QLatin1String("fps="))
-                 && !plain.contains(QLatin1String("lanczos")) && !plain.contains(QLatin1String("setfield"))
-                 && plain.contains(QLatin1String("idet=")) && plain.contains(QLatin1String("scale=320:240,")),
-             qPrintable(plain));
-
-    // A picture that starts after the sound keeps its distance in whole
-    // pictures: from the start by repeating the first, in a later segment
-    // by its times alone.
-    InputFacts late = facts(320, 240, {25, 1});
-    late.videoStart = 0.52;
-    const FfmpegCommand lateCommand("in.mp4", "/out.avi", 50, late);
-    QVERIFY2(valueAfter(lateCommand.arguments(), "-vf").contains("setpts=PTS-0.520000/TB,tpad=start=13:"),
-             qPrintable(valueAfter(lateCommand.arguments(), "-vf")));
-    SegmentPlan::Segment second;
-    second.hasStart = true;
-    second.start = 100;
-    const QString secondFilters = valueAfter(lateCommand.segmentArguments(second, 1835008, false), "-vf");
-    QVERIFY2(secondFilters.contains("setpts=PTS-0.520000/TB,setpts=PTS+0.520000/TB,")
-                 && !secondFilters.contains("tpad"), qPrintable(secondFilters));
-
-    // A slideshow's pictures are repeated up to a film rate.
-    const QString slideshow =
-        valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, facts(320, 240, {1, 2})).arguments(), "-vf");
-    QVERIFY2(slideshow.contains(QLatin1String("fps=25/1,")), qPrintable(slideshow));
-
-    // The deinterlacer refuses pictures smaller than this.
-    InputFacts tiny = facts(4, 6, {25, 1});
-    tiny.scan = InputFacts::Scan::BottomFieldFirst;
-    const QString tinyFilters = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, tiny).arguments(), "-vf");
-    QVERIFY2(!tinyFilters.contains(QLatin1String("bwdif")) && !tinyFilters.contains(QLatin1String("idet")),
-             qPrintable(tinyFilters));
-    QVERIFY(valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, facts(6, 8, {25, 1})).arguments(), "-vf")
-                .contains(QLatin1String("bwdif")));
-}
-
+// Which filters a picture gets, from what the input says of it.
 void TestTranscoderCore::ffmpegFiltersFollowTheInput_data()
 {
     QTest::addColumn<InputFacts>("input");
-    QTest::addColumn<QString>("part");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+    InputFacts dvd = facts(720, 576, {50, 1}, {64, 45});
+    dvd.scan = InputFacts::Scan::TopFieldFirst;
     InputFacts bottomFirst = facts(720, 480, {30000, 1001}, {8, 9});
     bottomFirst.scan = InputFacts::Scan::BottomFieldFirst;
     InputFacts varying = facts(640, 360, {27300, 1000});
     varying.variableRate = true;
-    QTest::newRow("bottom field first") << bottomFirst << "setfield=bff,";
-    QTest::newRow("varying rate made steady") << varying << "fps=";
+    InputFacts late = facts(320, 240, {25, 1});
+    late.videoStart = 0.52;
+    InputFacts tiny = facts(4, 6, {25, 1});
+    tiny.scan = InputFacts::Scan::BottomFieldFirst;
+    // A stream that says it is interlaced is deinterlaced whatever a detector finds.
+    QTest::newRow("interlaced 16:9 DVD at 50 fields")
+        << dvd
+        << QStringList{"setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,",
+                       "framestep=2,setpts=PTS-0.000000/TB,scale", "scale=720:406:flags=lanczos,", "setsar=1"}
+        << QStringList{"idet", "fps="};
+    QTest::newRow("bottom field first") << bottomFirst << QStringList{"setfield=bff,"} << QStringList{"idet"};
+    // What already fits is neither re-timed nor scaled; the detector decides on interlacing.
+    QTest::newRow("what fits") << facts(320, 240, {25, 1}) << QStringList{"idet=", "scale=320:240,"}
+                               << QStringList{"framestep", "fps=", "lanczos", "setfield", "tpad"};
+    QTest::newRow("varying rate made steady") << varying << QStringList{"fps="} << QStringList{};
+    QTest::newRow("slideshow repeated") << facts(320, 240, {1, 2}) << QStringList{"fps=25/1,"} << QStringList{};
+    // A picture that starts after the sound keeps its distance in whole pictures.
+    QTest::newRow("picture after the sound") << late << QStringList{"setpts=PTS-0.520000/TB,tpad=start=13:"}
+                                             << QStringList{};
+    // The deinterlacer refuses pictures smaller than 6x8.
+    QTest::newRow("too small to deinterlace") << tiny << QStringList{} << QStringList{"bwdif", "idet"};
+    QTest::newRow("just large enough") << facts(6, 8, {25, 1}) << QStringList{"bwdif"} << QStringList{};
 }
 
 void TestTranscoderCore::ffmpegFiltersFollowTheInput()
 {
     QFETCH(InputFacts, input);
-    QFETCH(QString, part);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
     const QString filters = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, input).arguments(), "-vf");
-    QVERIFY2(filters.contains(part), qPrintable(filters));
+    for (const QString &part : present)
+        QVERIFY2(filters.contains(part), qPrintable(filters));
+    for (const QString &part : absent)
+        QVERIFY2(!filters.contains(part), qPrintable(filters));
+}
+
+// A later segment lands on the single run's timeline by its times alone: a
+// repeated first picture belongs to the start only.
+void TestTranscoderCore::ffmpegSegmentsKeepTheSingleRunsTimeline()
+{
+    InputFacts late = facts(320, 240, {25, 1});
+    late.videoStart = 0.52;
+    SegmentPlan::Segment second;
+    second.hasStart = true;
+    second.start = 100;
+    const QString filters =
+        valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, late).segmentArguments(second, 1835008, false), "-vf");
+    QVERIFY2(filters.contains("setpts=PTS-0.520000/TB,setpts=PTS+0.520000/TB,") && !filters.contains("tpad"),
+             qPrintable(filters));
 }
 
 // Measured on grainy footage: at each quantiser the range of thresholds that

@@ -3,9 +3,11 @@
 #include "transcoder/libav.h"
 #include "transcoder/readerlanguage.h"
 #include "transcoder/subripfile.h"
+#include "transcoder/subtitleoutput.h"
 #include "transcoder/subtitletext.h"
 #include "transcoder/trackchoice.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
@@ -45,6 +47,23 @@ QByteArray bytes(const std::string &text)
     return QByteArray::fromStdString(text);
 }
 
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList files(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
+}
+
 } // namespace
 
 class TestTrackChoice : public QObject
@@ -65,6 +84,8 @@ private slots:
     void textCleanup_data();
     void textCleanup();
     void subRipFile();
+    void sidecar_data();
+    void sidecar();
 };
 
 void TestTrackChoice::readerLanguage_data()
@@ -74,6 +95,7 @@ void TestTrackChoice::readerLanguage_data()
     const QString unset = "<unset>";
     QTest::newRow("LANGUAGE's first entry") << QStringList{":fr_CA:de", "de_DE.UTF-8", unset, "en_US"} << "fr";
     QTest::newRow("empty LANGUAGE falls through") << QStringList{"", unset, unset, "de_AT.UTF-8@euro"} << "de";
+    QTest::newRow("LANGUAGE before LANG") << QStringList{"de:en", unset, unset, "en_US.UTF-8"} << "de";
     QTest::newRow("LC_ALL before LANG") << QStringList{unset, "pt_BR.UTF-8", "ru_RU", "en_GB"} << "pt";
     QTest::newRow("LC_MESSAGES before LANG") << QStringList{unset, unset, "sv_SE", "en_GB"} << "sv";
     QTest::newRow("C means none") << QStringList{unset, "C", unset, "de_DE"} << "";
@@ -114,6 +136,7 @@ void TestTrackChoice::sound_data()
     QTest::addColumn<int>("expected");
     const QString film = "v -, a eng, a ger d";
     QTest::newRow("reader's language, 639-1 against 639-2B") << film << "en" << 1;
+    QTest::newRow("reader's language, flagged default too") << film << "de" << 2;
     QTest::newRow("639-2T tag") << "v -, a eng d, a deu" << "de" << 2;
     QTest::newRow("no match: the default") << film << "fr" << 2;
     QTest::newRow("no reader: the default") << film << "" << 2;
@@ -142,6 +165,8 @@ void TestTrackChoice::subtitles_data()
     // The sound is chosen by the same rules first.
     QTest::newRow("foreign sound: the reader's language") << "v -, a ger d, s eng, x ger d" << "en" << 2 << -1;
     QTest::newRow("sound in the reader's language: none") << "v -, a eng, s eng d, x ger d" << "en" << -1 << -1;
+    QTest::newRow("the default sound in the reader's language: none")
+        << "v -, a eng, a ger d, s eng, x ger d" << "de" << -1 << -1;
     QTest::newRow("sound matches, subtitles forced in that language")
         << "v -, a eng, s eng, s eng f" << "en" << 3 << -1;
     QTest::newRow("French reader, German sound: French subtitles")
@@ -249,6 +274,43 @@ void TestTrackChoice::subRipFile()
                                                {6000, 7000, ""}});
     QCOMPARE(bytes(text), QByteArray("1\r\n00:00:00,979 --> 00:00:02,479\r\nfirst\r\n\r\n"
                                      "2\r\n01:02:03,004 --> 01:02:04,500\r\nlater\r\nsecond line\r\n\r\n"));
+}
+
+void TestTrackChoice::sidecar_data()
+{
+    QTest::addColumn<QString>("sidecarName");
+    QTest::addColumn<bool>("sameFolder");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("NAME.srt") << "film.srt" << false << true;
+    QTest::newRow("NAME.<reader's language>.srt") << "film.deu.srt" << false << true;
+    QTest::newRow("another language's is not taken") << "film.fr.srt" << false << false;
+    QTest::newRow("into its own folder: untouched") << "film.srt" << true << true;
+}
+
+// A subtitle file kept beside the input, copied byte for byte for a German
+// reader; the embedded tracks are not looked at when there is one.
+void TestTrackChoice::sidecar()
+{
+    QFETCH(QString, sidecarName);
+    QFETCH(bool, sameFolder);
+    QFETCH(bool, copied);
+    const QTemporaryDir work;
+    const QString in = work.filePath("in");
+    const QString out = sameFolder ? in : work.filePath("out");
+    QVERIFY(QDir().mkpath(in) && QDir().mkpath(out));
+    // Latin-1, LF line ends, no final line end: nothing a copy may change.
+    const QByteArray sidecar = "1\n00:00:00,500 --> 00:00:01,000\nK\xE4se\n\n2\n00:00:01,500 --> 00:00:02,000\nEnde";
+    QVERIFY(writeFile(in + "/film.mkv", "never read") && writeFile(in + '/' + sidecarName, sidecar));
+    const QStringList inputsBefore = files(in);
+    LibAv libAv;   // left unloaded: a copy needs no decoding
+    SubtitleOutput output(libAv, (in + "/film.mkv").toStdString(), (out + "/film.avi").toStdString());
+    output.choose(streams("v -, a ger d, s ger d"), "de", 1);
+    QVERIFY(output.write(false));
+    output.publish();
+    QCOMPARE(readFile(out + "/film.srt"), copied ? sidecar : QByteArray());
+    QCOMPARE(files(in), inputsBefore);
+    if (!sameFolder)   // nothing else, no part files
+        QCOMPARE(files(out), copied ? QStringList{"film.srt"} : QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestTrackChoice)

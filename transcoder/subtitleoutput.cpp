@@ -130,8 +130,9 @@ bool SubtitleOutput::write(bool replaceExisting)
 
 bool SubtitleOutput::writeTrack()
 {
+    const int codePage = LanguageCode::codePage(track.language);
     SubtitleTrack reader(libAv);
-    if (!reader.read(inputPath, track.index)) {
+    if (!reader.read(inputPath, track.index, codePage)) {
         if (!StopSignals::requested())
             note(trackName() + " cannot be read, so there is no .srt file: " + reader.error());
         return false;
@@ -141,7 +142,7 @@ bool SubtitleOutput::writeTrack()
         note(trackName() + " holds no text, so there is no .srt file");
         return false;
     }
-    const std::string bytes = SubRipFile::encoded(text, LanguageCode::codePage(track.language));
+    const std::string bytes = SubRipFile::encoded(text, codePage);
     return writeAll(bytes.data(), bytes.size());
 }
 

@@ -1,7 +1,6 @@
 #include "subtitletrack.h"
 
 #include "libav.h"
-#include "languagecode.h"
 #include "mediafile.h"
 #include "stopsignals.h"
 #include "subtitletext.h"
@@ -58,7 +57,7 @@ bool SubtitleTrack::openDecoder(const AVStream *stream, const std::string &chara
     return opened >= 0 || fail("cannot read the subtitles' header", opened);
 }
 
-bool SubtitleTrack::read(const std::string &path, int streamIndex)
+bool SubtitleTrack::read(const std::string &path, int streamIndex, int codePage)
 {
     if (readAs(path, streamIndex, std::string()))
         return true;
@@ -69,7 +68,7 @@ bool SubtitleTrack::read(const std::string &path, int streamIndex)
     libAv.avcodec_free_context(&decoder);
     readCues.clear();
     lastError.clear();
-    return readAs(path, streamIndex, "CP" + std::to_string(legacyCodePage));
+    return readAs(path, streamIndex, "CP" + std::to_string(codePage > 0 ? codePage : westernCodePage));
 }
 
 bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::string &characterSet)
@@ -81,10 +80,6 @@ bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::
     if (!track || track->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)
         return fail("no such subtitle track");
     origin = libAv.av_rescale_q(input.startTime(), AVRational{1, AV_TIME_BASE}, milliseconds);
-    const AVDictionaryEntry *language = libAv.av_dict_get(track->metadata, "language", nullptr, 0);
-    legacyCodePage = LanguageCode::codePage(language ? language->value : "");
-    if (legacyCodePage == 0)
-        legacyCodePage = westernCodePage;
     const bool read = openDecoder(track, characterSet)
                       && input.readPackets(streamIndex, stallLimit,
                                            [this](const AVPacket &packet) { return decode(packet); });

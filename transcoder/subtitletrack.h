@@ -27,7 +27,9 @@ public:
     SubtitleTrack &operator=(const SubtitleTrack &) = delete;
 
     // False when the track cannot be read through, or on a stop request.
-    bool read(const std::string &path, int streamIndex);
+    // Text that is not UTF-8 is read in codePage, the one of the track's
+    // language (0: none known).
+    bool read(const std::string &path, int streamIndex, int codePage);
     const std::vector<SubRipFile::Cue> &cues() const { return readCues; }
     const std::string &error() const { return lastError; }
 
@@ -43,7 +45,6 @@ private:
     AVCodecContext *decoder = nullptr;
     const AVStream *track = nullptr;
     std::int64_t origin = 0;   // the output's time 0, in milliseconds of the input
-    int legacyCodePage = 0;    // the one text that is not UTF-8 is read in
     bool textNotUtf8 = false;
     std::vector<SubRipFile::Cue> readCues;
     std::string lastError;

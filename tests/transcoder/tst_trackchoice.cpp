@@ -3,9 +3,11 @@
 #include "transcoder/libav.h"
 #include "transcoder/readerlanguage.h"
 #include "transcoder/subripfile.h"
+#include "transcoder/subtitleoutput.h"
 #include "transcoder/subtitletext.h"
 #include "transcoder/trackchoice.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <algorithm>
@@ -40,9 +42,21 @@ std::vector<StreamDescription> streams(const QString &list)
     return result;
 }
 
-QByteArray bytes(const std::string &text)
+bool writeFile(const QString &path, const QByteArray &content)
 {
-    return QByteArray::fromStdString(text);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList files(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden);
 }
 
 } // namespace
@@ -55,43 +69,38 @@ private slots:
     void readerLanguage_data();
     void readerLanguage();
     void languagesMatchInEveryForm();
-    void sound_data();
-    void sound();
-    void subtitles_data();
-    void subtitles();
+    void choice_data();
+    void choice();
     void chosenSoundIsMapped();
     void codePage_data();
     void codePage();
     void textCleanup_data();
     void textCleanup();
     void subRipFile();
+    void sidecar_data();
+    void sidecar();
 };
 
 void TestTrackChoice::readerLanguage_data()
 {
-    QTest::addColumn<QStringList>("variables");   // LANGUAGE, LC_ALL, LC_MESSAGES, LANG; "<unset>"
+    QTest::addColumn<QByteArrayList>("variables");   // LANGUAGE, LC_ALL, LC_MESSAGES, LANG; null: unset
     QTest::addColumn<QString>("expected");
-    const QString unset = "<unset>";
-    QTest::newRow("LANGUAGE's first entry") << QStringList{":fr_CA:de", "de_DE.UTF-8", unset, "en_US"} << "fr";
-    QTest::newRow("empty LANGUAGE falls through") << QStringList{"", unset, unset, "de_AT.UTF-8@euro"} << "de";
-    QTest::newRow("LC_ALL before LANG") << QStringList{unset, "pt_BR.UTF-8", "ru_RU", "en_GB"} << "pt";
-    QTest::newRow("LC_MESSAGES before LANG") << QStringList{unset, unset, "sv_SE", "en_GB"} << "sv";
-    QTest::newRow("C means none") << QStringList{unset, "C", unset, "de_DE"} << "";
-    QTest::newRow("C.UTF-8 means none") << QStringList{unset, unset, unset, "C.UTF-8"} << "";
-    QTest::newRow("POSIX means none") << QStringList{unset, unset, unset, "POSIX"} << "";
-    QTest::newRow("nothing set") << QStringList{unset, unset, unset, unset} << "";
+    QTest::newRow("LANGUAGE's first entry") << QByteArrayList{":fr_CA:de", "de_DE.UTF-8", {}, "en_US"} << "fr";
+    QTest::newRow("empty LANGUAGE falls through") << QByteArrayList{"", {}, {}, "de_AT.UTF-8@euro"} << "de";
+    QTest::newRow("LANGUAGE before LANG") << QByteArrayList{"de:en", {}, {}, "en_US.UTF-8"} << "de";
+    QTest::newRow("LC_ALL before LANG") << QByteArrayList{{}, "pt_BR.UTF-8", "ru_RU", "en_GB"} << "pt";
+    QTest::newRow("LC_MESSAGES before LANG") << QByteArrayList{{}, {}, "sv_SE", "en_GB"} << "sv";
+    QTest::newRow("C means none") << QByteArrayList{{}, "C", {}, "de_DE"} << "";
+    QTest::newRow("C.UTF-8 means none") << QByteArrayList{{}, {}, {}, "C.UTF-8"} << "";
+    QTest::newRow("POSIX means none") << QByteArrayList{{}, {}, {}, "POSIX"} << "";
+    QTest::newRow("nothing set") << QByteArrayList{{}, {}, {}, {}} << "";
 }
 
 void TestTrackChoice::readerLanguage()
 {
-    QFETCH(QStringList, variables);
-    QFETCH(QString, expected);
-    std::vector<QByteArray> values;
-    for (const QString &value : std::as_const(variables))
-        values.push_back(value.toUtf8());
-    const auto value = [&](int i) { return variables[i] == "<unset>" ? nullptr : values[i].constData(); };
-    QCOMPARE(QString::fromStdString(ReaderLanguage::fromVariables(value(0), value(1), value(2), value(3))),
-             expected);
+    QFETCH(QByteArrayList, variables);
+    const auto value = [&](int i) { return variables[i].isNull() ? nullptr : variables[i].constData(); };
+    QTEST(QString::fromStdString(ReaderLanguage::fromVariables(value(0), value(1), value(2), value(3))), "expected");
 }
 
 void TestTrackChoice::languagesMatchInEveryForm()
@@ -107,67 +116,54 @@ void TestTrackChoice::languagesMatchInEveryForm()
     QCOMPARE(LanguageCode::forms("en"), (std::vector<std::string>{"en", "eng"}));
 }
 
-void TestTrackChoice::sound_data()
+void TestTrackChoice::choice_data()
 {
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("reader");
-    QTest::addColumn<int>("expected");
-    const QString film = "v -, a eng, a ger d";
-    QTest::newRow("reader's language, 639-1 against 639-2B") << film << "en" << 1;
-    QTest::newRow("639-2T tag") << "v -, a eng d, a deu" << "de" << 2;
-    QTest::newRow("no match: the default") << film << "fr" << 2;
-    QTest::newRow("no reader: the default") << film << "" << 2;
-    QTest::newRow("no default: the first") << "v -, a eng, a fre" << "de" << 1;
-    QTest::newRow("commentary in the reader's language is passed over")
-        << "v -, a ger c, a eng d, a ger" << "de" << 3;
-    QTest::newRow("extras are not the default either") << "v -, a eng hd, a eng id, a fre" << "de" << 3;
-    QTest::newRow("only extras: the first") << "v -, a eng c, a ger dh" << "de" << 1;
-    QTest::newRow("no sound") << "v -, s eng" << "en" << -1;
-}
-
-void TestTrackChoice::sound()
-{
-    QFETCH(QString, list);
-    QFETCH(QString, reader);
-    QFETCH(int, expected);
-    QCOMPARE(TrackChoice::sound(streams(list), reader.toStdString()), expected);
-}
-
-void TestTrackChoice::subtitles_data()
-{
-    QTest::addColumn<QString>("list");
-    QTest::addColumn<QString>("reader");
+    QTest::addColumn<int>("sound");
     QTest::addColumn<int>("text");
     QTest::addColumn<int>("picture");
-    // The sound is chosen by the same rules first.
-    QTest::newRow("foreign sound: the reader's language") << "v -, a ger d, s eng, x ger d" << "en" << 2 << -1;
-    QTest::newRow("sound in the reader's language: none") << "v -, a eng, s eng d, x ger d" << "en" << -1 << -1;
+    const QString film = "v -, a eng, a ger d";
+    QTest::newRow("reader's language, 639-1 against 639-2B") << film << "en" << 1 << -1 << -1;
+    QTest::newRow("639-2T tag") << "v -, a eng d, a deu" << "de" << 2 << -1 << -1;
+    QTest::newRow("no match: the default") << film << "fr" << 2 << -1 << -1;
+    QTest::newRow("no reader: the default") << film << "" << 2 << -1 << -1;
+    QTest::newRow("no default: the first") << "v -, a eng, a fre" << "de" << 1 << -1 << -1;
+    QTest::newRow("commentary in the reader's language is passed over")
+        << "v -, a ger c, a eng d, a ger" << "de" << 3 << -1 << -1;
+    QTest::newRow("extras are not the default either") << "v -, a eng hd, a eng id, a fre" << "de" << 3 << -1 << -1;
+    QTest::newRow("only extras: the first") << "v -, a eng c, a ger dh" << "de" << 1 << -1 << -1;
+    QTest::newRow("no sound: subtitles in the reader's language") << "v -, s eng" << "en" << -1 << 1 << -1;
+    QTest::newRow("foreign sound: the reader's language") << "v -, a ger d, s eng, x ger d" << "en" << 1 << 2 << -1;
+    QTest::newRow("sound in the reader's language: none") << "v -, a eng, s eng d, x ger d" << "en" << 1 << -1 << -1;
+    QTest::newRow("the default sound in the reader's language: none")
+        << "v -, a eng, a ger d, s eng, x ger d" << "de" << 2 << -1 << -1;
     QTest::newRow("sound matches, subtitles forced in that language")
-        << "v -, a eng, s eng, s eng f" << "en" << 3 << -1;
+        << "v -, a eng, s eng, s eng f" << "en" << 1 << 3 << -1;
     QTest::newRow("French reader, German sound: French subtitles")
-        << "v -, a eng, a ger d, s eng d, x fre" << "fr" << 4 << -1;
+        << "v -, a eng, a ger d, s eng d, x fre" << "fr" << 2 << 4 << -1;
     QTest::newRow("no subtitles in the reader's language: the default")
-        << "v -, a eng, a ger d, s eng, x ger d" << "fr" << 4 << -1;
-    QTest::newRow("or the forced") << "v -, a ger, s eng, x ger f" << "fr" << 3 << -1;
+        << "v -, a eng, a ger d, s eng, x ger d" << "fr" << 2 << 4 << -1;
+    QTest::newRow("or the forced") << "v -, a ger, s eng, x ger f" << "fr" << 1 << 3 << -1;
     QTest::newRow("a full track beats forced lines and hearing-impaired ones")
-        << "v -, a ger, s fre f, s fre h, s fre" << "fr" << 4 << -1;
-    QTest::newRow("no reader: default or forced") << "v -, a ger, s eng, x ger d" << "" << 3 << -1;
-    QTest::newRow("no reader, no flags: none") << "v -, a ger, s eng, x ger" << "" << -1 << -1;
-    QTest::newRow("pictures chosen where no text is") << "v -, a ger, p eng, s ger" << "en" << -1 << 2;
-    QTest::newRow("text beats pictures") << "v -, a ger, p eng, s eng" << "en" << 3 << -1;
+        << "v -, a ger, s fre f, s fre h, s fre" << "fr" << 1 << 4 << -1;
+    QTest::newRow("no reader: default or forced") << "v -, a ger, s eng, x ger d" << "" << 1 << 3 << -1;
+    QTest::newRow("no reader, no flags: none") << "v -, a ger, s eng, x ger" << "" << 1 << -1 << -1;
+    QTest::newRow("pictures chosen where no text is") << "v -, a ger, p eng, s ger" << "en" << 1 << -1 << 2;
+    QTest::newRow("text beats pictures") << "v -, a ger, p eng, s eng" << "en" << 1 << 3 << -1;
 }
 
-void TestTrackChoice::subtitles()
+// The subtitles are chosen against the sound chosen by the same rules.
+void TestTrackChoice::choice()
 {
     QFETCH(QString, list);
     QFETCH(QString, reader);
-    QFETCH(int, text);
-    QFETCH(int, picture);
+    QFETCH(int, sound);
     const std::vector<StreamDescription> described = streams(list);
-    const int sound = TrackChoice::sound(described, reader.toStdString());
+    QCOMPARE(TrackChoice::sound(described, reader.toStdString()), sound);
     const TrackChoice::Subtitles chosen = TrackChoice::subtitles(described, reader.toStdString(), sound);
-    QCOMPARE(chosen.text, text);
-    QCOMPARE(chosen.picture, picture);
+    QTEST(chosen.text, "text");
+    QTEST(chosen.picture, "picture");
 }
 
 void TestTrackChoice::chosenSoundIsMapped()
@@ -212,7 +208,7 @@ void TestTrackChoice::codePage()
     QFETCH(QString, text);
     QFETCH(QByteArray, expected);
     const int page = LanguageCode::codePage(language.toStdString());
-    QCOMPARE(bytes(SubRipFile::encoded(text.toStdString(), page)), expected);
+    QCOMPARE(QByteArray::fromStdString(SubRipFile::encoded(text.toStdString(), page)), expected);
 }
 
 void TestTrackChoice::textCleanup_data()
@@ -247,8 +243,46 @@ void TestTrackChoice::subRipFile()
                                                {979, 2479, "first"},
                                                {5000, 5000, "never shown"},
                                                {6000, 7000, ""}});
-    QCOMPARE(bytes(text), QByteArray("1\r\n00:00:00,979 --> 00:00:02,479\r\nfirst\r\n\r\n"
-                                     "2\r\n01:02:03,004 --> 01:02:04,500\r\nlater\r\nsecond line\r\n\r\n"));
+    QCOMPARE(QByteArray::fromStdString(text),
+             QByteArray("1\r\n00:00:00,979 --> 00:00:02,479\r\nfirst\r\n\r\n"
+                        "2\r\n01:02:03,004 --> 01:02:04,500\r\nlater\r\nsecond line\r\n\r\n"));
+}
+
+void TestTrackChoice::sidecar_data()
+{
+    QTest::addColumn<QString>("sidecarName");
+    QTest::addColumn<bool>("sameFolder");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("NAME.srt") << "film.srt" << false << true;
+    QTest::newRow("NAME.<reader's language>.srt") << "film.deu.srt" << false << true;
+    QTest::newRow("another language's is not taken") << "film.fr.srt" << false << false;
+    QTest::newRow("into its own folder: untouched") << "film.srt" << true << true;
+}
+
+// A subtitle file kept beside the input, copied byte for byte for a German
+// reader; the embedded tracks are not looked at when there is one.
+void TestTrackChoice::sidecar()
+{
+    QFETCH(QString, sidecarName);
+    QFETCH(bool, sameFolder);
+    QFETCH(bool, copied);
+    const QTemporaryDir work;
+    const QString in = work.filePath("in");
+    const QString out = sameFolder ? in : work.filePath("out");
+    QVERIFY(QDir().mkpath(in) && QDir().mkpath(out));
+    // Latin-1, LF line ends, no final line end: nothing a copy may change.
+    const QByteArray sidecar = "1\n00:00:00,500 --> 00:00:01,000\nK\xE4se\n\n2\n00:00:01,500 --> 00:00:02,000\nEnde";
+    QVERIFY(writeFile(in + "/film.mkv", "never read") && writeFile(in + '/' + sidecarName, sidecar));
+    const QStringList inputsBefore = files(in);
+    LibAv libAv;   // left unloaded: a copy needs no decoding
+    SubtitleOutput output(libAv, (in + "/film.mkv").toStdString(), (out + "/film.avi").toStdString());
+    output.choose(streams("v -, a ger d, s ger d"), "de", 1);
+    QVERIFY(output.write(false));
+    output.publish();
+    QCOMPARE(readFile(out + "/film.srt"), copied ? sidecar : QByteArray());
+    QCOMPARE(files(in), inputsBefore);
+    if (!sameFolder)   // nothing else, no part files
+        QCOMPARE(files(out), copied ? QStringList{"film.srt"} : QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestTrackChoice)

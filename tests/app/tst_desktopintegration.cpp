@@ -68,7 +68,6 @@ private slots:
     void runEndIsAnnouncedOnceAndHandedFilesWait();
 
 private:
-    ProcessRun startAgain(const QStringList &arguments) const;
     QString place(const QString &name) const;
     static void convert(MainWindow &window, const QString &outputFolder, bool powerOff);
 
@@ -91,13 +90,6 @@ QString TestDesktopIntegration::place(const QString &name) const
     if (!QFile::exists(path))
         QFile::copy(files.filePath(QStringLiteral("clip.mp4")), path);
     return path;
-}
-
-// The real program, started from the folder of the files as a terminal would.
-ProcessRun TestDesktopIntegration::startAgain(const QStringList &arguments) const
-{
-    return runProcess(programDir + QStringLiteral("/tarvelo"), arguments, QProcessEnvironment::systemEnvironment(),
-                      files.path(), 20000);
 }
 
 void TestDesktopIntegration::laterStartsHandTheirFilesOver()
@@ -124,13 +116,15 @@ void TestDesktopIntegration::laterStartsHandTheirFilesOver()
                                             | QFileDevice::ReadOther | QFileDevice::WriteOther;
     QCOMPARE(QFileInfo(SingleInstance::socketPath()).permissions() & others, QFileDevice::Permissions());
 
-    const ProcessRun second = startAgain({QStringLiteral("shelf"), single});
+    // The real program, started from the folder of the files as a terminal would.
+    const ProcessRun second = runProcess(programDir + QStringLiteral("/tarvelo"), {QStringLiteral("shelf"), single},
+                                         QProcessEnvironment::systemEnvironment(), files.path(), 20000);
     QVERIFY2(second.succeeded(), second.err.constData());
     QTRY_COMPARE(window.names(), QStringList({"-first.mp4", "b.mp4", "c.mp4", "a.mp4"}));
 
     // Without files, a start brings the open window to the front.
     window.showMinimized();
-    QVERIFY(startAgain({}).succeeded());
+    QVERIFY(SingleInstance({QStringLiteral("tarvelo")}).handedOver());
     QTRY_VERIFY(!window.isMinimized());
 }
 

@@ -339,9 +339,8 @@ void TestFileListCommands::dropsAddFilesAndFoldersAsCopies()
 {
     useRealTool();
     const QString shelf = folder(QStringLiteral("shelf"));
-    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("b.mp4")).isEmpty());
-    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("A clip.MKV")).isEmpty());
-    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("no extension")).isEmpty());
+    for (const char *name : {"b.mp4", "A clip.MKV", "no extension"})
+        QVERIFY(!placeClip(QStringLiteral("shelf"), QLatin1String(name)).isEmpty());
     QVERIFY(!placeClip(QStringLiteral("shelf/sub"), QStringLiteral("c.mp4")).isEmpty());
     QVERIFY(!placeFile(QStringLiteral("shelf"), QStringLiteral("notes.txt"), "no video").isEmpty());
     // A link back up and a pipe that would block whoever reads it.

@@ -14,12 +14,13 @@ int main(int argc, char *argv[])
     // Lets Wayland compositors and task bars tie the window to its menu entry
     // and icon; on X11 the entry's StartupWMClass matches the window class.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvelo.Tarvelo"));
-    installTranslations(&app, programFolder() + QStringLiteral("translations"));
 
-    // One window per user: a later start hands its files to it and ends.
+    // One window per user: a later start hands its files to it and ends,
+    // without loading the catalogues it would never show.
     SingleInstance instance(app.arguments());
     if (instance.handedOver())
         return 0;
+    installTranslations(&app, programFolder() + QStringLiteral("translations"));
 
     // Logout, shutdown and Ctrl+C end the application as closing it does.
     StopSignalWatcher stopSignals;

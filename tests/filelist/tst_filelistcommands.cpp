@@ -318,15 +318,29 @@ void TestFileListCommands::removesTheSelectedRows()
     QVERIFY(!remove->isEnabled());
 }
 
+namespace {
+
+// One step of a drag over the table: the action it was taken as, or
+// IgnoreAction when it was refused.
+template<typename Event>
+Qt::DropAction offer(QWidget *viewport, const QMimeData &data, Qt::DropActions actions,
+                     Qt::KeyboardModifiers keys = Qt::NoModifier)
+{
+    Event event(QPoint(20, 20), actions, &data, Qt::LeftButton, keys);
+    QApplication::sendEvent(viewport, &event);
+    return event.isAccepted() ? event.dropAction() : Qt::IgnoreAction;
+}
+
+} // namespace
+
 // Files and folders dropped from a file manager are added as the dialog's
 // are: a folder by the videos in it and below it, in name order.
 void TestFileListCommands::dropsAddFilesAndFoldersAsCopies()
 {
     useRealTool();
     const QString shelf = folder(QStringLiteral("shelf"));
-    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("b.mp4")).isEmpty());
-    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("A clip.MKV")).isEmpty());
-    QVERIFY(!placeClip(QStringLiteral("shelf"), QStringLiteral("no extension")).isEmpty());
+    for (const char *name : {"b.mp4", "A clip.MKV", "no extension"})
+        QVERIFY(!placeClip(QStringLiteral("shelf"), QLatin1String(name)).isEmpty());
     QVERIFY(!placeClip(QStringLiteral("shelf/sub"), QStringLiteral("c.mp4")).isEmpty());
     QVERIFY(!placeFile(QStringLiteral("shelf"), QStringLiteral("notes.txt"), "no video").isEmpty());
     // A link back up and a pipe that would block whoever reads it.
@@ -338,31 +352,19 @@ void TestFileListCommands::dropsAddFilesAndFoldersAsCopies()
     window.show();
     ModalAnswerer answerer;
     auto *viewport = window.findChild<QTableWidget *>(QStringLiteral("tblFiles"))->viewport();
-    const QPoint at(20, 20);
-    // Holding Shift is how a user asks for a move; the platform proposes it.
-    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
-
     QMimeData text;
     text.setText(single);
-    QDragEnterEvent textEnter(at, both, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &textEnter);
-    QVERIFY(!textEnter.isAccepted());
-
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(single), QUrl::fromLocalFile(shelf)});
-    QDragEnterEvent moveOnly(at, Qt::MoveAction, &files, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &moveOnly);
-    QVERIFY(!moveOnly.isAccepted());
+    // Holding Shift is how a user asks for a move; the platform proposes it.
+    const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+    QCOMPARE(QDropEvent(QPoint(), both, &files, Qt::LeftButton, Qt::ShiftModifier).proposedAction(), Qt::MoveAction);
 
-    QDragEnterEvent enter(at, both, &files, Qt::LeftButton, Qt::ShiftModifier);
-    QCOMPARE(enter.proposedAction(), Qt::MoveAction);
-    QApplication::sendEvent(viewport, &enter);
-    QVERIFY(enter.isAccepted());
-    QCOMPARE(enter.dropAction(), Qt::CopyAction);
-    QDropEvent drop(at, both, &files, Qt::LeftButton, Qt::ShiftModifier);
-    QApplication::sendEvent(viewport, &drop);
-    QVERIFY(drop.isAccepted());
-    QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    QCOMPARE(offer<QDragEnterEvent>(viewport, text, both), Qt::IgnoreAction);
+    QCOMPARE(offer<QDragEnterEvent>(viewport, files, Qt::MoveAction), Qt::IgnoreAction);
+    QCOMPARE(offer<QDragEnterEvent>(viewport, files, both, Qt::ShiftModifier), Qt::CopyAction);
+    QCOMPARE(offer<QDragMoveEvent>(viewport, files, both, Qt::ShiftModifier), Qt::CopyAction);
+    QCOMPARE(offer<QDropEvent>(viewport, files, both, Qt::ShiftModifier), Qt::CopyAction);
 
     QTRY_COMPARE(window.names(), QStringList({"single.mp4", "A clip.MKV", "b.mp4", "no extension", "c.mp4"}));
     QCOMPARE(window.durationList(), QVector<uint>(5, 3));
@@ -371,11 +373,8 @@ void TestFileListCommands::dropsAddFilesAndFoldersAsCopies()
     QVERIFY(QFile::exists(single));
 
     // Dropped again, every name is refused with the add command's warning.
-    QDragEnterEvent enterAgain(at, both, &files, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &enterAgain);
-    QDropEvent again(at, both, &files, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport, &again);
-    QVERIFY(again.isAccepted());
+    QCOMPARE(offer<QDragEnterEvent>(viewport, files, both), Qt::CopyAction);
+    QCOMPARE(offer<QDropEvent>(viewport, files, both), Qt::CopyAction);
     QTRY_COMPARE(answerer.messages.size(), 1);
     QCOMPARE(answerer.messages.first().text.count(QLatin1Char('\n')), 5);
     QCOMPARE(window.names().size(), 5);

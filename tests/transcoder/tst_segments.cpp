@@ -28,7 +28,6 @@ bool makeNumberedClip(const QString &path, int rate)
     return TestMedia::make(path, sources + codecs);
 }
 
-// ffprobe's lines, one value a line.
 QList<QByteArray> ffprobe(const QStringList &arguments)
 {
     const ProcessRun run = runProcess("ffprobe", QStringList{"-v", "error", "-of", "csv=p=0"} + arguments);

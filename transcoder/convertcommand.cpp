@@ -1,7 +1,7 @@
 #include "convertcommand.h"
 
 #include "ffmpegcommand.h"
-#include "ffmpegprocess.h"
+#include "ffmpegjobs.h"
 #include "mediafile.h"
 #include "pathname.h"
 #include "progressreader.h"
@@ -168,16 +168,14 @@ bool ConvertCommand::convert(TemporaryOutput &output)
 
 bool ConvertCommand::encodeInOne(TemporaryOutput &output, ProgressSender &sender)
 {
-    FfmpegProcess ffmpeg(FfmpegCommand(inputPath, output.path(), quality, inputFacts).arguments(),
-                         output.fd(), stallLimit());
-    if (!ffmpeg.start())
-        return fail(ffmpeg.error());
     ProgressReader reader;
-    const bool converted = ffmpeg.wait([&](const char *data, std::size_t size) {
-        if (reader.feed(data, size))
-            sender.report(reader.seconds());
-    });
-    return converted || fail(ffmpeg.error());
+    const FfmpegJobs::Job job = {FfmpegCommand(inputPath, output.path(), quality, inputFacts).arguments(),
+                                 {output.fd()}, [&](const char *data, std::size_t size) {
+                                     if (reader.feed(data, size))
+                                         sender.report(reader.seconds());
+                                 }};
+    FfmpegJobs ffmpeg(1, stallLimit());
+    return ffmpeg.run({job}) || fail(ffmpeg.error());
 }
 
 bool ConvertCommand::encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, ProgressSender &sender)

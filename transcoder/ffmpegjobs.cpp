@@ -46,6 +46,8 @@ bool FfmpegJobs::startNext(const std::vector<Job> &jobs)
     return true;
 }
 
+// A job ends when its process status tells, not when its pipes close: a
+// child ffmpeg left behind may hold them open for ever.
 void FfmpegJobs::followOnce()
 {
     constexpr int count = FfmpegProcess::pollCount;

@@ -53,12 +53,6 @@ void setNonBlocking(int fd)
 }
 } // namespace
 
-FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd,
-                             std::chrono::milliseconds stallLimit)
-    : FfmpegProcess(arguments, std::vector<int>{inheritedFd}, stallLimit)
-{
-}
-
 FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, const std::vector<int> &inheritedFds,
                              std::chrono::milliseconds stallLimit)
     : arguments(arguments)
@@ -165,20 +159,6 @@ bool FfmpegProcess::readExecError(int fd)
     return false;
 }
 
-bool FfmpegProcess::wait(const ProgressHandler &onProgress)
-{
-    if (pid <= 0) {
-        if (lastError.empty())
-            lastError = "ffmpeg was not started";
-        return false;
-    }
-    if (!follow(onProgress)) {
-        abandon();
-        return false;
-    }
-    return collect(onProgress);
-}
-
 void FfmpegProcess::abandon()
 {
     lastError = stopReason + "; ffmpeg does not end and is left to the system";
@@ -201,30 +181,6 @@ bool FfmpegProcess::collect(const ProgressHandler &onProgress)
         return false;
     }
     return finish(status);
-}
-
-// Waits for ffmpeg's end as its process status tells, not for its pipes to
-// close: a child it left behind may hold them open for ever. False when ffmpeg
-// was killed and still does not end.
-bool FfmpegProcess::follow(const ProgressHandler &onProgress)
-{
-    while (!hasExited()) {
-        const Clock::time_point now = Clock::now();
-        if (!superviseStop(now))
-            return false;
-        pollfd fds[1 + pollCount] = {{StopSignals::readFd(), POLLIN, 0}};
-        fillPoll(fds + 1);
-        if (poll(fds, 1 + pollCount, pollTimeout(now)) < 0 && errno != EINTR)
-            usleep(10000);
-        if (fds[0].revents & POLLIN) {
-            char bytes[64];
-            while (read(StopSignals::readFd(), bytes, sizeof(bytes)) > 0) {
-            }
-        }
-        if (!serve(fds + 1, Clock::now(), onProgress))
-            return false;
-    }
-    return true;
 }
 
 void FfmpegProcess::fillPoll(pollfd *fds) const

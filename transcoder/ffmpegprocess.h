@@ -18,8 +18,6 @@ class FfmpegProcess
 public:
     using ProgressHandler = std::function<void(const char *data, std::size_t size)>;
 
-    FfmpegProcess(const std::vector<std::string> &arguments, int inheritedFd,
-                  std::chrono::milliseconds stallLimit);
     // ffmpeg opens each of these descriptors by its /proc/self/fd path.
     FfmpegProcess(const std::vector<std::string> &arguments, const std::vector<int> &inheritedFds,
                   std::chrono::milliseconds stallLimit);
@@ -28,14 +26,12 @@ public:
     FfmpegProcess &operator=(const FfmpegProcess &) = delete;
 
     // Starts ffmpeg and returns at once; whatever it writes meanwhile waits
-    // in its pipes. Destroying the object before wait() kills ffmpeg.
+    // in its pipes. Destroying the object before collect() kills ffmpeg.
     bool start();
-    // Follows ffmpeg to its end; its "-progress" output goes to the handler.
-    // True only when it exited by itself with status 0.
-    bool wait(const ProgressHandler &onProgress);
     const std::string &error() const { return lastError; }
 
-    // The pieces of wait(), for following several at once in one poll().
+    // Following ffmpeg to its end, in a poll() shared with others; its
+    // "-progress" output goes to the handler.
     using Clock = std::chrono::steady_clock;
     static constexpr int pollCount = 3;
     void fillPoll(pollfd *fds) const;
@@ -45,7 +41,7 @@ public:
     int pollTimeout(Clock::time_point now) const;
     // Ends ffmpeg in order, then by force; its result is then a failure for this reason.
     void stop(const std::string &reason);
-    // The end of wait(), once hasExited(); true when ffmpeg succeeded.
+    // Once hasExited(): true only when ffmpeg exited by itself with status 0.
     bool collect(const ProgressHandler &onProgress);
     // Gives up on an ffmpeg that does not end even when killed.
     void abandon();
@@ -54,7 +50,6 @@ private:
 
     [[noreturn]] void execInChild(pid_t parent, int execErrorFd);
     bool readExecError(int fd);
-    bool follow(const ProgressHandler &onProgress);
     bool superviseStop(Clock::time_point now);
     std::size_t readPipe(UniqueFd &fd, const ProgressHandler &onProgress);
     void drainPipes(const ProgressHandler &onProgress);

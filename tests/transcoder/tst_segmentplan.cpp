@@ -26,37 +26,12 @@ class TestSegmentPlan : public QObject
     Q_OBJECT
 
 private slots:
-    void oneProcessWhereSegmentsCannotHelp_data();
-    void oneProcessWhereSegmentsCannotHelp();
     void segmentsCoverEveryPictureOnce_data();
     void segmentsCoverEveryPictureOnce();
     void keyframesStayTenSecondsApartAcrossJoins();
     void decodingStartsOnAKeptSourcePicture();
     void decoderBufferCarriedAcrossAJoin();
 };
-
-void TestSegmentPlan::oneProcessWhereSegmentsCannotHelp_data()
-{
-    QTest::addColumn<InputFacts>("input");
-    QTest::addColumn<double>("duration");
-    QTest::addColumn<int>("jobs");
-    QTest::newRow("one job") << facts({25, 1}) << 600.0 << 1;
-    QTest::newRow("as short as a segment") << facts({25, 1}) << 120.0 << 8;
-    QTest::newRow("duration unknown") << facts({25, 1}) << 0.0 << 2;
-    QTest::newRow("rate unknown") << facts({0, 1}) << 600.0 << 2;
-}
-
-void TestSegmentPlan::oneProcessWhereSegmentsCannotHelp()
-{
-    QFETCH(InputFacts, input);
-    QFETCH(double, duration);
-    QFETCH(int, jobs);
-    const SegmentPlan plan(input, duration, 120, jobs);
-    QVERIFY(!plan.isSegmented());
-    QCOMPARE(plan.segments().size(), std::size_t(1));
-    QVERIFY(!plan.segments()[0].hasStart && !plan.segments()[0].hasEnd);
-    QCOMPARE(plan.segments()[0].seek, 0.0);
-}
 
 void TestSegmentPlan::segmentsCoverEveryPictureOnce_data()
 {
@@ -65,6 +40,11 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce_data()
     QTest::addColumn<double>("segmentSeconds");
     QTest::addColumn<int>("jobs");
     QTest::addColumn<int>("count");
+    // One process where segments cannot help.
+    QTest::newRow("one job") << facts({25, 1}) << 600.0 << 120.0 << 1 << 1;
+    QTest::newRow("as short as a segment") << facts({25, 1}) << 120.0 << 120.0 << 8 << 1;
+    QTest::newRow("duration unknown") << facts({25, 1}) << 0.0 << 120.0 << 2 << 1;
+    QTest::newRow("rate unknown") << facts({0, 1}) << 600.0 << 120.0 << 2 << 1;
     // Five two-minute segments would leave one process alone with the last:
     // six of 100 s end together, 20 % sooner.
     QTest::newRow("10 min, 2 jobs") << facts({25, 1}) << 600.0 << 120.0 << 2 << 6;
@@ -83,12 +63,12 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce()
     const SegmentPlan plan(input, duration, segmentSeconds, jobs);
     const std::vector<SegmentPlan::Segment> &segments = plan.segments();
     QCOMPARE(int(segments.size()), count);
+    QCOMPARE(plan.isSegmented(), count > 1);
     QVERIFY(!segments.front().hasStart && !segments.back().hasEnd);
-    double total = 0;
-    for (std::size_t i = 0; i < segments.size(); ++i) {
+    QCOMPARE(segments.front().seek, 0.0);
+    double total = plan.seconds(0);
+    for (std::size_t i = 1; i < segments.size(); ++i) {
         total += plan.seconds(i);
-        if (i == 0)
-            continue;
         // Adjacent spans meet exactly, half a picture before the picture that opens the next.
         QVERIFY(segments[i - 1].hasEnd && segments[i].hasStart);
         QCOMPARE(segments[i - 1].end, segments[i].start);

@@ -28,31 +28,33 @@ bool makeNumberedClip(const QString &path, int rate)
     return TestMedia::make(path, sources + codecs);
 }
 
-QByteArray ffprobe(const QStringList &arguments)
+QList<QByteArray> ffprobe(const QStringList &arguments)
 {
-    const ProcessRun run = runProcess("ffprobe", QStringList{"-v", "error"} + arguments);
-    return run.succeeded() ? run.out : QByteArray();
+    const ProcessRun run = runProcess("ffprobe", QStringList{"-v", "error", "-of", "csv=p=0"} + arguments);
+    QList<QByteArray> lines;
+    for (const QByteArray &line : run.out.split('\n')) {
+        if (run.succeeded() && !line.trimmed().isEmpty())
+            lines << line.trimmed();
+    }
+    return lines;
 }
 
 QList<int> pictureNumbers(const QString &path)
 {
     QList<int> numbers;
-    const QByteArray lines = ffprobe({"-f", "lavfi", "-i", "movie=" + path + ",crop=iw:16:0:0,signalstats",
-                                      "-show_entries", "frame_tags=lavfi.signalstats.YAVG", "-of", "csv=p=0"});
-    for (const QByteArray &line : lines.split('\n')) {
-        if (!line.trimmed().isEmpty())
-            numbers << qRound((line.toDouble() - 40) / 3);
-    }
+    for (const QByteArray &line : ffprobe({"-f", "lavfi", "-i", "movie=" + path + ",crop=iw:16:0:0,signalstats",
+                                           "-show_entries", "frame_tags=lavfi.signalstats.YAVG"}))
+        numbers << qRound((line.toDouble() - 40) / 3);
     return numbers;
 }
 
 QList<int> keyframes(const QString &path)
 {
-    QList<int> found;
     const QList<QByteArray> types = ffprobe({"-select_streams", "v", "-show_entries", "frame=pict_type",
-                                             "-of", "csv=p=0", "file:" + path}).split('\n');
+                                             "file:" + path});
+    QList<int> found;
     for (int i = 0; i < types.size(); ++i) {
-        if (types[i].trimmed() == "I")
+        if (types[i] == "I")
             found << i;
     }
     return found;
@@ -60,13 +62,12 @@ QList<int> keyframes(const QString &path)
 
 bool bufferHolds(const QString &path, int rate)
 {
+    const QList<QByteArray> sizes = ffprobe({"-select_streams", "v", "-show_entries", "packet=size", "file:" + path});
     DecoderBuffer buffer({rate, 1});
-    for (const QByteArray &size : ffprobe({"-select_streams", "v", "-show_entries", "packet=size", "-of", "csv=p=0",
-                                           "file:" + path}).split('\n')) {
-        if (!size.trimmed().isEmpty())
-            buffer.take(8 * size.trimmed().toLongLong());
-    }
-    return !buffer.underflowed();
+    for (const QByteArray &size : sizes)
+        buffer.take(8 * size.toLongLong());
+    // A file that could not be read holds nothing to underflow.
+    return !sizes.isEmpty() && !buffer.underflowed();
 }
 
 // Where the tone starts, in seconds, or -1.
@@ -114,8 +115,8 @@ void TestSegments::twoJobsMakeTheFilmOfOne_data()
     QTest::addColumn<int>("rate");
     QTest::addColumn<QString>("container");
     QTest::newRow("25 pictures a second") << 25 << "mkv";
-    // Halved to 25 by keeping every other source picture.
-    QTest::newRow("50 pictures a second") << 50 << "mkv";
+    // Halved to 25 by keeping every other source picture, its sound starting
+    // before its pictures.
     QTest::newRow("50 pictures a second, transport stream") << 50 << "ts";
 }
 

@@ -1,3 +1,5 @@
+#include "testmedia.h"
+
 #include "transcoder/ffmpegcommand.h"
 #include "transcoder/languagecode.h"
 #include "transcoder/libav.h"
@@ -42,17 +44,8 @@ std::vector<StreamDescription> streams(const QString &list)
     return result;
 }
 
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using TestMedia::readFile;
+using TestMedia::writeFile;
 
 QStringList files(const QString &folder)
 {

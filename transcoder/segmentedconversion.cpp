@@ -76,7 +76,7 @@ bool SegmentedConversion::run(TemporaryOutput &output, ProgressSender &sender)
     return encode(sender) && carryBuffer() && join(output);
 }
 
-// The sound goes first, beside the segments: it is short work and the join waits for it.
+// The sound goes first, in one of the slots: it is short work and the join waits for it.
 bool SegmentedConversion::encode(ProgressSender &sender)
 {
     std::vector<FfmpegJobs::Job> jobs;
@@ -106,7 +106,7 @@ bool SegmentedConversion::encode(ProgressSender &sender)
         jobs.push_back({command.segmentArguments(plan.segments()[i], DecoderBuffer::sizeBits, setup.withSound),
                         {segments[i].file->fd()}, onProgress});
     }
-    FfmpegJobs runner(setup.jobs + (sound.file ? 1 : 0), setup.stallLimit);
+    FfmpegJobs runner(setup.jobs, setup.stallLimit);
     return runner.run(jobs) || fail(runner.error());
 }
 

@@ -50,6 +50,7 @@ public:
     decltype(&::avformat_find_stream_info) avformat_find_stream_info = nullptr;
     decltype(&::avformat_close_input) avformat_close_input = nullptr;
     decltype(&::av_read_frame) av_read_frame = nullptr;
+    decltype(&::avformat_seek_file) avformat_seek_file = nullptr;
     // Reading a subtitle track.
     decltype(&::av_dict_get) av_dict_get = nullptr;
     decltype(&::avcodec_find_decoder) avcodec_find_decoder = nullptr;

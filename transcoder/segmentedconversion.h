@@ -46,6 +46,7 @@ private:
     };
 
     bool createPiece(Piece &piece);
+    bool reachSeeks();
     bool encode(ProgressSender &sender);
     bool carryBuffer();
     bool reencode(std::size_t index, long long bufferBits);
@@ -54,7 +55,7 @@ private:
     bool fail(const std::string &reason);
 
     Setup setup;
-    const SegmentPlan &plan;
+    SegmentPlan plan;
     const LibAv &libAv;
     std::vector<Piece> segments;
     Piece sound;

@@ -64,22 +64,37 @@ SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double
     }
 }
 
-// A source picture that is dropped to halve a rate must be dropped in the
-// segment as in the single run, which keeps every step-th from the first:
-// the segment's decoding starts on such a picture.
 double SegmentPlan::seekPoint(double start) const
 {
     const double inputRate = facts.frameRate.value();
     double preroll = prerollSeconds;
     if (inputRate > 0)
         preroll = std::max(preroll, prerollPictures / inputRate);
-    const double point = start - preroll;
+    return alignedSeek(start - preroll);
+}
+
+// A source picture that is dropped to halve a rate must be dropped in the
+// segment as in the single run, which keeps every step-th from the first:
+// the segment's decoding starts on such a picture.
+double SegmentPlan::alignedSeek(double point) const
+{
+    const double inputRate = facts.frameRate.value();
     if (pictureStep <= 1 || inputRate <= 0)
         return std::max(0.0, point);
     const long long picture = (long long)std::floor((point - facts.videoStart) * inputRate / pictureStep) * pictureStep;
     if (picture <= 0)
         return 0;
     return facts.videoStart + (picture - 0.5) / inputRate;
+}
+
+bool SegmentPlan::moveSeekBack(std::size_t index)
+{
+    Segment &segment = list.at(index);
+    if (segment.seek <= 0)
+        return false;
+    const double back = std::max(keyframeSeconds, 3 * (segment.start - segment.seek));
+    segment.seek = alignedSeek(segment.start - back);
+    return true;
 }
 
 double SegmentPlan::seconds(std::size_t index) const

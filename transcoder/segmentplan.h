@@ -39,9 +39,14 @@ public:
     bool isSegmented() const { return list.size() > 1; }
     // The span of a segment in seconds, the remaining playing time for the last.
     double seconds(std::size_t index) const;
+    // For a container that cannot seek to a segment's point: its decoding
+    // starts further back, ten seconds and then thrice as far each time,
+    // down to the start. False once it starts there.
+    bool moveSeekBack(std::size_t index);
 
 private:
     double seekPoint(double start) const;
+    double alignedSeek(double point) const;
 
     InputFacts facts;
     InputFacts::Rate outputRate;

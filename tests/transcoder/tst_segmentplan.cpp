@@ -110,15 +110,29 @@ void TestSegmentPlan::keyframesStayTenSecondsApartAcrossJoins()
 void TestSegmentPlan::decodingStartsOnAKeptSourcePicture()
 {
     for (const double videoStart : {0.0, 0.043}) {
-        const SegmentPlan plan(facts({50, 1}, false, videoStart), 600, 120, 2);
+        SegmentPlan plan(facts({50, 1}, false, videoStart), 600, 120, 2);
+        const auto onAKeptPicture = [videoStart](double seek) {
+            const double sourcePicture = (seek - videoStart) * 50 + 0.5;
+            return seek == 0
+                   || (std::abs(sourcePicture - std::round(sourcePicture)) < 1e-6 && std::llround(sourcePicture) % 2 == 0);
+        };
         for (std::size_t i = 1; i < plan.segments().size(); ++i) {
             const SegmentPlan::Segment &segment = plan.segments()[i];
-            const double sourcePicture = (segment.seek - videoStart) * 50 + 0.5;
-            QVERIFY(std::abs(sourcePicture - std::round(sourcePicture)) < 1e-6);
-            QCOMPARE(qint64(std::llround(sourcePicture)) % 2, qint64(0));
+            QVERIFY(onAKeptPicture(segment.seek));
             QVERIFY(segment.seek <= segment.start - 1);
             QVERIFY(segment.seek > segment.start - 1.1);
         }
+        // Where the container cannot seek there, decoding starts ever further
+        // back on kept pictures, and in the end at the start.
+        int moves = 0;
+        for (double seek = plan.segments()[5].seek; plan.moveSeekBack(5); seek = plan.segments()[5].seek) {
+            QVERIFY(plan.segments()[5].seek < seek);
+            QVERIFY(plan.segments()[5].seek <= plan.segments()[5].start - 10);
+            QVERIFY(onAKeptPicture(plan.segments()[5].seek));
+            ++moves;
+        }
+        QCOMPARE(plan.segments()[5].seek, 0.0);
+        QVERIFY(moves <= 5);
     }
     // A slideshow's picture before the join may lie seconds back.
     const SegmentPlan slideshow(facts({1, 2}, true), 600, 120, 2);

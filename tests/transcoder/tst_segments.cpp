@@ -17,9 +17,11 @@ const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
 // its brightness, over a moving test pattern, with a tone from 4.0 s on.
 bool makeNumberedClip(const QString &path, int rate)
 {
-    // A transport stream starts its sound before its pictures.
-    const QStringList codecs = path.endsWith(".ts") ? QStringList{"-c:v", "mpeg2video", "-q:v", "2", "-c:a", "mp2"}
-                                                    : QStringList{"-c:v", "ffv1", "-c:a", "flac"};
+    // A transport stream starts its sound before its pictures; it has no
+    // index, and its one keyframe is not where a seek would land.
+    const QStringList codecs = path.endsWith(".ts")
+                                   ? QStringList{"-c:v", "mpeg2video", "-q:v", "2", "-g", "300", "-c:a", "mp2"}
+                                   : QStringList{"-c:v", "ffv1", "-c:a", "flac"};
     const QString picture = QString("testsrc=size=320x240:rate=%1:duration=6,format=yuv420p,"
                                     "geq=lum='if(lt(Y,16),40+mod(N*3,180),p(X,Y))':cb='p(X,Y)':cr='p(X,Y)'")
                                 .arg(rate);

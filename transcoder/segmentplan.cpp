@@ -14,24 +14,53 @@ constexpr double keyframeSeconds = 10;
 // rarer, gives both their past.
 constexpr double prerollSeconds = 1;
 constexpr int prerollPictures = 3;
+// How a film is cut: into segments of a length, the last piece joining the
+// one before it where it would be no longer than a forced keyframe's interval.
+struct Cut
+{
+    double length = 0;
+    bool tailJoins = false;
+
+    bool hasBoundary(double duration, int index) const
+    {
+        return duration - index * length > (tailJoins ? keyframeSeconds : 1e-9);
+    }
+};
+
+// When the last process ends, each segment going to whichever is free first
+// and costing its preroll besides its own span.
+double lastEnd(double duration, Cut cut, int jobs)
+{
+    std::vector<double> ends(std::size_t(jobs), 0.0);
+    double from = 0;
+    for (int index = 1; from < duration; ++index) {
+        const double to = cut.hasBoundary(duration, index) ? index * cut.length : duration;
+        *std::min_element(ends.begin(), ends.end()) += prerollSeconds + to - from;
+        from = to;
+    }
+    return *std::max_element(ends.begin(), ends.end());
+}
+
 // The processes finish together when the segments come in whole rounds of
 // the jobs. Long segments are cut on the forced keyframes, at the length,
-// down to half of it, that ends the last round soonest; short ones (tests)
-// are equal parts in a multiple of the jobs.
-double segmentLength(double duration, double segmentSeconds, int jobs)
+// down to half of it, with which the last process ends soonest; short ones
+// (tests) are equal parts in a multiple of the jobs.
+Cut bestCut(double duration, double segmentSeconds, int jobs)
 {
     if (segmentSeconds < 2 * keyframeSeconds) {
         const int count = int(std::ceil(duration / segmentSeconds));
-        return duration / ((count + jobs - 1) / jobs * jobs);
+        return {duration / ((count + jobs - 1) / jobs * jobs), false};
     }
-    double best = 0, bestWall = 0;
+    Cut best;
+    double bestEnd = 0;
     for (double length = std::floor(segmentSeconds / keyframeSeconds) * keyframeSeconds;
          length >= segmentSeconds / 2; length -= keyframeSeconds) {
-        const double count = std::ceil(duration / length - 1e-9);
-        const double wall = std::ceil(count / jobs) * length;
-        if (best == 0 || wall < bestWall) {
-            best = length;
-            bestWall = wall;
+        for (const bool tailJoins : {true, false}) {
+            const double end = lastEnd(duration, {length, tailJoins}, jobs);
+            if (best.length == 0 || end < bestEnd) {
+                best = {length, tailJoins};
+                bestEnd = end;
+            }
         }
     }
     return best;
@@ -50,9 +79,10 @@ SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double
     // Without a rate there is no picture grid to cut on.
     if (jobs <= 1 || outputRate.num <= 0 || !(segmentSeconds > 0) || !(durationSeconds > segmentSeconds))
         return;
-    const double length = segmentLength(durationSeconds, segmentSeconds, jobs);
+    const Cut cut = bestCut(durationSeconds, segmentSeconds, jobs);
+    const double length = cut.length;
     const double rate = outputRate.value();
-    for (int index = 1; index * length < durationSeconds - 1e-9; ++index) {
+    for (int index = 1; cut.hasBoundary(durationSeconds, index); ++index) {
         Segment segment;
         segment.firstPicture = (long long)std::ceil(index * length * rate - 1e-6);
         segment.start = (segment.firstPicture - 0.5) / rate;

@@ -48,6 +48,8 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce_data()
     // Five two-minute segments would leave one process alone with the last:
     // six of 100 s end together, 20 % sooner.
     QTest::newRow("10 min, 2 jobs") << facts({25, 1}) << 600.0 << 120.0 << 2 << 6;
+    // A sound track a few hundredths longer adds no seventh segment.
+    QTest::newRow("10 min and a little, 2 jobs") << facts({25, 1}) << 600.02 << 120.0 << 2 << 6;
     QTest::newRow("2 h NTSC film, 8 jobs") << facts({24000, 1001}) << 7200.0 << 120.0 << 8 << 72;
     QTest::newRow("50 to 25, 4 jobs") << facts({50, 1}) << 1000.0 << 120.0 << 4 << 12;
     QTest::newRow("short segments") << facts({30, 1}) << 7.0 << 2.0 << 2 << 4;

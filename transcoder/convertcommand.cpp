@@ -156,7 +156,9 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (StopSignals::requested())
         return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
     ProgressSender sender(duration);
-    const SegmentPlan plan(inputFacts, duration, segmentSeconds(), encodeJobs());
+    SegmentPlan plan(inputFacts, duration, segmentSeconds(), encodeJobs());
+    if (plan.isSegmented() && !reachSeeks(plan))
+        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1);
     const bool encoded = plan.isSegmented() ? encodeInSegments(output, plan, sender) : encodeInOne(output, sender);
     if (!encoded || !checkWritten(output))
         return false;
@@ -176,6 +178,47 @@ bool ConvertCommand::encodeInOne(TemporaryOutput &output, ProgressSender &sender
                                  }};
     FfmpegJobs ffmpeg(1, stallLimit());
     return ffmpeg.run({job}) || fail(ffmpeg.error());
+}
+
+// A container without an index (MPEG transport and program streams) may
+// land a seek on the keyframe after its point; ffmpeg then decodes from
+// there. Each segment's point is settled where decoding really starts, in
+// time for the filters' past and on a kept picture, else from further back.
+// A film whose later segments could only decode from its start, at more
+// cost than their own span, is encoded in one go instead.
+bool ConvertCommand::reachSeeks(SegmentPlan &plan)
+{
+    MediaFile file(libAv);
+    if (!file.open(inputPath, inputTimeLimit) || !file.findStreams())
+        return false;
+    for (std::size_t i = 1; i < plan.segments().size(); ++i) {
+        double reach = plan.segments()[i].seek;
+        while (reach > 0 && !settleSeek(file, plan, i, reach))
+            reach = plan.fartherBack(i, reach);
+        if (reach <= 0) {
+            plan.setSeek(i, 0);
+            if (plan.segments()[i].start > plan.seconds(i))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool ConvertCommand::settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach)
+{
+    const double point = plan.decodingPoint(index, file.keyframeAfterSeek(reach, inputTimeLimit));
+    if (point < 0)
+        return false;
+    if (point <= reach + 1e-9) {
+        plan.setSeek(index, reach);
+        return true;
+    }
+    // A seek to the later point must find the same keyframe.
+    const double again = plan.decodingPoint(index, file.keyframeAfterSeek(point, inputTimeLimit));
+    if (again < 0 || again > point + 1e-9)
+        return false;
+    plan.setSeek(index, point);
+    return true;
 }
 
 bool ConvertCommand::encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, ProgressSender &sender)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+class MediaFile;
 class ProgressSender;
 class SegmentPlan;
 class TemporaryOutput;
@@ -25,6 +26,8 @@ private:
     std::string readInput();
     bool convert(TemporaryOutput &output);
     bool encodeInOne(TemporaryOutput &output, ProgressSender &sender);
+    bool reachSeeks(SegmentPlan &plan);
+    bool settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach);
     bool encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, ProgressSender &sender);
     bool checkWritten(const TemporaryOutput &output);
     bool publish(TemporaryOutput &output);

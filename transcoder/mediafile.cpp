@@ -167,33 +167,32 @@ bool MediaFile::hasVideoPacket()
     return found;
 }
 
-bool MediaFile::seeksBefore(double seconds, std::chrono::milliseconds stallLimit)
+double MediaFile::keyframeAfterSeek(double seconds, std::chrono::milliseconds stallLimit)
 {
     const Stream video = videoStream();
     if (!video.exists())
-        return fail("the file has no video");
+        return -1;
+    const AVStream *pictures = stream(video.index);
     std::int64_t target = startTime() + std::int64_t(seconds * AV_TIME_BASE);
     // ffmpeg aims a little earlier where pictures are stored out of order.
-    if (!(context->iformat->flags & AVFMT_SEEK_TO_PTS) && stream(video.index)->codecpar->video_delay > 0)
+    if (!(context->iformat->flags & AVFMT_SEEK_TO_PTS) && pictures->codecpar->video_delay > 0)
         target -= 3 * AV_TIME_BASE / 23;
     deadline = std::chrono::steady_clock::now() + stallLimit;
     if (libAv.avformat_seek_file(context, -1, INT64_MIN, target, target, 0) < 0)
-        return false;
-    const AVRational timeBase = stream(video.index)->time_base;
-    bool before = false;
-    const std::int64_t limit = std::int64_t(seconds * AV_TIME_BASE) + AV_TIME_BASE / 1000;
+        return -1;
+    double found = -1;
     readPackets(video.index, stallLimit, [&](const AVPacket &packet) {
         const std::int64_t time = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
         if (time == AV_NOPTS_VALUE)
             return true;
-        const std::int64_t at = libAv.av_rescale_q(time, timeBase, AVRational{1, AV_TIME_BASE}) - startTime();
-        // Past the point in decoding order, a keyframe still to come is too late.
-        if (!(packet.flags & AV_PKT_FLAG_KEY))
-            return at <= limit + AV_TIME_BASE;
-        before = at <= limit;
-        return false;
+        const double at = double(libAv.av_rescale_q(time, pictures->time_base, AVRational{1, AV_TIME_BASE})
+                                 - startTime()) / AV_TIME_BASE;
+        if (packet.flags & AV_PKT_FLAG_KEY)
+            found = at;
+        // Ten seconds on without a keyframe, the seek is of no use.
+        return found < 0 && at < seconds + 10;
     });
-    return before;
+    return found;
 }
 
 std::vector<long long> MediaFile::videoPacketBits()

@@ -61,10 +61,10 @@ public:
     // a read that hangs still ends.
     bool readPackets(int streamIndex, std::chrono::milliseconds stallLimit,
                      const std::function<bool(const AVPacket &)> &onPacket);
-    // Whether a seek to seconds from the file's start, made as ffmpeg makes
-    // it, reaches a video keyframe at or before that time: containers
-    // without an index may land on the next keyframe instead.
-    bool seeksBefore(double seconds, std::chrono::milliseconds stallLimit);
+    // Where decoding starts after a seek to seconds from the file's start,
+    // made as ffmpeg makes it: the time of the first video keyframe then
+    // read, or -1. Containers without an index may land a keyframe late.
+    double keyframeAfterSeek(double seconds, std::chrono::milliseconds stallLimit);
     // Each video packet's size in bits, in file order.
     std::vector<long long> videoPacketBits();
 

@@ -5,7 +5,6 @@
 #include "playerenvelope.h"
 #include "progressreader.h"
 #include "progresssender.h"
-#include "stopsignals.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -74,24 +73,7 @@ bool SegmentedConversion::run(TemporaryOutput &output, ProgressSender &sender)
     }
     if (setup.withSound && !createPiece(sound))
         return false;
-    return reachSeeks() && encode(sender) && carryBuffer() && join(output);
-}
-
-// A segment that ffmpeg's seek would start past its point would lose the
-// pictures in between; it decodes from further back instead.
-bool SegmentedConversion::reachSeeks()
-{
-    MediaFile input(libAv);
-    if (!input.open(setup.inputPath, readTimeLimit) || !input.findStreams())
-        return fail("cannot read the input again: " + input.error());
-    for (std::size_t i = 0; i < plan.segments().size(); ++i) {
-        while (plan.segments()[i].seek > 0 && !input.seeksBefore(plan.segments()[i].seek, readTimeLimit)) {
-            if (StopSignals::requested())
-                return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
-            plan.moveSeekBack(i);
-        }
-    }
-    return true;
+    return encode(sender) && carryBuffer() && join(output);
 }
 
 // The sound goes first, in one of the slots: it is short work and the join waits for it.

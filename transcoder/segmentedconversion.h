@@ -46,7 +46,6 @@ private:
     };
 
     bool createPiece(Piece &piece);
-    bool reachSeeks();
     bool encode(ProgressSender &sender);
     bool carryBuffer();
     bool reencode(std::size_t index, long long bufferBits);
@@ -55,7 +54,7 @@ private:
     bool fail(const std::string &reason);
 
     Setup setup;
-    SegmentPlan plan;
+    const SegmentPlan &plan;
     const LibAv &libAv;
     std::vector<Piece> segments;
     Piece sound;

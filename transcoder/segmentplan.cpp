@@ -117,14 +117,22 @@ double SegmentPlan::alignedSeek(double point) const
     return facts.videoStart + (picture - 0.5) / inputRate;
 }
 
-bool SegmentPlan::moveSeekBack(std::size_t index)
+double SegmentPlan::decodingPoint(std::size_t index, double keyframe) const
 {
-    Segment &segment = list.at(index);
-    if (segment.seek <= 0)
-        return false;
-    const double back = std::max(keyframeSeconds, 3 * (segment.start - segment.seek));
-    segment.seek = alignedSeek(segment.start - back);
-    return true;
+    const Segment &segment = list.at(index);
+    const double inputRate = facts.frameRate.value();
+    if (keyframe < 0 || inputRate <= 0)
+        return -1;
+    const long long picture = (long long)std::ceil((keyframe - facts.videoStart) * inputRate / pictureStep - 1e-6)
+                              * pictureStep;
+    const double point = std::max(0.0, facts.videoStart + (picture - 0.5) / inputRate);
+    return point <= segment.start - prerollPictures / inputRate ? point : -1;
+}
+
+double SegmentPlan::fartherBack(std::size_t index, double seek) const
+{
+    const Segment &segment = list.at(index);
+    return alignedSeek(segment.start - 3 * (segment.start - seek));
 }
 
 double SegmentPlan::seconds(std::size_t index) const

@@ -39,10 +39,14 @@ public:
     bool isSegmented() const { return list.size() > 1; }
     // The span of a segment in seconds, the remaining playing time for the last.
     double seconds(std::size_t index) const;
-    // For a container that cannot seek to a segment's point: its decoding
-    // starts further back, ten seconds and then thrice as far each time,
-    // down to the start. False once it starts there.
-    bool moveSeekBack(std::size_t index);
+    // Where a seek finds its keyframe after its point, ffmpeg decodes from
+    // that keyframe. The point from which a segment then starts on a kept
+    // picture: half a picture before the first at or after the keyframe;
+    // -1 when that leaves the filters too little past before the segment.
+    double decodingPoint(std::size_t index, double keyframe) const;
+    // A point three times as far back from the segment's start, down to 0.
+    double fartherBack(std::size_t index, double seek) const;
+    void setSeek(std::size_t index, double seek) { list.at(index).seek = seek; }
 
 private:
     double seekPoint(double start) const;

@@ -7,6 +7,13 @@
 
 namespace {
 
+std::string seconds(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.6f", value);
+    return text;
+}
+
 // ffmpeg's scene detection weighs the cost of coding a picture afresh
 // against a lambda that grows with the quantiser, so no one threshold finds
 // the cuts at every quantiser. These were read off sweeps over photographic
@@ -25,6 +32,15 @@ int sceneChangeThreshold(int quantiser, int width, int height)
     const double area = width > 0 && height > 0 ? double(width) * height / (720 * 406) : 1.0;
     // From -5000 at 10 to about -56000 at 31 at the measured size.
     return -5000 - int((quantiser - 10) * 2450 * area);
+}
+
+// Half a picture's leeway keeps the forced keyframes on their pictures
+// whatever the rounding of the pictures' times.
+std::string forcedKeyframes(const PlayerEnvelope &envelope)
+{
+    const double perSecond = envelope.frameRate().value();
+    return "expr:gte(t,n_forced*" + seconds(envelope.keyframeSeconds()) + "-"
+           + seconds(perSecond > 0 ? 0.5 / perSecond : 0) + ")";
 }
 
 // ffmpeg's defaults for this encoder (a keyframe every 12 pictures) spend a
@@ -49,7 +65,7 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser, cons
         // and one at every cut from ffmpeg's scene detection. Players seek
         // and recover by keyframes and want one every 250 pictures at least.
         "-g", "250",
-        "-force_key_frames", "expr:gte(t,n_forced*10)",
+        "-force_key_frames", forcedKeyframes(envelope),
         "-sc_threshold", std::to_string(sceneChangeThreshold(quantiser, envelope.width(), envelope.height())),
         // AC prediction is free. Four vectors per macroblock, MPEG
         // quantisation and the SATD comparison functions save nothing or
@@ -126,13 +142,6 @@ std::vector<std::string> start()
         "-stats_period", "0.1",
         "-protocol_whitelist", "file",
     };
-}
-
-std::string seconds(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.6f", value);
-    return text;
 }
 
 // The span of a segment, cut after the rate filters on the single run's

@@ -130,6 +130,15 @@ void PlayerEnvelope::fitSize()
     outputHeight = evenAtMost(shownHeight * scale, std::min(maximumHeight(), int(codedHeight)));
 }
 
+double PlayerEnvelope::keyframeSeconds() const
+{
+    constexpr double seconds = 10;
+    const double perSecond = rate.value();
+    if (perSecond <= 0)
+        return seconds;
+    return std::floor(seconds * perSecond + 1e-9) / perSecond;
+}
+
 int PlayerEnvelope::leadingPictures() const
 {
     return rate.num > 0 ? int(std::lround(std::min(facts.videoStart, 3600.0) * rate.value())) : 0;

@@ -32,6 +32,9 @@ public:
     // A steady rate keeps every picture at its own time (or every step-th).
     bool retimes() const { return retimed; }
     InputFacts::Scan scan() const { return facts.scan; }
+    // Keyframes are forced every so many seconds: the whole pictures that
+    // fit in ten (a 23.976 film's 240th picture would come 10.01 s on).
+    double keyframeSeconds() const;
     // Pictures to show before the first one, so that a picture that starts
     // after the sound is not moved ahead of it: AVI places pictures by
     // their count from the file's start.

@@ -6,25 +6,19 @@
 #include <cmath>
 
 namespace {
-// Forced keyframes come every ten seconds; segments as long as a few of
-// those are cut on them, so that a join adds no keyframe.
-constexpr double keyframeSeconds = 10;
 // Deinterlacing looks one picture back and the rate filter repeats the last
 // picture before a tick: a second, or three source pictures where they are
 // rarer, gives both their past.
 constexpr double prerollSeconds = 1;
 constexpr int prerollPictures = 3;
 // How a film is cut: into segments of a length, the last piece joining the
-// one before it where it would be no longer than a forced keyframe's interval.
+// one before it where it would be no longer than the tail.
 struct Cut
 {
     double length = 0;
-    bool tailJoins = false;
+    double tail = 1e-9;
 
-    bool hasBoundary(double duration, int index) const
-    {
-        return duration - index * length > (tailJoins ? keyframeSeconds : 1e-9);
-    }
+    bool hasBoundary(double duration, int index) const { return duration - index * length > tail; }
 };
 
 // When the last process ends, each segment going to whichever is free first
@@ -42,23 +36,24 @@ double lastEnd(double duration, Cut cut, int jobs)
 }
 
 // The processes finish together when the segments come in whole rounds of
-// the jobs. Long segments are cut on the forced keyframes, at the length,
-// down to half of it, with which the last process ends soonest; short ones
-// (tests) are equal parts in a multiple of the jobs.
-Cut bestCut(double duration, double segmentSeconds, int jobs)
+// the jobs. Long segments are cut on the forced keyframes, so that a join
+// adds none, at the length, down to half of it, with which the last process
+// ends soonest, a short tail joining the last or not; short ones (tests)
+// are equal parts in a multiple of the jobs.
+Cut bestCut(double duration, double segmentSeconds, int jobs, double keyframeSeconds)
 {
     if (segmentSeconds < 2 * keyframeSeconds) {
         const int count = int(std::ceil(duration / segmentSeconds));
-        return {duration / ((count + jobs - 1) / jobs * jobs), false};
+        return {duration / ((count + jobs - 1) / jobs * jobs)};
     }
     Cut best;
     double bestEnd = 0;
-    for (double length = std::floor(segmentSeconds / keyframeSeconds) * keyframeSeconds;
+    for (double length = std::floor(segmentSeconds / keyframeSeconds + 1e-9) * keyframeSeconds;
          length >= segmentSeconds / 2; length -= keyframeSeconds) {
-        for (const bool tailJoins : {true, false}) {
-            const double end = lastEnd(duration, {length, tailJoins}, jobs);
+        for (const double tail : {keyframeSeconds, 1e-9}) {
+            const double end = lastEnd(duration, {length, tail}, jobs);
             if (best.length == 0 || end < bestEnd) {
-                best = {length, tailJoins};
+                best = {length, tail};
                 bestEnd = end;
             }
         }
@@ -79,7 +74,7 @@ SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double
     // Without a rate there is no picture grid to cut on.
     if (jobs <= 1 || outputRate.num <= 0 || !(segmentSeconds > 0) || !(durationSeconds > segmentSeconds))
         return;
-    const Cut cut = bestCut(durationSeconds, segmentSeconds, jobs);
+    const Cut cut = bestCut(durationSeconds, segmentSeconds, jobs, envelope.keyframeSeconds());
     const double length = cut.length;
     const double rate = outputRate.value();
     for (int index = 1; cut.hasBoundary(durationSeconds, index); ++index) {

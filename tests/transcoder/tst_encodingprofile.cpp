@@ -203,6 +203,7 @@ private slots:
     void readsBackInOrderAndInSync();
     void keyframesAtCuts_data();
     void keyframesAtCuts();
+    void keyframesEveryTenSeconds_data();
     void keyframesEveryTenSeconds();
     void fitsWhatPlayersDecode_data();
     void fitsWhatPlayersDecode();
@@ -306,19 +307,30 @@ void TestEncodingProfile::keyframesAtCuts()
         QVERIFY2(types.keyframes.contains(cut), qPrintable(QString("picture %1").arg(cut)));
 }
 
+void TestEncodingProfile::keyframesEveryTenSeconds_data()
+{
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<QList<int>>("keyframes");
+    QTest::newRow("30") << "30" << QList<int>({0, 250, 300});
+    // The 240th picture would come 10.01 s after the first.
+    QTest::newRow("23.976") << "24000/1001" << QList<int>({0, 239});
+}
+
 // Seeking needs a keyframe at least every ten seconds, and players seek and
 // recover by one every 250 pictures at least, while a keyframe wherever
 // ffmpeg's default would put one (every 12 pictures) costs most of the saving.
 void TestEncodingProfile::keyframesEveryTenSeconds()
 {
-    const QString longClip = work.filePath("long.mkv");
-    QVERIFY(TestMedia::make(longClip, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=30:duration=12",
+    QFETCH(QString, rate);
+    QFETCH(QList<int>, keyframes);
+    const QString longClip = work.filePath("long" + QString::number(keyframes.size()) + ".mkv");
+    QVERIFY(TestMedia::make(longClip, {"-f", "lavfi", "-i", "testsrc2=size=96x64:rate=" + rate + ":duration=12",
                                     "-c:v", "ffv1"}));
-    const QString avi = work.filePath("long.avi");
+    const QString avi = work.filePath("long" + QString::number(keyframes.size()) + ".avi");
     QVERIFY(runTool(tool, convertArguments(longClip, avi, 50)).contains("##success##"));
     const PictureTypes types = pictureTypes(avi);
-    QCOMPARE(types.count, 360);
-    QCOMPARE(types.keyframes, QList<int>({0, 250, 300}));
+    QCOMPARE(types.count, rate == "30" ? 360 : 288);
+    QCOMPARE(types.keyframes, keyframes);
 }
 
 void TestEncodingProfile::fitsWhatPlayersDecode_data()

@@ -50,7 +50,8 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce_data()
     QTest::newRow("10 min, 2 jobs") << facts({25, 1}) << 600.0 << 120.0 << 2 << 6;
     // A sound track a few hundredths longer adds no seventh segment.
     QTest::newRow("10 min and a little, 2 jobs") << facts({25, 1}) << 600.02 << 120.0 << 2 << 6;
-    QTest::newRow("2 h NTSC film, 8 jobs") << facts({24000, 1001}) << 7200.0 << 120.0 << 8 << 72;
+    QTest::newRow("2 h film, 8 jobs") << facts({25, 1}) << 7200.0 << 120.0 << 8 << 72;
+    QTest::newRow("2 h NTSC film, 8 jobs") << facts({24000, 1001}) << 7200.0 << 120.0 << 8 << 104;
     QTest::newRow("50 to 25, 4 jobs") << facts({50, 1}) << 1000.0 << 120.0 << 4 << 12;
     QTest::newRow("short segments") << facts({30, 1}) << 7.0 << 2.0 << 2 << 4;
 }
@@ -83,27 +84,19 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce()
     QVERIFY(std::abs(total - duration) < 1e-6);
 }
 
-// A single run forces a keyframe on the first picture at or after every
-// tenth second; every segment starts with one and forces its own from there.
+// A single run forces a keyframe every whole number of pictures that fits
+// in ten seconds; every segment starts on one of them, so joins add none.
 void TestSegmentPlan::keyframesStayTenSecondsApartAcrossJoins()
 {
-    for (const InputFacts::Rate rate : {InputFacts::Rate{25, 1}, InputFacts::Rate{30000, 1001}}) {
+    for (const InputFacts::Rate rate : {InputFacts::Rate{25, 1}, InputFacts::Rate{24000, 1001}}) {
         const SegmentPlan plan(facts(rate), 1800, 120, 2);
-        const std::vector<SegmentPlan::Segment> &segments = plan.segments();
         const double perSecond = rate.value();
-        const long long tenSeconds = (long long)std::ceil(10 * perSecond);
-        long long previousKeyframe = 0;
-        for (std::size_t i = 0; i < segments.size(); ++i) {
-            const long long first = segments[i].firstPicture;
-            // Joins fall on the single run's own forced keyframes.
-            QCOMPARE(first, (long long)std::ceil(std::round(first / perSecond / 10) * 10 * perSecond - 1e-6));
-            const long long end = i + 1 < segments.size() ? segments[i + 1].firstPicture : 1800 * 30;
-            for (int n = 0; first + (long long)std::ceil(n * 10 * perSecond - 1e-6) < end; ++n) {
-                const long long keyframe = first + (long long)std::ceil(n * 10 * perSecond - 1e-6);
-                QVERIFY(keyframe - previousKeyframe <= tenSeconds);
-                previousKeyframe = keyframe;
-            }
-        }
+        const double every = PlayerEnvelope(facts(rate)).keyframeSeconds() * perSecond;
+        QVERIFY(std::abs(every - std::round(every)) < 1e-9 && every / perSecond <= 10);
+        QCOMPARE(std::llround(every), rate.num == 25 ? 250LL : 239LL);
+        QVERIFY(plan.isSegmented());
+        for (const SegmentPlan::Segment &segment : plan.segments())
+            QCOMPARE(segment.firstPicture % std::llround(every), 0LL);
     }
 }
 

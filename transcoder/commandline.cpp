@@ -216,5 +216,11 @@ std::string usage(const char *programName)
            "Progress: when standard output is not a terminal, every growth of the\n"
            "converted whole seconds is written to it as a line \"" + progressPrefix + "N\".\n"
            "\n"
+           "An IN longer than two minutes is encoded on every core: its video in\n"
+           "segments by one ffmpeg per core, its sound once, then joined into\n"
+           "the file one ffmpeg would make. TARVELO_ENCODE_JOBS sets how many\n"
+           "(1: one ffmpeg for all). A conversion whose ffmpeg reports no progress\n"
+           "for TARVELO_STALL_SECONDS (60) fails.\n"
+           "\n"
            "Exit status: 0 success, 1 failure, 2 bad arguments, 128+N stopped by signal N.\n";
 }

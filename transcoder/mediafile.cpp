@@ -177,6 +177,9 @@ double MediaFile::keyframeAfterSeek(double seconds, std::chrono::milliseconds st
     // ffmpeg aims a little earlier where pictures are stored out of order.
     if (!(context->iformat->flags & AVFMT_SEEK_TO_PTS) && pictures->codecpar->video_delay > 0)
         target -= 3 * AV_TIME_BASE / 23;
+    // ffmpeg seeks with every stream read.
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        context->streams[i]->discard = AVDISCARD_DEFAULT;
     deadline = std::chrono::steady_clock::now() + stallLimit;
     if (libAv.avformat_seek_file(context, -1, INT64_MIN, target, target, 0) < 0)
         return -1;

@@ -11,13 +11,18 @@
 # On a two-core machine one pair takes about six minutes (more when shared);
 # the clip needs about 1.2 GB in $TMPDIR.
 #
-# Usage: bench/segments.sh [BUILD_DIR] [PAIRS] [MINUTES]
+# With SOURCE "dvd" the same footage is first made a DVD's MPEG-2 (PAL,
+# 16:9, 6 Mb/s, a keyframe every 12 pictures), which ffmpeg decodes on one
+# thread: one process then leaves a core idle.
+#
+# Usage: bench/segments.sh [BUILD_DIR] [PAIRS] [MINUTES] [h264|dvd]
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
 build_dir=${1:-$here/../build}
 pairs=${2:-1}
 minutes=${3:-10}
+source=${4:-h264}
 . "$here/photographs.sh"
 
 # Thirty seconds of ten scenes (pans and zooms over four photographs, with
@@ -46,12 +51,20 @@ ffmpeg -nostdin -v error -y \
 ffmpeg -nostdin -v error -y -stream_loop -1 -i "$work/scenes.mp4" \
     -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=$((minutes * 60))" \
     -map 0:v -map 1:a -t $((minutes * 60)) -c:v copy -c:a aac -ac 2 "$work/film.mp4"
+film=film.mp4
+if [ "$source" = dvd ]; then
+    echo "making it a DVD's MPEG-2 ..."
+    ffmpeg -nostdin -v error -y -i "$work/film.mp4" -vf "scale=720:576,setsar=64/45,fps=25" \
+        -c:v mpeg2video -b:v 6M -maxrate 9M -bufsize 1835k -g 12 -bf 2 -aspect 16:9 -c:a ac3 \
+        -f vob "$work/film.vob"
+    film=film.vob
+fi
 
-python3 - "$tool" "$work" "$pairs" <<'PY'
+python3 - "$tool" "$work" "$pairs" "$film" <<'PY'
 import os, resource, subprocess, sys, time
 
 tool, work, pairs = sys.argv[1], sys.argv[2], int(sys.argv[3])
-film = os.path.join(work, "film.mp4")
+film = os.path.join(work, sys.argv[4])
 
 def convert(jobs, output):
     environment = dict(os.environ)

@@ -146,15 +146,19 @@ std::vector<std::string> start()
 
 // The span of a segment, cut after the rate filters on the single run's
 // timeline; from there on its own timeline starts at zero, so that its
-// forced keyframes fall as they would in a file of its own.
-std::string trimFilter(const SegmentPlan::Segment &segment)
+// forced keyframes fall as they would in a file of its own. Zero is where
+// its first picture belongs, not where the first one comes: after a gap in
+// the input, the pictures keep their times.
+std::string trimFilter(const SegmentPlan::Segment &segment, InputFacts::Rate rate)
 {
     std::string trim = ",trim=";
     if (segment.hasStart)
         trim += "start=" + seconds(segment.start) + (segment.hasEnd ? ":" : "");
     if (segment.hasEnd)
         trim += "end=" + seconds(segment.end);
-    return segment.hasStart ? trim + ",setpts=PTS-STARTPTS" : trim;
+    if (!segment.hasStart)
+        return trim;
+    return trim + ",setpts=PTS-" + seconds(double(segment.firstPicture) * rate.den / rate.num) + "/TB";
 }
 
 } // namespace
@@ -300,7 +304,7 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const SegmentPlan::Segm
         "-map", "0:V:0", "-an", "-sn", "-dn", "-map_chapters", "-1",
         "-avoid_negative_ts", "disabled",
     });
-    addVideo(arguments, trimFilter(segment), !segment.hasStart);
+    addVideo(arguments, trimFilter(segment, envelope.frameRate()), !segment.hasStart);
     arguments.insert(arguments.end(), {"-rc_init_occupancy", std::to_string(bufferBits),
                                        "-f", "avi", "file:" + outputPath});
     // Where streams may start apart (MPEG transport and program streams),

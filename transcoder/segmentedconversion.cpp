@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 
@@ -164,12 +165,20 @@ bool SegmentedConversion::join(TemporaryOutput &output)
         return false;
     std::string text = "ffconcat version 1.0\n";
     std::vector<int> inherited = {output.fd(), list.file->fd()};
-    for (const Piece &segment : segments) {
+    const InputFacts::Rate rate = PlayerEnvelope(setup.facts).frameRate();
+    for (std::size_t i = 0; i < segments.size(); ++i) {
         // A segment past the real end of a file whose duration said more holds nothing.
-        if (segment.pictureBits.empty())
+        if (segments[i].pictureBits.empty())
             continue;
-        text += "file 'file:" + fdPath(*segment.file) + "'\n";
-        inherited.push_back(segment.file->fd());
+        text += "file 'file:" + fdPath(*segments[i].file) + "'\n";
+        // Each segment lasts its span, also where the input has no pictures at its end.
+        if (i + 1 < segments.size()) {
+            const long long pictures = plan.segments()[i + 1].firstPicture - plan.segments()[i].firstPicture;
+            char duration[48];
+            std::snprintf(duration, sizeof(duration), "duration %.6f\n", double(pictures) * rate.den / rate.num);
+            text += duration;
+        }
+        inherited.push_back(segments[i].file->fd());
     }
     if (!writeAll(list.file->fd(), text))
         return fail(std::string("cannot write the list of segments: ") + std::strerror(errno));

@@ -93,6 +93,7 @@ class TestSegments : public QObject
 private slots:
     void twoJobsMakeTheFilmOfOne_data();
     void twoJobsMakeTheFilmOfOne();
+    void picturesKeepTheirTimesAcrossAGap();
     void decoderBufferHoldsAcrossJoins();
 
 private:
@@ -170,6 +171,25 @@ void TestSegments::twoJobsMakeTheFilmOfOne()
     }
     QVERIFY(last >= 6);
     QCOMPARE(QDir(QFileInfo(first).path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.avi"});
+}
+
+// A second without pictures (a recording's dropout) across the join at 3 s:
+// the segment before it ends early, the one after starts late, and every
+// picture after the gap still comes at its time.
+void TestSegments::picturesKeepTheirTimesAcrossAGap()
+{
+    const QString input = work.filePath("gap.mkv");
+    QVERIFY(makeNumberedClip(input, 25, {"-vf", "select='not(between(t,2.6,3.6))'"}));
+    const QString single = work.filePath("gapsingle/out.avi");
+    const QString segmented = work.filePath("gapsegmented/out.avi");
+    QVERIFY(convert(input, single, 1).succeeded());
+    QVERIFY(convert(input, segmented, 2).succeeded());
+    QCOMPARE(pictureNumbers(segmented), pictureNumbers(single));
+    const QStringList times = {"-select_streams", "v", "-show_entries", "packet=pts"};
+    const QList<QByteArray> expected = ffprobe(times + QStringList{"file:" + single});
+    QCOMPARE(expected.size(), 124);
+    // The segment that starts in the gap shows its first picture from its start.
+    QCOMPARE(ffprobe(times + QStringList{"file:" + segmented}).mid(66), expected.mid(66));
 }
 
 // Heavy grain at the top of the slider drains the players' buffer: segments

@@ -109,7 +109,7 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser, cons
 // footage that would pass the ceiling gets a coarser one. The target and
 // the tolerance leave room for the control's error, measured on grainy clips
 // of 2 to 12 s: short ones spend the full buffer at the start on top.
-void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
+void addPlayerLimits(std::vector<std::string> &arguments, int quantiser, long long bufferBits)
 {
     constexpr int lambdaPerQuantiser = 118; // ffmpeg's FF_QP2LAMBDA
     arguments.insert(arguments.end(), {
@@ -120,9 +120,9 @@ void addPlayerLimits(std::vector<std::string> &arguments, int quantiser)
         "-qcomp", "1",
         "-b:v", "3600k",
         "-bt", "1000k",
-        "-maxrate", "4854k",
-        "-bufsize", "1835008",
-        "-rc_init_occupancy", "1835008",
+        "-maxrate", std::to_string(DecoderBuffer::refillBitsPerSecond / 1000) + "k",
+        "-bufsize", std::to_string(DecoderBuffer::sizeBits),
+        "-rc_init_occupancy", std::to_string(bufferBits),
     });
 }
 
@@ -251,7 +251,7 @@ std::string FfmpegCommand::deinterlaceFilters() const
 }
 
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::string &moreFilters,
-                             bool fromStart) const
+                             bool fromStart, long long bufferBits) const
 {
     const QualityCurve curve(quality);
     arguments.insert(arguments.end(), {
@@ -261,7 +261,7 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::str
         "-vtag", "XVID",
         "-pix_fmt", "yuv420p",
     });
-    addPlayerLimits(arguments, curve.videoQuantiser());
+    addPlayerLimits(arguments, curve.videoQuantiser(), bufferBits);
     addEncodingProfile(arguments, curve.videoQuantiser(), envelope);
 }
 
@@ -304,9 +304,8 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const SegmentPlan::Segm
         "-map", "0:V:0", "-an", "-sn", "-dn", "-map_chapters", "-1",
         "-avoid_negative_ts", "disabled",
     });
-    addVideo(arguments, trimFilter(segment, envelope.frameRate()), !segment.hasStart);
-    arguments.insert(arguments.end(), {"-rc_init_occupancy", std::to_string(bufferBits),
-                                       "-f", "avi", "file:" + outputPath});
+    addVideo(arguments, trimFilter(segment, envelope.frameRate()), !segment.hasStart, bufferBits);
+    arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     // Where streams may start apart (MPEG transport and program streams),
     // ffmpeg starts the timeline at the earliest stream it reads, so the
     // segment reads the sound as the single run does, copied into nothing

@@ -1,6 +1,7 @@
 #ifndef FFMPEGCOMMAND_H
 #define FFMPEGCOMMAND_H
 
+#include "decoderbuffer.h"
 #include "playerenvelope.h"
 #include "segmentplan.h"
 
@@ -37,8 +38,9 @@ private:
     // or the first segment).
     std::string videoFilters(bool fromStart) const;
     std::string deinterlaceFilters() const;
-    void addVideo(std::vector<std::string> &arguments, const std::string &moreFilters = {},
-                  bool fromStart = true) const;
+    // bufferBits: what the players' decoder buffer holds at the first picture.
+    void addVideo(std::vector<std::string> &arguments, const std::string &moreFilters = {}, bool fromStart = true,
+                  long long bufferBits = DecoderBuffer::sizeBits) const;
     void addAudio(std::vector<std::string> &arguments) const;
 
     std::string inputPath;

@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 constexpr std::chrono::milliseconds readTimeLimit(15000);
@@ -28,19 +27,6 @@ DecoderBuffer played(const std::vector<long long> &pictureBits, InputFacts::Rate
     for (long long bits : pictureBits)
         buffer.take(bits);
     return buffer;
-}
-
-bool writeAll(int fd, const std::string &text)
-{
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t written = write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += std::size_t(written);
-    }
-    return true;
 }
 } // namespace
 
@@ -180,7 +166,7 @@ bool SegmentedConversion::join(TemporaryOutput &output)
         }
         inherited.push_back(segments[i].file->fd());
     }
-    if (!writeAll(list.file->fd(), text))
+    if (!list.file->write(text.data(), text.size()))
         return fail(std::string("cannot write the list of segments: ") + std::strerror(errno));
     if (sound.file)
         inherited.push_back(sound.file->fd());

@@ -171,18 +171,10 @@ bool SubtitleOutput::copySidecar()
 
 bool SubtitleOutput::writeAll(const char *data, std::size_t size)
 {
-    while (size > 0) {
-        const ssize_t written = ::write(file->fd(), data, size);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            note(subtitlePath + ": cannot write the subtitles: " + std::strerror(errno));
-            return false;
-        }
-        data += written;
-        size -= std::size_t(written);
-    }
-    return true;
+    if (file->write(data, size))
+        return true;
+    note(subtitlePath + ": cannot write the subtitles: " + std::strerror(errno));
+    return false;
 }
 
 void SubtitleOutput::publish()

@@ -83,6 +83,23 @@ bool TemporaryOutput::linkUnnamed(std::string *linkedPath)
     return fail("cannot give the output its name");
 }
 
+bool TemporaryOutput::write(const char *data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(file.get(), data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            if (written == 0)
+                errno = EIO;
+            return false;
+        }
+        data += written;
+        size -= std::size_t(written);
+    }
+    return true;
+}
+
 bool TemporaryOutput::commit()
 {
     // No fsync, as ffmpeg writing the file directly would not sync either:

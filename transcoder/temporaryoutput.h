@@ -20,6 +20,8 @@ public:
     int fd() const { return file.get(); }
     // The path ffmpeg (which inherits fd()) and we ourselves can open it by.
     std::string path() const;
+    // All of it, or false with errno telling why.
+    bool write(const char *data, std::size_t size);
     bool commit();
     const std::string &error() const { return lastError; }
 

@@ -154,7 +154,7 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (!inputError.empty())
         return fail(inputError);
     if (StopSignals::requested())
-        return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
+        return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
     SegmentPlan plan(inputFacts, duration, segmentSeconds(), encodeJobs());
     if (plan.isSegmented() && !reachSeeks(plan))
@@ -163,7 +163,7 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (!encoded || !checkWritten(output))
         return false;
     if (!subtitles.write(outputExisted))
-        return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
+        return fail(StopSignals::stopReason());
     sender.finish();
     return true;
 }
@@ -254,7 +254,7 @@ bool ConvertCommand::publish(TemporaryOutput &output)
 {
     StopSignals::block();
     if (StopSignals::requested())
-        return fail(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
+        return fail(StopSignals::stopReason());
     if (!output.commit())
         return fail(output.error());
     subtitles.publish();

@@ -30,7 +30,7 @@ bool FfmpegJobs::run(const std::vector<Job> &jobs)
         followOnce();
     }
     if (firstError.empty() && next < jobs.size())
-        firstError = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
+        firstError = StopSignals::stopReason();
     return firstError.empty();
 }
 

@@ -215,7 +215,7 @@ bool FfmpegProcess::superviseStop(Clock::time_point now)
 {
     if (stopReason.empty()) {
         if (StopSignals::requested()) {
-            stop(std::string("stopped by ") + strsignal(StopSignals::signalNumber()));
+            stop(StopSignals::stopReason());
         } else if (now - lastReport >= stallLimit) {
             const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(stallLimit).count();
             stop("ffmpeg made no progress for " + std::to_string(seconds) + " s");
@@ -303,7 +303,7 @@ void FfmpegProcess::keepErrorText(const char *data, std::size_t size)
 bool FfmpegProcess::finish(int status)
 {
     if (stopReason.empty() && StopSignals::requested())
-        stopReason = std::string("stopped by ") + strsignal(StopSignals::signalNumber());
+        stopReason = StopSignals::stopReason();
     if (!stopReason.empty()) {
         lastError = stopReason;
         return false;

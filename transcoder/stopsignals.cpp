@@ -2,6 +2,8 @@
 
 #include "posix/stopsignalpipe.h"
 
+#include <cstring>
+
 namespace {
 
 // Installed by the first call and kept for the life of the process.
@@ -36,6 +38,11 @@ bool StopSignals::requested()
 int StopSignals::signalNumber()
 {
     return StopSignalPipe::firstSignal();
+}
+
+std::string StopSignals::stopReason()
+{
+    return std::string("stopped by ") + strsignal(signalNumber());
 }
 
 void StopSignals::block()

@@ -1,6 +1,8 @@
 #ifndef STOPSIGNALS_H
 #define STOPSIGNALS_H
 
+#include <string>
+
 // The tool's one StopSignalPipe, so the conversion loop can wait for ffmpeg and
 // for a stop request in one poll(). There is one stop request per process:
 // functions say that plainly, where an object would pretend there could be
@@ -11,6 +13,8 @@ bool install();
 int readFd();
 bool requested();
 int signalNumber();
+// "stopped by <the signal's name>", the reason every part of a stopped conversion gives.
+std::string stopReason();
 
 // Around fork(): the child must not run our handler before exec.
 void block();

@@ -27,20 +27,6 @@ constexpr std::chrono::milliseconds inputTimeLimit(15000);
 constexpr std::chrono::milliseconds outputTimeLimit(15000);
 constexpr std::uint32_t xvidTag = MKTAG('X', 'V', 'I', 'D');
 
-// ffmpeg reports ten times a second while its work moves; it is silent only
-// while it opens the input (a slow network file, a disk spinning up) or waits
-// on one read. A minute is far beyond those, yet frees a batch that a stuck
-// file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
-std::chrono::milliseconds stallLimit()
-{
-    const char *text = std::getenv("TARVELO_STALL_SECONDS");
-    char *end = nullptr;
-    const double seconds = text ? std::strtod(text, &end) : 0;
-    if (!text || end == text || *end || !(seconds >= 0.1 && seconds <= 86400))
-        return std::chrono::seconds(60);
-    return std::chrono::milliseconds(std::llround(seconds * 1000));
-}
-
 // A number from the environment within [lowest, highest], else the default.
 double setting(const char *name, double lowest, double highest, double byDefault)
 {
@@ -50,6 +36,15 @@ double setting(const char *name, double lowest, double highest, double byDefault
     if (!text || end == text || *end || !(value >= lowest && value <= highest))
         return byDefault;
     return value;
+}
+
+// ffmpeg reports ten times a second while its work moves; it is silent only
+// while it opens the input (a slow network file, a disk spinning up) or waits
+// on one read. A minute is far beyond those, yet frees a batch that a stuck
+// file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
+std::chrono::milliseconds stallLimit()
+{
+    return std::chrono::milliseconds(std::llround(setting("TARVELO_STALL_SECONDS", 0.1, 86400, 60) * 1000));
 }
 
 // One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1
@@ -134,7 +129,6 @@ std::string ConvertCommand::readInput()
         return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
-    inputHasAudio = input.audioStream().exists();
     const std::vector<StreamDescription> streams = input.streamDescriptions();
     const std::string reader = ReaderLanguage::fromEnvironment();
     const int sound = TrackChoice::sound(streams, reader);
@@ -156,10 +150,11 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (StopSignals::requested())
         return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
-    SegmentPlan plan(inputFacts, duration, segmentSeconds(), encodeJobs());
+    const int jobs = encodeJobs();
+    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs);
     if (plan.isSegmented() && !reachSeeks(plan))
         plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1);
-    const bool encoded = plan.isSegmented() ? encodeInSegments(output, plan, sender) : encodeInOne(output, sender);
+    const bool encoded = plan.isSegmented() ? encodeInSegments(output, plan, jobs, sender) : encodeInOne(output, sender);
     if (!encoded || !checkWritten(output))
         return false;
     if (!subtitles.write(outputExisted))
@@ -221,10 +216,11 @@ bool ConvertCommand::settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t 
     return true;
 }
 
-bool ConvertCommand::encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, ProgressSender &sender)
+bool ConvertCommand::encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, int jobs,
+                                      ProgressSender &sender)
 {
-    const SegmentedConversion::Setup setup = {inputPath, outputPath, quality, inputFacts, inputHasAudio,
-                                              encodeJobs(), stallLimit()};
+    const SegmentedConversion::Setup setup = {inputPath, outputPath, quality, inputFacts, inputFacts.soundStream >= 0,
+                                              jobs, stallLimit()};
     SegmentedConversion conversion(setup, plan, libAv);
     return conversion.run(output, sender) || fail(conversion.error());
 }
@@ -241,7 +237,7 @@ bool ConvertCommand::checkWritten(const TemporaryOutput &output)
     const MediaFile::Stream audio = written.audioStream();
     if (written.formatName() != "avi" || video.codecId != AV_CODEC_ID_MPEG4 || video.codecTag != xvidTag)
         return fail("ffmpeg wrote something other than MPEG-4 video in AVI");
-    if (inputHasAudio && audio.codecId != AV_CODEC_ID_MP3)
+    if (inputFacts.soundStream >= 0 && audio.codecId != AV_CODEC_ID_MP3)
         return fail("ffmpeg wrote no MP3 audio");
     if (!written.hasVideoPacket())
         return fail("ffmpeg wrote no pictures");

@@ -28,7 +28,7 @@ private:
     bool encodeInOne(TemporaryOutput &output, ProgressSender &sender);
     bool reachSeeks(SegmentPlan &plan);
     bool settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach);
-    bool encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, ProgressSender &sender);
+    bool encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, int jobs, ProgressSender &sender);
     bool checkWritten(const TemporaryOutput &output);
     bool publish(TemporaryOutput &output);
     bool fail(const std::string &reason);
@@ -43,7 +43,6 @@ private:
     bool outputExisted = false;
     // What reading the input told; the duration is 0 when unknown.
     std::uint32_t duration = 0;
-    bool inputHasAudio = false;
     InputFacts inputFacts;
 };
 

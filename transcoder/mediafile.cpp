@@ -198,18 +198,14 @@ double MediaFile::keyframeAfterSeek(double seconds, std::chrono::milliseconds st
     return found;
 }
 
-std::vector<long long> MediaFile::videoPacketBits()
+bool MediaFile::videoPacketBits(std::vector<long long> &bits, std::chrono::milliseconds stallLimit)
 {
-    std::vector<long long> bits;
+    bits.clear();
     const Stream video = videoStream();
-    AVPacket *packet = video.exists() ? libAv.av_packet_alloc() : nullptr;
-    while (packet && libAv.av_read_frame(context, packet) >= 0) {
-        if (packet->stream_index == video.index)
-            bits.push_back(8LL * packet->size);
-        libAv.av_packet_unref(packet);
-    }
-    libAv.av_packet_free(&packet);
-    return bits;
+    return !video.exists() || readPackets(video.index, stallLimit, [&bits](const AVPacket &packet) {
+        bits.push_back(8LL * packet.size);
+        return true;
+    });
 }
 
 namespace {

@@ -65,8 +65,9 @@ public:
     // made as ffmpeg makes it: the time of the first video keyframe then
     // read, or -1. Containers without an index may land a keyframe late.
     double keyframeAfterSeek(double seconds, std::chrono::milliseconds stallLimit);
-    // Each video packet's size in bits, in file order.
-    std::vector<long long> videoPacketBits();
+    // Each video packet's size in bits, in file order (none without video);
+    // false when the file cannot be read to its end.
+    bool videoPacketBits(std::vector<long long> &bits, std::chrono::milliseconds stallLimit);
 
 private:
     Stream firstStream(int mediaType) const;

@@ -102,8 +102,8 @@ bool SegmentedConversion::readPictures(Piece &piece)
     MediaFile file(libAv);
     if (!file.open(piece.file->path(), readTimeLimit))
         return fail("ffmpeg wrote no readable segment: " + file.error());
-    piece.pictureBits = file.videoPacketBits();
-    return true;
+    return file.videoPacketBits(piece.pictureBits, setup.stallLimit)
+           || fail("cannot read back a segment: " + file.error());
 }
 
 // Each segment was encoded as if it began with a full decoder buffer. Played

@@ -21,7 +21,8 @@ QStringList VideoFolder::expand(const QStringList &paths)
         const QFileInfo info(path);
         if (info.isDir())
             walk.addFolder(info.absoluteFilePath());
-        else if (info.exists())
+        // Pipes and devices would hold the probe; folders leave them out too.
+        else if (info.isFile())
             walk.found.append(info.absoluteFilePath());
     }
     return walk.found;

@@ -355,7 +355,9 @@ void TestFileListCommands::dropsAddFilesAndFoldersAsCopies()
     QMimeData text;
     text.setText(single);
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(single), QUrl::fromLocalFile(shelf)});
+    // The pipe also by name: it is not a file to convert either.
+    files.setUrls({QUrl::fromLocalFile(single), QUrl::fromLocalFile(shelf),
+                   QUrl::fromLocalFile(shelf + QStringLiteral("/pipe.mp4"))});
     // Holding Shift is how a user asks for a move; the platform proposes it.
     const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
     QCOMPARE(QDropEvent(QPoint(), both, &files, Qt::LeftButton, Qt::ShiftModifier).proposedAction(), Qt::MoveAction);

@@ -104,6 +104,12 @@ bool SingleInstance::handedOver()
     socket.write(message(paths));
     while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(writeMs)) {
     }
+    // A window too busy to take all of it gets none (a part is dropped
+    // there), and this start opens its own with the files.
+    if (socket.bytesToWrite() > 0) {
+        socket.abort();
+        return false;
+    }
     socket.disconnectFromServer();
     return true;
 }

@@ -324,8 +324,10 @@ void TestTranscoderFaults::misbehavingFfmpeg()
     QProcessEnvironment misbehaving = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
     if (!stallSeconds.isEmpty())
         misbehaving.insert("TARVELO_STALL_SECONDS", stallSeconds);
+    // Without ffmpeg, but still with the stand-in systemctl that comes first.
     if (script == "absent")
-        misbehaving.insert("PATH", freshFolder("without-ffmpeg"));
+        misbehaving.insert("PATH", freshFolder("without-ffmpeg") + ':'
+                                       + QProcessEnvironment::systemEnvironment().value("PATH").section(':', 0, 0));
 
     QProcess process;
     if (stop) {

@@ -67,7 +67,7 @@ ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &
     : inputPath(inputPath)
     , outputPath(outputPath)
     , quality(quality)
-    , subtitles(libAv, inputPath, outputPath)
+    , subtitles(libAv, inputPath, outputPath, stallLimit())
 {
 }
 

@@ -58,8 +58,10 @@ std::string findSidecar(const std::string &inputPath, const std::string &reader)
 
 } // namespace
 
-SubtitleOutput::SubtitleOutput(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath)
+SubtitleOutput::SubtitleOutput(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath,
+                               std::chrono::milliseconds stallLimit)
     : libAv(libAv)
+    , stallLimit(stallLimit)
     , inputPath(PathName::absolute(inputPath))
     , outputPath(PathName::absolute(outputPath))
     , subtitlePath(withoutExtension(this->outputPath) + ".srt")
@@ -132,7 +134,7 @@ bool SubtitleOutput::writeTrack()
 {
     const int codePage = LanguageCode::codePage(track.language);
     SubtitleTrack reader(libAv);
-    if (!reader.read(inputPath, track.index, codePage)) {
+    if (!reader.read(inputPath, track.index, codePage, stallLimit)) {
         if (!StopSignals::requested())
             note(trackName() + " cannot be read, so there is no .srt file: " + reader.error());
         return false;

@@ -3,6 +3,7 @@
 
 #include "streamdescription.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,7 +22,9 @@ class SubtitleOutput
 {
 public:
     // libAv must outlive the object.
-    SubtitleOutput(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath);
+    // stallLimit: how long reading the input may wait on one read.
+    SubtitleOutput(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath,
+                   std::chrono::milliseconds stallLimit);
     ~SubtitleOutput();
     SubtitleOutput(const SubtitleOutput &) = delete;
     SubtitleOutput &operator=(const SubtitleOutput &) = delete;
@@ -43,6 +46,7 @@ private:
     std::string trackName() const;
 
     const LibAv &libAv;
+    std::chrono::milliseconds stallLimit;
     std::string inputPath;
     std::string outputPath;
     std::string subtitlePath;

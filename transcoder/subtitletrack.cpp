@@ -9,7 +9,6 @@
 
 namespace {
 constexpr std::chrono::milliseconds openTimeLimit(15000);
-constexpr std::chrono::milliseconds stallLimit(60000);
 constexpr AVRational milliseconds{1, 1000};
 // A cue whose end the file does not tell stays until the next one, at most this long.
 constexpr std::int64_t longestOpenCue = 5000;
@@ -57,9 +56,10 @@ bool SubtitleTrack::openDecoder(const AVStream *stream, const std::string &chara
     return opened >= 0 || fail("cannot read the subtitles' header", opened);
 }
 
-bool SubtitleTrack::read(const std::string &path, int streamIndex, int codePage)
+bool SubtitleTrack::read(const std::string &path, int streamIndex, int codePage,
+                         std::chrono::milliseconds stallLimit)
 {
-    if (readAs(path, streamIndex, std::string()))
+    if (readAs(path, streamIndex, std::string(), stallLimit))
         return true;
     if (!textNotUtf8 || StopSignals::requested())
         return false;
@@ -68,10 +68,11 @@ bool SubtitleTrack::read(const std::string &path, int streamIndex, int codePage)
     libAv.avcodec_free_context(&decoder);
     readCues.clear();
     lastError.clear();
-    return readAs(path, streamIndex, "CP" + std::to_string(codePage > 0 ? codePage : westernCodePage));
+    return readAs(path, streamIndex, "CP" + std::to_string(codePage > 0 ? codePage : westernCodePage), stallLimit);
 }
 
-bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::string &characterSet)
+bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::string &characterSet,
+                           std::chrono::milliseconds stallLimit)
 {
     MediaFile input(libAv);
     if (!input.open(path, openTimeLimit) || !input.findStreams())

@@ -3,6 +3,7 @@
 
 #include "subripfile.h"
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,13 @@ public:
     // False when the track cannot be read through, or on a stop request.
     // Text that is not UTF-8 is read in codePage, the one of the track's
     // language (0: none known).
-    bool read(const std::string &path, int streamIndex, int codePage);
+    bool read(const std::string &path, int streamIndex, int codePage, std::chrono::milliseconds stallLimit);
     const std::vector<SubRipFile::Cue> &cues() const { return readCues; }
     const std::string &error() const { return lastError; }
 
 private:
-    bool readAs(const std::string &path, int streamIndex, const std::string &characterSet);
+    bool readAs(const std::string &path, int streamIndex, const std::string &characterSet,
+                std::chrono::milliseconds stallLimit);
     bool openDecoder(const AVStream *stream, const std::string &characterSet);
     bool decode(const AVPacket &packet);
     void addCue(std::int64_t start, std::int64_t end, const std::string &text);

@@ -269,7 +269,8 @@ void TestTrackChoice::sidecar()
     QVERIFY(writeFile(in + "/film.mkv", "never read") && writeFile(in + '/' + sidecarName, sidecar));
     const QStringList inputsBefore = files(in);
     LibAv libAv;   // left unloaded: a copy needs no decoding
-    SubtitleOutput output(libAv, (in + "/film.mkv").toStdString(), (out + "/film.avi").toStdString());
+    SubtitleOutput output(libAv, (in + "/film.mkv").toStdString(), (out + "/film.avi").toStdString(),
+                          std::chrono::seconds(1));
     output.choose(streams("v -, a eng d, s ger d"), "de", 1);
     QVERIFY(output.write(false));
     output.publish();

@@ -112,6 +112,10 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowIcon(QIcon(QStringLiteral(":/resources/banners/ICON_VIDEO.ico")));
 
     connect(&conversionThread, &ConversionThread::fileCompleted, this, &MainWindow::OnFileCompleted);
+    // The desktop's run progress is the bar's.
+    connect(ui->prgrsConversion, &QProgressBar::valueChanged, this, [this](int value) {
+        emit runProgressed(double(value) / ui->prgrsConversion->maximum());
+    });
     connect(&conversionThread, &ConversionThread::fileExists, this, &MainWindow::OnFileExists,
             Qt::BlockingQueuedConnection);
     connect(&conversionThread, &ConversionThread::fileProgress, this, &MainWindow::OnFileProgress);

@@ -27,9 +27,9 @@ void MainWindow::on_btnConvert_clicked()
     ui->tblFiles->setAcceptDrops(false);
     failedNames.clear();
 
-    ui->prgrsConversion->setValue(0);
-    ui->prgrsConversion->setVisible(true);
     ui->prgrsConversion->setMaximum(100 * int(inputPaths.size()));
+    ui->prgrsConversion->reset();
+    ui->prgrsConversion->setVisible(true);
 
     conversionThread.pathList = &inputPaths;
     conversionThread.nameList = &inputNames;
@@ -37,7 +37,7 @@ void MainWindow::on_btnConvert_clicked()
     conversionThread.outputFolder = ui->txtCurrentDir->toPlainText();
     conversionThread.clearStopRequest();
     conversionThread.start();
-    emit runProgressed(0.0);
+    ui->prgrsConversion->setValue(0);
 }
 
 void MainWindow::OnFileProgress(int index, uint completedDuration)
@@ -51,10 +51,8 @@ void MainWindow::OnFileProgress(int index, uint completedDuration)
     const uint done = qMin(completedDuration, duration);
     const int share = duration == 0 ? 0 : int(double(done) / duration * 100.0);
     const int value = index * 100 + share;
-    if (value > ui->prgrsConversion->value() && value <= ui->prgrsConversion->maximum()) {
+    if (value > ui->prgrsConversion->value() && value <= ui->prgrsConversion->maximum())
         ui->prgrsConversion->setValue(value);
-        emit runProgressed(double(value) / ui->prgrsConversion->maximum());
-    }
 }
 
 void MainWindow::OnFileExists(QString outputFile)
@@ -88,7 +86,6 @@ void MainWindow::OnFileCompleted(int index, bool isSuccess)
     if (!isSuccess)
         failedNames.append(inputNames.at(index));
     ui->prgrsConversion->setValue((index + 1) * 100);
-    emit runProgressed(double(index + 1) / inputNames.size());
 
     if (index != inputNames.size() - 1 || stoppingRun)
         return;

@@ -6,6 +6,7 @@
 #include "toolfolder.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,8 +30,8 @@ private slots:
     void failsAtOnceWithoutARunnableTool();
     void stopsAHangingToolAtTheLimit_data();
     void stopsAHangingToolAtTheLimit();
-    void windowGivesUpOnAHangingTool();
-    void windowWaitsForASlowTool();
+    void windowLimitIsTheUsers_data();
+    void windowLimitIsTheUsers();
 
     void readsTheRealTool_data();
     void readsTheRealTool();
@@ -142,28 +143,34 @@ void TestDurationProbe::stopsAHangingToolAtTheLimit()
     QCOMPARE(DurationProbe(tools.toolPath(), 300).run(QStringLiteral("/nowhere/clip.mp4")), QByteArray());
 }
 
-// The window's limit, shortened for the test as a user may lengthen it.
-void TestDurationProbe::windowGivesUpOnAHangingTool()
+void TestDurationProbe::windowLimitIsTheUsers_data()
 {
-    qputenv("TARVELO_PROBE_SECONDS", "0.5");
-    QVERIFY(tools.install("sleep 3\necho '$5$'"));
-    uint seconds = 0;
-    QCOMPARE(estimate(QStringLiteral("/nowhere/clip.mp4"), &seconds), QStringLiteral("Couldn't estimate duration"));
-    QCOMPARE(seconds, 0u);
-    qunsetenv("TARVELO_PROBE_SECONDS");
+    QTest::addColumn<QByteArray>("limit");
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<uint>("seconds");
+    // Shortened for the test, as a user may lengthen it.
+    QTest::newRow("gives up on a hanging tool") << QByteArray("0.5") << QByteArray("sleep 3\necho '$5$'")
+                                                << QStringLiteral("Couldn't estimate duration") << 0u;
+    // A clip on a slow network share may take the tool a while to open.
+    QTest::newRow("waits for a slow tool") << QByteArray("4") << QByteArray("sleep 1\necho '$5$'")
+                                           << QStringLiteral("0:0:5") << 5u;
 }
 
-void TestDurationProbe::windowWaitsForASlowTool()
+void TestDurationProbe::windowLimitIsTheUsers()
 {
-    // A clip on a slow network share may take the tool a while to open; the
-    // window waits half a minute for it before it gives up.
+    QFETCH(QByteArray, limit);
+    QFETCH(QByteArray, script);
+    QFETCH(QString, text);
+    QFETCH(uint, seconds);
+    // The window waits half a minute unless told otherwise.
     QCOMPARE(DurationProbe::windowTimeLimitMs(), 30000);
-    qputenv("TARVELO_PROBE_SECONDS", "4");
-    QVERIFY(tools.install("sleep 1\necho '$5$'"));
-    uint seconds = 0;
-    QCOMPARE(estimate(QStringLiteral("/nowhere/clip.mp4"), &seconds), QStringLiteral("0:0:5"));
-    QCOMPARE(seconds, 5u);
-    qunsetenv("TARVELO_PROBE_SECONDS");
+    qputenv("TARVELO_PROBE_SECONDS", limit);
+    const auto unset = qScopeGuard([] { qunsetenv("TARVELO_PROBE_SECONDS"); });
+    QVERIFY(tools.install(script));
+    uint found = 0;
+    QCOMPARE(estimate(QStringLiteral("/nowhere/clip.mp4"), &found), text);
+    QCOMPARE(found, seconds);
 }
 
 void TestDurationProbe::readsTheRealTool_data()

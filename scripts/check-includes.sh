@@ -2,7 +2,9 @@
 # Checks who may include whom, so that each folder keeps to its room:
 #   filelist/, conversion/  protocol/, posix/, their own headers, app/mainwindow.h,
 #                           the form's ui_mainwindow.h, Qt and the system
-#   transcoder/             protocol/, posix/, its own headers and the system; no Qt
+#   transcoder/             protocol/, posix/, its rooms, its own headers and the system; no Qt
+#   transcoder/ROOM/        protocol/, posix/, the rooms before it in the order that
+#                           transcoder/CMakeLists.txt adds them, and the system; no Qt
 #   protocol/               its own headers; Qt without Widgets (toolprotocol.h no Qt at all)
 #   posix/                  its own headers and the system; no Qt
 # Usage: check-includes.sh [SOURCE_DIR]; prints each breach and fails on any.
@@ -49,7 +51,19 @@ check() {
 window='^(protocol|posix)/|^app/mainwindow\.h$|^ui_mainwindow\.h$'
 check filelist "$window" any
 check conversion "$window" any
-check transcoder '^(protocol|posix)/' none
+# The tool's rooms reach only down: each the rooms added before it.
+rooms=$(sed -n -E 's/^foreach\(room (.*)\)$/\1/p' transcoder/CMakeLists.txt)
+[ -n "$rooms" ] || breach transcoder/CMakeLists.txt "no room order" "the rooms' foreach line is gone"
+below=''
+for room in $rooms; do
+    check "transcoder/$room" "^(protocol|posix)/${below:+|^transcoder/($below)/}" none
+    below=${below:+$below|}$room
+done
+check transcoder "^(protocol|posix)/|^transcoder/($below)/" none
+for folder in transcoder/*/; do
+    folder=${folder%/}
+    [[ " $rooms " == *" ${folder#transcoder/} "* ]] || breach "$folder" "sources" "not a room of transcoder/CMakeLists.txt"
+done
 check protocol '^protocol/' nowidgets
 check posix '^$' none
 # Both programs include this header; the tool is built without Qt.

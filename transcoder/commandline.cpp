@@ -1,7 +1,7 @@
 #include "commandline.h"
 
-#include "pathname.h"
-#include "qualitycurve.h"
+#include "transcoder/files/pathname.h"
+#include "transcoder/encoding/qualitycurve.h"
 
 #include "protocol/toolprotocol.h"
 

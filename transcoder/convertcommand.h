@@ -1,9 +1,9 @@
 #ifndef CONVERTCOMMAND_H
 #define CONVERTCOMMAND_H
 
-#include "inputfacts.h"
-#include "libav.h"
-#include "subtitleoutput.h"
+#include "transcoder/media/inputfacts.h"
+#include "transcoder/media/libav.h"
+#include "transcoder/subtitles/subtitleoutput.h"
 
 #include <cstdint>
 #include <string>

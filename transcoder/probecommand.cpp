@@ -1,8 +1,8 @@
 #include "probecommand.h"
 
-#include "libav.h"
-#include "mediafile.h"
-#include "pathname.h"
+#include "transcoder/media/libav.h"
+#include "transcoder/media/mediafile.h"
+#include "transcoder/files/pathname.h"
 
 #include "protocol/toolprotocol.h"
 

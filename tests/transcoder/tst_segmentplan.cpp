@@ -1,6 +1,6 @@
-#include "transcoder/decoderbuffer.h"
-#include "transcoder/playerenvelope.h"
-#include "transcoder/segmentplan.h"
+#include "transcoder/encoding/decoderbuffer.h"
+#include "transcoder/encoding/playerenvelope.h"
+#include "transcoder/segments/segmentplan.h"
 
 #include <QtTest>
 

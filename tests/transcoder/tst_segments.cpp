@@ -1,7 +1,7 @@
 #include "processrun.h"
 #include "testmedia.h"
 
-#include "transcoder/decoderbuffer.h"
+#include "transcoder/encoding/decoderbuffer.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,13 +1,13 @@
 #include "testmedia.h"
 
-#include "transcoder/ffmpegcommand.h"
-#include "transcoder/languagecode.h"
-#include "transcoder/libav.h"
-#include "transcoder/readerlanguage.h"
-#include "transcoder/subripfile.h"
-#include "transcoder/subtitleoutput.h"
-#include "transcoder/subtitletext.h"
-#include "transcoder/trackchoice.h"
+#include "transcoder/encoding/ffmpegcommand.h"
+#include "transcoder/tracks/languagecode.h"
+#include "transcoder/media/libav.h"
+#include "transcoder/tracks/readerlanguage.h"
+#include "transcoder/subtitles/subripfile.h"
+#include "transcoder/subtitles/subtitleoutput.h"
+#include "transcoder/subtitles/subtitletext.h"
+#include "transcoder/tracks/trackchoice.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

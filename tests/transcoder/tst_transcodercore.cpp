@@ -1,10 +1,10 @@
 #include "transcoder/commandline.h"
-#include "transcoder/ffmpegcommand.h"
-#include "transcoder/partfile.h"
-#include "transcoder/playerenvelope.h"
-#include "transcoder/progressreader.h"
-#include "transcoder/progresssender.h"
-#include "transcoder/qualitycurve.h"
+#include "transcoder/encoding/ffmpegcommand.h"
+#include "transcoder/files/partfile.h"
+#include "transcoder/encoding/playerenvelope.h"
+#include "transcoder/run/progressreader.h"
+#include "transcoder/run/progresssender.h"
+#include "transcoder/encoding/qualitycurve.h"
 
 #include "protocol/toolarguments.h"
 
@@ -405,7 +405,7 @@ void TestTranscoderCore::ffmpegSegmentsKeepTheSingleRunsTimeline()
 {
     InputFacts late = facts(320, 240, {25, 1});
     late.videoStart = 0.52;
-    SegmentPlan::Segment second;
+    VideoSegment second;
     second.hasStart = true;
     second.start = 100;
     const QString filters =

@@ -1,7 +1,7 @@
 #include "trackchoice.h"
 
 #include "languagecode.h"
-#include "libav.h"
+#include "transcoder/media/libav.h"
 
 #include <functional>
 

@@ -1,8 +1,8 @@
 #include "mediafile.h"
 
 #include "libav.h"
-#include "pathname.h"
-#include "stopsignals.h"
+#include "transcoder/files/pathname.h"
+#include "transcoder/run/stopsignals.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 #include "segmentedconversion.h"
 
-#include "decoderbuffer.h"
-#include "mediafile.h"
-#include "playerenvelope.h"
-#include "progressreader.h"
-#include "progresssender.h"
+#include "transcoder/encoding/decoderbuffer.h"
+#include "transcoder/media/mediafile.h"
+#include "transcoder/encoding/playerenvelope.h"
+#include "transcoder/run/progressreader.h"
+#include "transcoder/run/progresssender.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,7 +1,8 @@
 #ifndef SEGMENTPLAN_H
 #define SEGMENTPLAN_H
 
-#include "inputfacts.h"
+#include "transcoder/encoding/videosegment.h"
+#include "transcoder/media/inputfacts.h"
 
 #include <vector>
 
@@ -18,18 +19,7 @@
 class SegmentPlan
 {
 public:
-    struct Segment
-    {
-        // The output picture that opens it.
-        long long firstPicture = 0;
-        // Its span on the output timeline; the first has no start and the last no end.
-        double start = 0;
-        double end = 0;
-        bool hasStart = false;
-        bool hasEnd = false;
-        // Where its decoding starts; 0 for from the beginning.
-        double seek = 0;
-    };
+    using Segment = VideoSegment;
 
     // The duration in seconds (0 when unknown); segmentSeconds is both the
     // length of a segment and the playing time up to which one process does it all.

@@ -1,7 +1,7 @@
 #ifndef TRACKCHOICE_H
 #define TRACKCHOICE_H
 
-#include "streamdescription.h"
+#include "transcoder/media/streamdescription.h"
 
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 
 #include "decoderbuffer.h"
 #include "playerenvelope.h"
-#include "segmentplan.h"
+#include "videosegment.h"
 
 #include <string>
 #include <vector>
@@ -26,7 +26,7 @@ public:
     std::vector<std::string> arguments() const;
     // One segment's pictures alone, as the single run makes them, with the
     // decoder buffer as full as the segment before it leaves it.
-    std::vector<std::string> segmentArguments(const SegmentPlan::Segment &segment, long long bufferBits,
+    std::vector<std::string> segmentArguments(const VideoSegment &segment, long long bufferBits,
                                               bool withSound) const;
     // The sound alone, over the whole input, as the single run makes it.
     std::vector<std::string> soundArguments() const;

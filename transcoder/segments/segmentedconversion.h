@@ -1,10 +1,10 @@
 #ifndef SEGMENTEDCONVERSION_H
 #define SEGMENTEDCONVERSION_H
 
-#include "ffmpegcommand.h"
-#include "ffmpegjobs.h"
+#include "transcoder/encoding/ffmpegcommand.h"
+#include "transcoder/run/ffmpegjobs.h"
 #include "segmentplan.h"
-#include "temporaryoutput.h"
+#include "transcoder/files/temporaryoutput.h"
 
 #include <chrono>
 #include <memory>

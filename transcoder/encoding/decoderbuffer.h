@@ -1,7 +1,7 @@
 #ifndef DECODERBUFFER_H
 #define DECODERBUFFER_H
 
-#include "inputfacts.h"
+#include "transcoder/media/inputfacts.h"
 
 // The players' decoder buffer: 1,835,008 bits, refilled at 4,854 kb/s up to
 // full, from which each picture's bits are taken at its time. A picture whose

@@ -1,6 +1,6 @@
 #include "segmentplan.h"
 
-#include "playerenvelope.h"
+#include "transcoder/encoding/playerenvelope.h"
 
 #include <algorithm>
 #include <cmath>

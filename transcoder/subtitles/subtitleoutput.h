@@ -1,7 +1,7 @@
 #ifndef SUBTITLEOUTPUT_H
 #define SUBTITLEOUTPUT_H
 
-#include "streamdescription.h"
+#include "transcoder/media/streamdescription.h"
 
 #include <chrono>
 #include <memory>

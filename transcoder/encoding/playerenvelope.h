@@ -1,7 +1,7 @@
 #ifndef PLAYERENVELOPE_H
 #define PLAYERENVELOPE_H
 
-#include "inputfacts.h"
+#include "transcoder/media/inputfacts.h"
 
 // What the output must be for DVD players, TVs and set-top boxes that play
 // MPEG-4 Advanced Simple Profile level 5 ("home theater") files, worked out

@@ -1,8 +1,8 @@
 #include "subtitletrack.h"
 
-#include "libav.h"
-#include "mediafile.h"
-#include "stopsignals.h"
+#include "transcoder/media/libav.h"
+#include "transcoder/media/mediafile.h"
+#include "transcoder/run/stopsignals.h"
 #include "subtitletext.h"
 
 #include <algorithm>

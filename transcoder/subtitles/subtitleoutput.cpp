@@ -1,12 +1,12 @@
 #include "subtitleoutput.h"
 
-#include "languagecode.h"
-#include "pathname.h"
-#include "stopsignals.h"
+#include "transcoder/tracks/languagecode.h"
+#include "transcoder/files/pathname.h"
+#include "transcoder/run/stopsignals.h"
 #include "subripfile.h"
 #include "subtitletrack.h"
-#include "temporaryoutput.h"
-#include "trackchoice.h"
+#include "transcoder/files/temporaryoutput.h"
+#include "transcoder/tracks/trackchoice.h"
 
 #include "posix/uniquefd.h"
 

@@ -1,6 +1,6 @@
 #include "ffmpegcommand.h"
 
-#include "pathname.h"
+#include "transcoder/files/pathname.h"
 #include "qualitycurve.h"
 
 #include <cstdio>
@@ -149,7 +149,7 @@ std::vector<std::string> start()
 // forced keyframes fall as they would in a file of its own. Zero is where
 // its first picture belongs, not where the first one comes: after a gap in
 // the input, the pictures keep their times.
-std::string trimFilter(const SegmentPlan::Segment &segment, InputFacts::Rate rate)
+std::string trimFilter(const VideoSegment &segment, InputFacts::Rate rate)
 {
     std::string trim = ",trim=";
     if (segment.hasStart)
@@ -286,7 +286,7 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
     });
 }
 
-std::vector<std::string> FfmpegCommand::segmentArguments(const SegmentPlan::Segment &segment,
+std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &segment,
                                                         long long bufferBits, bool withSound) const
 {
     std::vector<std::string> arguments = start();

@@ -15,8 +15,12 @@ int sound(const std::vector<StreamDescription> &streams, const std::string &read
 
 struct Subtitles
 {
-    int text = -1;      // the text track to write
-    int picture = -1;   // the track chosen where no text track was, holding pictures
+    int text = -1;      // the text track to write as NAME.srt
+    int picture = -1;   // the picture track to burn into the film, where no text track qualifies
+    // Only the forced captions are wanted (the sound is in the reader's own
+    // language, or no reader's language is known): of a track not flagged
+    // forced, only the captions flagged forced inside it.
+    bool forcedOnly = false;
 };
 Subtitles subtitles(const std::vector<StreamDescription> &streams, const std::string &reader, int soundIndex);
 

@@ -1,3 +1,4 @@
+#include "app/desktopid.h"
 #include "app/mainwindow.h"
 #include "app/programfolder.h"
 #include "app/runnotifier.h"
@@ -13,7 +14,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     // Lets Wayland compositors and task bars tie the window to its menu entry
     // and icon; on X11 the entry's StartupWMClass matches the window class.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.tarvelo.Tarvelo"));
+    QGuiApplication::setDesktopFileName(desktopId);
 
     // One window per user: a later start hands its files to it and ends,
     // without loading the catalogues it would never show.

@@ -74,6 +74,7 @@ private:
     void stopConversion();
     bool listIsLocked() const;
     void addQueuedFiles();
+    void addListedFiles(const QStringList &paths);
 
     Ui_MainWindow *ui;
     QStringList inputPaths;
@@ -82,6 +83,8 @@ private:
     QStringList failedNames;
     ConversionThread conversionThread;
     bool stoppingRun = false;
+    bool addingFiles = false;
+    QStringList pendingPaths; // handed over while files are being added
     QStringList queuedPaths;
 };
 

@@ -1,5 +1,6 @@
 #include "runnotifier.h"
 
+#include "desktopid.h"
 #include "mainwindow.h"
 
 #include <QDBusMessage>
@@ -10,7 +11,6 @@ namespace {
 
 const QString notifications = QStringLiteral("org.freedesktop.Notifications");
 const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
-const QString desktopId = QStringLiteral("org.tarvelo.Tarvelo");
 
 } // namespace
 
@@ -57,7 +57,7 @@ void RunNotifier::notifyFinished(int converted, int failed)
     notify << window->windowTitle() << uint(0) << QStringLiteral("tarvelo") << tr("Conversion finished")
            << tr("Converted: %1. Not converted: %2.").arg(converted).arg(failed)
            << QStringList{QStringLiteral("default"), tr("Show Tarvelo")}
-           << QVariantMap{{QStringLiteral("desktop-entry"), desktopId}} << -1;
+           << QVariantMap{{QStringLiteral("desktop-entry"), QString(desktopId)}} << -1;
     // Asynchronous: a desktop without a notification service costs nothing.
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(notify), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {

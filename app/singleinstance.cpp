@@ -1,5 +1,6 @@
 #include "singleinstance.h"
 
+#include "desktopid.h"
 #include "mainwindow.h"
 
 #include <QDir>
@@ -68,7 +69,7 @@ QString SingleInstance::socketPath()
     // Without a private runtime folder there is no place that only this user
     // can reach; each start then opens its own window.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return folder.isEmpty() ? QString() : folder + QStringLiteral("/org.tarvelo.Tarvelo");
+    return folder.isEmpty() ? QString() : folder + QLatin1Char('/') + desktopId;
 }
 
 QByteArray SingleInstance::message(const QStringList &paths)

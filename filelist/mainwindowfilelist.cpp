@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSet>
 #include <QStandardPaths>
@@ -156,9 +157,38 @@ void MainWindow::addFiles(const QStringList &paths)
         return;
     }
 
+    // Paths handed over while files are being added wait for them to finish.
+    if (addingFiles) {
+        pendingPaths += paths;
+        return;
+    }
+    addingFiles = true;
+    addListedFiles(paths);
+    while (!pendingPaths.isEmpty() && !stoppingRun)
+        addListedFiles(std::exchange(pendingPaths, {}));
+    pendingPaths.clear();
+    addingFiles = false;
+}
+
+void MainWindow::addListedFiles(const QStringList &paths)
+{
+    const QStringList files = VideoFolder::expand(paths);
+    // Each probe takes a moment; the dialog keeps the window painting and
+    // answering between files, and shows up only when adding takes a while.
+    QProgressDialog progress(tr("Adding files..."), tr("Cancel"), 0, int(files.size()), this);
+    progress.setWindowTitle(tr("Adding files"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+
     QSet<QString> listed = nameKeys(inputNames);
     QString duplicates;
-    for (const QString &path : VideoFolder::expand(paths)) {
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        progress.setLabelText(tr("Adding file %1 of %2").arg(i + 1).arg(files.size()));
+        progress.setValue(int(i));
+        // Cancelling keeps the files added so far.
+        if (progress.wasCanceled() || stoppingRun)
+            break;
+        const QString &path = files.at(i);
         const QString name = fileNameOf(path);
         const QString key = name.toCaseFolded();
         if (listed.contains(key)) {
@@ -174,6 +204,7 @@ void MainWindow::addFiles(const QStringList &paths)
         inputPaths.append(path);
         durations.append(seconds);
     }
+    progress.setValue(int(files.size()));
 
     if (duplicates.isEmpty())
         return;

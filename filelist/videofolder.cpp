@@ -10,6 +10,8 @@ const char *const otherVideoTypes[] = {
     "application/vnd.rn-realmedia",
     "application/vnd.rn-realmedia-vbr",
     "application/vnd.ms-asf",
+    // Matroska known by content alone, without a name to tell sound from film.
+    "application/x-matroska",
 };
 
 } // namespace
@@ -51,7 +53,15 @@ void VideoFolder::addFolder(const QString &folder)
 
 bool VideoFolder::isVideo(const QString &path) const
 {
-    const QMimeType type = mimeTypes.mimeTypeForFile(path);
+    // The content decides where it and the name disagree: a program renamed
+    // to .avi is no film, a Matroska film without an extension is. Only
+    // content that says nothing leaves it to the name.
+    QMimeType type = mimeTypes.mimeTypeForFile(path, QMimeDatabase::MatchContent);
+    const QMimeType byName = mimeTypes.mimeTypeForFile(path, QMimeDatabase::MatchExtension);
+    // The name still refines a container's content: .mka is Matroska sound.
+    if (type.isDefault() || type.inherits(QStringLiteral("text/plain"))
+        || type.name() == QLatin1String("application/x-zerosize") || byName.inherits(type.name()))
+        type = byName;
     QStringList names = type.allAncestors();
     names.append(type.name());
     for (const QString &name : std::as_const(names)) {

@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "filelist/videofolder.h"
 #include "modalanswerer.h"
 #include "oddnames.h"
 #include "testhome.h"
@@ -8,11 +9,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLocale>
 #include <QMimeData>
 #include <QMessageBox>
+#include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -44,6 +49,8 @@ private slots:
     void cancelledDialogChangesNothing();
     void removesTheSelectedRows();
     void dropsAddFilesAndFoldersAsCopies();
+    void folderListsVideosByContentFirstInNameOrder();
+    void addingManyFilesKeepsTheWindowAnswering();
     void sizeTextsIgnoreTheLocale_data();
     void sizeTextsIgnoreTheLocale();
 
@@ -380,6 +387,67 @@ void TestFileListCommands::dropsAddFilesAndFoldersAsCopies()
     QTRY_COMPARE(answerer.messages.size(), 1);
     QCOMPARE(answerer.messages.first().text.count(QLatin1Char('\n')), 5);
     QCOMPARE(window.names().size(), 5);
+}
+
+void TestFileListCommands::folderListsVideosByContentFirstInNameOrder()
+{
+    QTemporaryDir folder;
+    const QString dir = folder.path();
+    QVERIFY(QProcess::execute(QStringLiteral("ffmpeg"),
+                              {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                               QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                               QStringLiteral("testsrc=duration=0.2:size=32x32:rate=5"), QStringLiteral("-f"),
+                               QStringLiteral("matroska"), dir + QStringLiteral("/Film")})
+            == 0);
+    QVERIFY(QFile::copy(QStringLiteral("/bin/true"), dir + QStringLiteral("/program.avi")));
+    QFile asf(dir + QStringLiteral("/b clip.asf"));
+    QVERIFY(asf.open(QIODevice::WriteOnly));
+    asf.write(QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c") + QByteArray(64, '\0'));
+    asf.close();
+    for (const char *name : {"a clip.mp4", "C clip.vob", "notes.txt"}) {
+        QFile file(dir + QLatin1Char('/') + QLatin1String(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+
+    QStringList names;
+    for (const QString &path : VideoFolder::expand({dir}))
+        names.append(QFileInfo(path).fileName());
+    const QStringList expected{QStringLiteral("a clip.mp4"), QStringLiteral("b clip.asf"),
+                               QStringLiteral("C clip.vob"), QStringLiteral("Film")};
+    QVERIFY2(names == expected, qPrintable(names.join(QLatin1String(", "))));
+}
+
+void TestFileListCommands::addingManyFilesKeepsTheWindowAnswering()
+{
+    // A tool that answers at once: the point is the event loop between files.
+    QTemporaryDir folder;
+    QStringList paths;
+    for (int i = 0; i < 300; ++i) {
+        paths.append(folder.path() + QStringLiteral("/clip %1.mp4").arg(i, 3, 10, QLatin1Char('0')));
+        QFile file(paths.last());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    MainWindow window;
+    window.show();
+    int ticks = 0;
+    qsizetype rowsAtCancel = -1;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &window, [&] {
+        if (++ticks < 3)
+            return;
+        auto *progress = window.findChild<QProgressDialog *>();
+        if (progress && rowsAtCancel < 0) {
+            rowsAtCancel = window.names().size();
+            progress->cancel();
+        }
+    });
+    tick.start(50);
+    window.addFiles(paths);
+    QVERIFY2(ticks >= 3, "the event loop never ran while adding");
+    QVERIFY(rowsAtCancel > 0);
+    QVERIFY(window.names().size() < paths.size());
+    QVERIFY(window.names().size() >= rowsAtCancel);
+    checkRowsMatchLists(window);
 }
 
 void TestFileListCommands::sizeTextsIgnoreTheLocale_data()

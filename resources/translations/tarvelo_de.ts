@@ -197,6 +197,22 @@ Die folgenden Dateien konnten nicht konvertiert werden:
         <source>%1 of %2, between Smallest Size and Highest Quality</source>
         <translation>%1 von %2, zwischen kleinster Größe und höchster Qualität</translation>
     </message>
+    <message>
+        <source>Adding files...</source>
+        <translation>Dateien werden hinzugefügt...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Adding files</source>
+        <translation>Dateien hinzufügen</translation>
+    </message>
+    <message>
+        <source>Adding file %1 of %2</source>
+        <translation>Datei %1 von %2 wird hinzugefügt</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -197,6 +197,22 @@ No se pudieron convertir los siguientes archivos:
         <source>%1 of %2, between Smallest Size and Highest Quality</source>
         <translation>%1 de %2, entre tamaño mínimo y calidad máxima</translation>
     </message>
+    <message>
+        <source>Adding files...</source>
+        <translation>Añadiendo archivos...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Adding files</source>
+        <translation>Añadiendo archivos</translation>
+    </message>
+    <message>
+        <source>Adding file %1 of %2</source>
+        <translation>Añadiendo el archivo %1 de %2</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

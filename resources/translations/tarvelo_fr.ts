@@ -197,6 +197,22 @@ Les fichiers suivants n&apos;ont pas pu être convertis :
         <source>%1 of %2, between Smallest Size and Highest Quality</source>
         <translation>%1 sur %2, entre taille minimale et qualité maximale</translation>
     </message>
+    <message>
+        <source>Adding files...</source>
+        <translation>Ajout des fichiers...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>Adding files</source>
+        <translation>Ajout des fichiers</translation>
+    </message>
+    <message>
+        <source>Adding file %1 of %2</source>
+        <translation>Ajout du fichier %1 sur %2</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

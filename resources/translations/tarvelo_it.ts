@@ -197,6 +197,22 @@ La conversione dei seguenti file non è riuscita:
         <source>%1 of %2, between Smallest Size and Highest Quality</source>
         <translation>%1 di %2, tra dimensione minima e qualità massima</translation>
     </message>
+    <message>
+        <source>Adding files...</source>
+        <translation>Aggiunta dei file...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Annulla</translation>
+    </message>
+    <message>
+        <source>Adding files</source>
+        <translation>Aggiunta dei file</translation>
+    </message>
+    <message>
+        <source>Adding file %1 of %2</source>
+        <translation>Aggiunta del file %1 di %2</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -197,6 +197,22 @@ Nie udało się przekonwertować następujących plików:
         <source>%1 of %2, between Smallest Size and Highest Quality</source>
         <translation>%1 z %2, między najmniejszym rozmiarem a najwyższą jakością</translation>
     </message>
+    <message>
+        <source>Adding files...</source>
+        <translation>Dodawanie plików...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Anuluj</translation>
+    </message>
+    <message>
+        <source>Adding files</source>
+        <translation>Dodawanie plików</translation>
+    </message>
+    <message>
+        <source>Adding file %1 of %2</source>
+        <translation>Dodawanie pliku %1 z %2</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -197,6 +197,22 @@ Não foi possível converter os seguintes arquivos:
         <source>%1 of %2, between Smallest Size and Highest Quality</source>
         <translation>%1 de %2, entre menor tamanho e maior qualidade</translation>
     </message>
+    <message>
+        <source>Adding files...</source>
+        <translation>Adicionando arquivos...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>Adding files</source>
+        <translation>Adicionando arquivos</translation>
+    </message>
+    <message>
+        <source>Adding file %1 of %2</source>
+        <translation>Adicionando arquivo %1 de %2</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -197,6 +197,22 @@ The following files failed to be converted:
         <source>%1 of %2, between Smallest Size and Highest Quality</source>
         <translation>%1 из %2, между наименьшим размером и наилучшим качеством</translation>
     </message>
+    <message>
+        <source>Adding files...</source>
+        <translation>Добавление файлов...</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>Adding files</source>
+        <translation>Добавление файлов</translation>
+    </message>
+    <message>
+        <source>Adding file %1 of %2</source>
+        <translation>Добавление файла %1 из %2</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

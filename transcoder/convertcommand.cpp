@@ -23,8 +23,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr std::chrono::milliseconds inputTimeLimit(15000);
-constexpr std::chrono::milliseconds outputTimeLimit(15000);
 constexpr std::uint32_t xvidTag = MKTAG('X', 'V', 'I', 'D');
 
 // A number from the environment within [lowest, highest], else the default.
@@ -44,7 +42,8 @@ double setting(const char *name, double lowest, double highest, double byDefault
 // file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
 std::chrono::milliseconds stallLimit()
 {
-    return std::chrono::milliseconds(std::llround(setting("TARVELO_STALL_SECONDS", 0.1, 86400, 60) * 1000));
+    const double seconds = setting("TARVELO_STALL_SECONDS", 0.1, 86400, ConvertCommand::defaultStallSeconds);
+    return std::chrono::milliseconds(std::llround(seconds * 1000));
 }
 
 // One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1
@@ -125,7 +124,7 @@ std::string ConvertCommand::readInput()
     MediaFile input(libAv);
     // The streams are read, not only the headers: the output's size, rate
     // and sound are fitted to the input's.
-    if (!input.open(inputPath, inputTimeLimit) || !input.findStreams())
+    if (!input.open(inputPath, MediaFile::openTimeLimit) || !input.findStreams())
         return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
@@ -184,7 +183,7 @@ bool ConvertCommand::encodeInOne(TemporaryOutput &output, ProgressSender &sender
 bool ConvertCommand::reachSeeks(SegmentPlan &plan)
 {
     MediaFile file(libAv);
-    if (!file.open(inputPath, inputTimeLimit) || !file.findStreams())
+    if (!file.open(inputPath, MediaFile::openTimeLimit) || !file.findStreams())
         return false;
     for (std::size_t i = 1; i < plan.segments().size(); ++i) {
         double reach = plan.segments()[i].seek;
@@ -201,7 +200,7 @@ bool ConvertCommand::reachSeeks(SegmentPlan &plan)
 
 bool ConvertCommand::settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach)
 {
-    const double point = plan.decodingPoint(index, file.keyframeAfterSeek(reach, inputTimeLimit));
+    const double point = plan.decodingPoint(index, file.keyframeAfterSeek(reach, MediaFile::openTimeLimit));
     if (point < 0)
         return false;
     if (point <= reach + 1e-9) {
@@ -209,7 +208,7 @@ bool ConvertCommand::settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t 
         return true;
     }
     // A seek to the later point must find the same keyframe.
-    const double again = plan.decodingPoint(index, file.keyframeAfterSeek(point, inputTimeLimit));
+    const double again = plan.decodingPoint(index, file.keyframeAfterSeek(point, MediaFile::openTimeLimit));
     if (again < 0 || again > point + 1e-9)
         return false;
     plan.setSeek(index, point);
@@ -231,7 +230,7 @@ bool ConvertCommand::encodeInSegments(TemporaryOutput &output, const SegmentPlan
 bool ConvertCommand::checkWritten(const TemporaryOutput &output)
 {
     MediaFile written(libAv);
-    if (!written.open(output.path(), outputTimeLimit))
+    if (!written.open(output.path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable AVI file: " + written.error());
     const MediaFile::Stream video = written.videoStream();
     const MediaFile::Stream audio = written.audioStream();

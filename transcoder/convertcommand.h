@@ -18,6 +18,10 @@ class TemporaryOutput;
 class ConvertCommand
 {
 public:
+    // A conversion whose ffmpeg reports no progress for this long has stalled
+    // (TARVELO_STALL_SECONDS sets another limit).
+    static constexpr int defaultStallSeconds = 60;
+
     ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality);
     int run();
 

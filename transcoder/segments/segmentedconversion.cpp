@@ -12,7 +12,6 @@
 #include <cstring>
 
 namespace {
-constexpr std::chrono::milliseconds readTimeLimit(15000);
 
 // ffmpeg inherits our descriptors and opens each by its own /proc path,
 // whatever the folder's name holds and whether the file has a name at all.
@@ -100,7 +99,7 @@ bool SegmentedConversion::encode(ProgressSender &sender)
 bool SegmentedConversion::readPictures(Piece &piece)
 {
     MediaFile file(libAv);
-    if (!file.open(piece.file->path(), readTimeLimit))
+    if (!file.open(piece.file->path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable segment: " + file.error());
     return file.videoPacketBits(piece.pictureBits, setup.stallLimit)
            || fail("cannot read back a segment: " + file.error());

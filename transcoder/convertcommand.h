@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-class MediaFile;
+class FfmpegCommand;
 class ProgressSender;
 class SegmentPlan;
 class TemporaryOutput;
@@ -29,10 +29,10 @@ private:
     bool checkPaths();
     std::string readInput();
     bool convert(TemporaryOutput &output);
-    bool encodeInOne(TemporaryOutput &output, ProgressSender &sender);
-    bool reachSeeks(SegmentPlan &plan);
-    bool settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach);
-    bool encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, int jobs, ProgressSender &sender);
+    bool encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender);
+    bool settleSeeks(SegmentPlan &plan);
+    bool encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan, int jobs,
+                          ProgressSender &sender);
     bool checkWritten(const TemporaryOutput &output);
     bool publish(TemporaryOutput &output);
     bool fail(const std::string &reason);

@@ -1,7 +1,10 @@
 #include "commandline.h"
 
-#include "transcoder/files/pathname.h"
+#include "convertcommand.h"
+#include "transcoder/encoding/decoderbuffer.h"
+#include "transcoder/encoding/playerenvelope.h"
 #include "transcoder/encoding/qualitycurve.h"
+#include "transcoder/files/pathname.h"
 
 #include "protocol/toolprotocol.h"
 
@@ -99,6 +102,15 @@ std::string shapeText(const ToolArgumentSlot (&shape)[size], const char *inputNa
     return text;
 }
 
+// A whole number with its thousands set apart, as people write it: 1,835,008.
+std::string grouped(long long value)
+{
+    std::string text = std::to_string(value);
+    for (int at = int(text.size()) - 3; at > 0; at -= 3)
+        text.insert(std::size_t(at), ",");
+    return text;
+}
+
 bool isHelp(int argc, char **argv)
 {
     return argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
@@ -159,8 +171,10 @@ std::string usage(const char *programName)
            "The output plays on DVD players, TVs and set-top boxes that play\n"
            "MPEG-4 AVI files: whatever the input and the quality, it stays within\n"
            "MPEG-4 Visual Advanced Simple Profile, level 5, as they decode it:\n"
-           "  - at most 720 pixels wide, and 576 lines at 25 pictures a second or\n"
-           "    less, 480 above; larger pictures are scaled down (never up) to\n"
+           "  - at most " + std::to_string(PlayerEnvelope::maximumWidth) + " pixels wide, and "
+           + std::to_string(PlayerEnvelope::maximumHeightUpTo25) + " lines at 25 pictures a second or\n"
+           "    less, " + std::to_string(PlayerEnvelope::maximumHeightAbove25)
+           + " above; larger pictures are scaled down (never up) to\n"
            "    square pixels at the shape they are shown at, turned phone videos\n"
            "    upright, in even sizes;\n"
            "  - at most 30 pictures a second: a faster rate is divided by the\n"
@@ -175,9 +189,11 @@ std::string usage(const char *programName)
            "  - interlaced pictures are deinterlaced at the frame rate (25i to\n"
            "    25p): all of a stream flagged interlaced, else those a detector\n"
            "    finds; progressive ones, and pictures too small for the\n"
-           "    deinterlacer (under 6x8), pass untouched;\n"
+           "    deinterlacer (under " + std::to_string(PlayerEnvelope::minimumDeinterlacedWidth) + "x"
+           + std::to_string(PlayerEnvelope::minimumDeinterlacedHeight) + "), pass untouched;\n"
            "  - at most 4,000 kb/s on average, and never more than a decoder buffer\n"
-           "    of 1,835,008 bits refilled at 4,854 kb/s holds; below that ceiling\n"
+           "    of " + grouped(DecoderBuffer::sizeBits) + " bits refilled at "
+           + grouped(DecoderBuffer::refillBitsPerSecond / 1000) + " kb/s holds; below that ceiling\n"
            "    every picture has the curve's quantiser;\n"
            "  - a keyframe at each cut that ffmpeg's scene detection finds (at the\n"
            "    extreme qualities it can miss one after heavy grain), at least\n"
@@ -220,7 +236,7 @@ std::string usage(const char *programName)
            "segments by one ffmpeg per core, its sound once, then joined into\n"
            "the file one ffmpeg would make. TARVELO_ENCODE_JOBS sets how many\n"
            "(1: one ffmpeg for all). A conversion whose ffmpeg reports no progress\n"
-           "for TARVELO_STALL_SECONDS (60) fails.\n"
+           "for TARVELO_STALL_SECONDS (" + std::to_string(ConvertCommand::defaultStallSeconds) + ") fails.\n"
            "\n"
            "Exit status: 0 success, 1 failure, 2 bad arguments, 128+N stopped by signal N.\n";
 }

@@ -7,6 +7,7 @@
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
 #include "transcoder/tracks/readerlanguage.h"
+#include "transcoder/segments/seeksettler.h"
 #include "transcoder/segments/segmentedconversion.h"
 #include "transcoder/run/stopsignals.h"
 #include "transcoder/files/temporaryoutput.h"
@@ -23,8 +24,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr std::chrono::milliseconds inputTimeLimit(15000);
-constexpr std::chrono::milliseconds outputTimeLimit(15000);
 constexpr std::uint32_t xvidTag = MKTAG('X', 'V', 'I', 'D');
 
 // A number from the environment within [lowest, highest], else the default.
@@ -44,7 +43,8 @@ double setting(const char *name, double lowest, double highest, double byDefault
 // file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
 std::chrono::milliseconds stallLimit()
 {
-    return std::chrono::milliseconds(std::llround(setting("TARVELO_STALL_SECONDS", 0.1, 86400, 60) * 1000));
+    const double seconds = setting("TARVELO_STALL_SECONDS", 0.1, 86400, ConvertCommand::defaultStallSeconds);
+    return std::chrono::milliseconds(std::llround(seconds * 1000));
 }
 
 // One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1
@@ -125,7 +125,7 @@ std::string ConvertCommand::readInput()
     MediaFile input(libAv);
     // The streams are read, not only the headers: the output's size, rate
     // and sound are fitted to the input's.
-    if (!input.open(inputPath, inputTimeLimit) || !input.findStreams())
+    if (!input.open(inputPath, MediaFile::openTimeLimit) || !input.findStreams())
         return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
@@ -151,10 +151,12 @@ bool ConvertCommand::convert(TemporaryOutput &output)
         return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
     const int jobs = encodeJobs();
+    const FfmpegCommand command(inputPath, quality, inputFacts);
     SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs);
-    if (plan.isSegmented() && !reachSeeks(plan))
+    if (plan.isSegmented() && !settleSeeks(plan))
         plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1);
-    const bool encoded = plan.isSegmented() ? encodeInSegments(output, plan, jobs, sender) : encodeInOne(output, sender);
+    const bool encoded = plan.isSegmented() ? encodeInSegments(command, output, plan, jobs, sender)
+                                            : encodeInOne(command, output, sender);
     if (!encoded || !checkWritten(output))
         return false;
     if (!subtitles.write(outputExisted))
@@ -163,11 +165,11 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     return true;
 }
 
-bool ConvertCommand::encodeInOne(TemporaryOutput &output, ProgressSender &sender)
+bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender)
 {
     ProgressReader reader;
-    const FfmpegJobs::Job job = {FfmpegCommand(inputPath, output.path(), quality, inputFacts).arguments(),
-                                 {output.fd()}, [&](const char *data, std::size_t size) {
+    const FfmpegJobs::Job job = {command.arguments(output.path()), {output.fd()},
+                                 [&](const char *data, std::size_t size) {
                                      if (reader.feed(data, size))
                                          sender.report(reader.seconds());
                                  }};
@@ -175,63 +177,26 @@ bool ConvertCommand::encodeInOne(TemporaryOutput &output, ProgressSender &sender
     return ffmpeg.run({job}) || fail(ffmpeg.error());
 }
 
-// A container without an index (MPEG transport and program streams) may
-// land a seek on the keyframe after its point; ffmpeg then decodes from
-// there. Each segment's point is settled where decoding really starts, in
-// time for the filters' past and on a kept picture, else from further back.
-// A film whose later segments could only decode from its start, at more
-// cost than their own span, is encoded in one go instead.
-bool ConvertCommand::reachSeeks(SegmentPlan &plan)
+// A film whose seeks cannot be settled (the input unreadable now, or its
+// later segments decodable only from the start) is encoded in one go.
+bool ConvertCommand::settleSeeks(SegmentPlan &plan)
 {
     MediaFile file(libAv);
-    if (!file.open(inputPath, inputTimeLimit) || !file.findStreams())
-        return false;
-    for (std::size_t i = 1; i < plan.segments().size(); ++i) {
-        double reach = plan.segments()[i].seek;
-        while (reach > 0 && !settleSeek(file, plan, i, reach))
-            reach = plan.fartherBack(i, reach);
-        if (reach <= 0) {
-            plan.setSeek(i, 0);
-            if (plan.segments()[i].start > plan.seconds(i))
-                return false;
-        }
-    }
-    return true;
+    return file.open(inputPath, MediaFile::openTimeLimit) && file.findStreams() && SeekSettler(file, plan).settle();
 }
 
-bool ConvertCommand::settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach)
+bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan,
+                                      int jobs, ProgressSender &sender)
 {
-    const double point = plan.decodingPoint(index, file.keyframeAfterSeek(reach, inputTimeLimit));
-    if (point < 0)
-        return false;
-    if (point <= reach + 1e-9) {
-        plan.setSeek(index, reach);
-        return true;
-    }
-    // A seek to the later point must find the same keyframe.
-    const double again = plan.decodingPoint(index, file.keyframeAfterSeek(point, inputTimeLimit));
-    if (again < 0 || again > point + 1e-9)
-        return false;
-    plan.setSeek(index, point);
-    return true;
-}
-
-bool ConvertCommand::encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, int jobs,
-                                      ProgressSender &sender)
-{
-    const SegmentedConversion::Setup setup = {inputPath, outputPath, quality, inputFacts, inputFacts.soundStream >= 0,
-                                              jobs, stallLimit()};
-    SegmentedConversion conversion(setup, plan, libAv);
+    const SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, stallLimit()};
+    SegmentedConversion conversion(setup, command, plan, libAv);
     return conversion.run(output, sender) || fail(conversion.error());
 }
 
-// ffmpeg can exit 0 after writing little or nothing (an input that stops
-// decoding early); only a readable AVI of the promised kind is published.
-// The header and the first packets tell that; the file is not read through.
 bool ConvertCommand::checkWritten(const TemporaryOutput &output)
 {
     MediaFile written(libAv);
-    if (!written.open(output.path(), outputTimeLimit))
+    if (!written.open(output.path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable AVI file: " + written.error());
     const MediaFile::Stream video = written.videoStream();
     const MediaFile::Stream audio = written.audioStream();

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-class MediaFile;
+class FfmpegCommand;
 class ProgressSender;
 class SegmentPlan;
 class TemporaryOutput;
@@ -18,6 +18,10 @@ class TemporaryOutput;
 class ConvertCommand
 {
 public:
+    // A conversion whose ffmpeg reports no progress for this long has stalled
+    // (TARVELO_STALL_SECONDS sets another limit).
+    static constexpr int defaultStallSeconds = 60;
+
     ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality);
     int run();
 
@@ -25,10 +29,10 @@ private:
     bool checkPaths();
     std::string readInput();
     bool convert(TemporaryOutput &output);
-    bool encodeInOne(TemporaryOutput &output, ProgressSender &sender);
-    bool reachSeeks(SegmentPlan &plan);
-    bool settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach);
-    bool encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, int jobs, ProgressSender &sender);
+    bool encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender);
+    bool settleSeeks(SegmentPlan &plan);
+    bool encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan, int jobs,
+                          ProgressSender &sender);
     bool checkWritten(const TemporaryOutput &output);
     bool publish(TemporaryOutput &output);
     bool fail(const std::string &reason);

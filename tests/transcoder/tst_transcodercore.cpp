@@ -310,13 +310,13 @@ void TestTranscoderCore::envelopeTakesOnlyMpeg1SoundRates()
     }
     InputFacts slow;
     slow.sampleRate = 22050;
-    QVERIFY(valueAfter(FfmpegCommand("in.vob", "/out.avi", 50, slow).arguments(), "-af")
+    QVERIFY(valueAfter(FfmpegCommand("in.vob", 50, slow).arguments("/out.avi"), "-af")
                 .contains(QLatin1String("sample_rates=44100,")));
 }
 
 void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()
 {
-    const std::vector<std::string> arguments = FfmpegCommand("-i clip.mp4", "/out/x.avi", 50, {}).arguments();
+    const std::vector<std::string> arguments = FfmpegCommand("-i clip.mp4", 50, {}).arguments("/out/x.avi");
     const QString current = QDir::currentPath();
     QCOMPARE(valueAfter(arguments, "-i"), "file:" + current + "/-i clip.mp4");
     QCOMPARE(QString::fromStdString(arguments.back()), QStringLiteral("file:/out/x.avi"));
@@ -329,7 +329,7 @@ void TestTranscoderCore::ffmpegArgumentsFollowTheCurveWithinThePlayersReach()
 {
     for (int quality = 0; quality <= 99; ++quality) {
         const std::vector<std::string> arguments =
-            FfmpegCommand("in.mp4", "/out.avi", quality, facts(1920, 1080, {60, 1})).arguments();
+            FfmpegCommand("in.mp4", quality, facts(1920, 1080, {60, 1})).arguments("/out.avi");
         const QualityCurve curve(quality);
         const QByteArray where = "Q " + QByteArray::number(quality);
         // The slider's quantiser is rate control's floor, left only where
@@ -392,7 +392,7 @@ void TestTranscoderCore::ffmpegFiltersFollowTheInput()
     QFETCH(InputFacts, input);
     QFETCH(QStringList, present);
     QFETCH(QStringList, absent);
-    const QString filters = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, input).arguments(), "-vf");
+    const QString filters = valueAfter(FfmpegCommand("in.mp4", 50, input).arguments("/out.avi"), "-vf");
     for (const QString &part : present)
         QVERIFY2(filters.contains(part), qPrintable(filters));
     for (const QString &part : absent)
@@ -409,7 +409,7 @@ void TestTranscoderCore::ffmpegSegmentsKeepTheSingleRunsTimeline()
     second.hasStart = true;
     second.start = 100;
     const QString filters =
-        valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, late).segmentArguments(second, 1835008, false), "-vf");
+        valueAfter(FfmpegCommand("in.mp4", 50, late).segmentArguments(second, 1835008, false, "/out.avi"), "-vf");
     QVERIFY2(filters.contains("setpts=PTS-0.520000/TB,setpts=PTS+0.520000/TB,") && !filters.contains("tpad"),
              qPrintable(filters));
 }
@@ -436,7 +436,7 @@ void TestTranscoderCore::sceneCutThresholdFollowsQuantiserAndSize()
     QFETCH(int, width);
     QFETCH(int, height);
     const std::vector<std::string> arguments =
-        FfmpegCommand("in.mp4", "/out.avi", quality, facts(width, height, {25, 1})).arguments();
+        FfmpegCommand("in.mp4", quality, facts(width, height, {25, 1})).arguments("/out.avi");
     QFETCH(int, lowest);
     QFETCH(int, highest);
     const int threshold = valueAfter(arguments, "-sc_threshold").toInt();

@@ -1,7 +1,6 @@
 #include "ffmpegcommand.h"
 
 #include "transcoder/files/pathname.h"
-#include "qualitycurve.h"
 
 #include <cstdio>
 
@@ -163,18 +162,16 @@ std::string trimFilter(const VideoSegment &segment, InputFacts::Rate rate)
 
 } // namespace
 
-FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
-                             const InputFacts &facts)
+FfmpegCommand::FfmpegCommand(const std::string &inputPath, int quality, const InputFacts &facts)
     : inputPath(inputPath)
-    , outputPath(outputPath)
-    , quality(quality)
+    , curve(quality)
     , soundStream(facts.soundStream)
     , videoStart(facts.videoStart)
-    , envelope(facts)
+    , playerEnvelope(facts)
 {
 }
 
-std::vector<std::string> FfmpegCommand::arguments() const
+std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
     arguments.insert(arguments.end(), {
@@ -204,26 +201,26 @@ std::string FfmpegCommand::videoFilters(bool fromStart) const
     // The encoder needs 4:2:0 pictures; so does the detector's measure,
     // which misses the combs of 4:2:2 ones.
     std::string filters = "format=yuv420p," + deinterlaceFilters();
-    if (envelope.pictureStep() > 1)
-        filters += "framestep=" + std::to_string(envelope.pictureStep()) + ",";
+    if (playerEnvelope.pictureStep() > 1)
+        filters += "framestep=" + std::to_string(playerEnvelope.pictureStep()) + ",";
     // The first picture goes onto the output's grid of picture times, a
     // whole number of pictures after the start: AVI has no timestamps, and a
     // picture half a step off would be rounded onto its successor's place.
     // The shift is the input's own, so that a segment decoded from the
     // middle lands on the same grid.
     filters += "setpts=PTS-" + seconds(videoStart) + "/TB,";
-    const InputFacts::Rate rate = envelope.frameRate();
-    if (envelope.retimes())
+    const InputFacts::Rate rate = playerEnvelope.frameRate();
+    if (playerEnvelope.retimes())
         filters += "fps=" + std::to_string(rate.num) + "/" + std::to_string(rate.den) + ",";
-    const int leading = envelope.leadingPictures();
+    const int leading = playerEnvelope.leadingPictures();
     if (leading > 0 && fromStart)
         filters += "tpad=start=" + std::to_string(leading) + ":start_mode=clone,";
     else if (leading > 0)
         filters += "setpts=PTS+" + seconds(leading / rate.value()) + "/TB,";
-    if (envelope.width() > 0) {
+    if (playerEnvelope.width() > 0) {
         // Lanczos keeps a reduced picture sharp; a picture at its size stays untouched.
-        filters += "scale=" + std::to_string(envelope.width()) + ":" + std::to_string(envelope.height());
-        filters += envelope.scalesDown() ? ":flags=lanczos," : ",";
+        filters += "scale=" + std::to_string(playerEnvelope.width()) + ":" + std::to_string(playerEnvelope.height());
+        filters += playerEnvelope.scalesDown() ? ":flags=lanczos," : ",";
     } else {
         filters += "scale=w='min(720,iw)':h='min(480,ih)':force_original_aspect_ratio=decrease"
                    ":force_divisible_by=2,";
@@ -241,11 +238,11 @@ std::string FfmpegCommand::videoFilters(bool fromStart) const
 // them in interlaced footage only.
 std::string FfmpegCommand::deinterlaceFilters() const
 {
-    if (envelope.tooSmallToDeinterlace())
+    if (playerEnvelope.tooSmallToDeinterlace())
         return {};
-    if (envelope.scan() == InputFacts::Scan::TopFieldFirst)
+    if (playerEnvelope.scan() == InputFacts::Scan::TopFieldFirst)
         return "setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,";
-    if (envelope.scan() == InputFacts::Scan::BottomFieldFirst)
+    if (playerEnvelope.scan() == InputFacts::Scan::BottomFieldFirst)
         return "setfield=bff,bwdif=mode=send_frame:parity=bff:deint=all,";
     return "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
 }
@@ -253,7 +250,6 @@ std::string FfmpegCommand::deinterlaceFilters() const
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::string &moreFilters,
                              bool fromStart, long long bufferBits) const
 {
-    const QualityCurve curve(quality);
     arguments.insert(arguments.end(), {
         "-vf", videoFilters(fromStart) + moreFilters,
         "-c:v", "mpeg4",
@@ -262,15 +258,14 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::str
         "-pix_fmt", "yuv420p",
     });
     addPlayerLimits(arguments, curve.videoQuantiser(), bufferBits);
-    addEncodingProfile(arguments, curve.videoQuantiser(), envelope);
+    addEncodingProfile(arguments, curve.videoQuantiser(), playerEnvelope);
 }
 
 // These options only apply when the input has sound; without it ffmpeg
 // leaves them unused and writes a video-only file.
 void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 {
-    const QualityCurve curve(quality);
-    const int sampleRate = envelope.sampleRate();
+    const int sampleRate = playerEnvelope.sampleRate();
     arguments.insert(arguments.end(), {
         "-c:a", "libmp3lame",
         "-q:a", curve.mp3QualityText(),
@@ -286,8 +281,8 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
     });
 }
 
-std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &segment,
-                                                        long long bufferBits, bool withSound) const
+std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &segment, long long bufferBits,
+                                                        bool withSound, const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
     // The input's own timestamps, from zero as in the single run, so that
@@ -304,7 +299,7 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &seg
         "-map", "0:V:0", "-an", "-sn", "-dn", "-map_chapters", "-1",
         "-avoid_negative_ts", "disabled",
     });
-    addVideo(arguments, trimFilter(segment, envelope.frameRate()), !segment.hasStart, bufferBits);
+    addVideo(arguments, trimFilter(segment, playerEnvelope.frameRate()), !segment.hasStart, bufferBits);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     // Where streams may start apart (MPEG transport and program streams),
     // ffmpeg starts the timeline at the earliest stream it reads, so the
@@ -319,7 +314,7 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &seg
     return arguments;
 }
 
-std::vector<std::string> FfmpegCommand::soundArguments() const
+std::vector<std::string> FfmpegCommand::soundArguments(const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
     arguments.insert(arguments.end(), {
@@ -332,8 +327,8 @@ std::vector<std::string> FfmpegCommand::soundArguments() const
     return arguments;
 }
 
-std::vector<std::string> FfmpegCommand::joinArguments(const std::string &listPath,
-                                                     const std::string &soundPath) const
+std::vector<std::string> FfmpegCommand::joinArguments(const std::string &listPath, const std::string &soundPath,
+                                                     const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
     // The list names the segments by their own paths.

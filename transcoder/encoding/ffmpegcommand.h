@@ -3,35 +3,39 @@
 
 #include "decoderbuffer.h"
 #include "playerenvelope.h"
+#include "qualitycurve.h"
 #include "videosegment.h"
 
 #include <string>
 #include <vector>
 
-// The ffmpeg argument vector for one conversion, a function of the paths,
-// the quality and the input's facts alone. The facts (InputFacts) are what
-// libavformat tells of the input before ffmpeg starts: the coded picture
-// size, the pixels' shape and whether the picture is shown turned, the
-// picture rate and whether it varies, interlacing and its field order, and
-// the sound stream chosen for the reader and its sample rate. From them
-// the output is fitted to what DVD players and TVs decode (PlayerEnvelope).
-// Every path goes in as "file:" plus an absolute path, so no file name reads
-// as an option or a protocol.
+// The ffmpeg argument vectors for one conversion, a function of the input,
+// the quality and the input's facts alone; each output is named per call,
+// so one command serves the single run and every piece of a segmented one.
+// The facts (InputFacts) are what libavformat tells of the input before
+// ffmpeg starts: the coded picture size, the pixels' shape and whether the
+// picture is shown turned, the picture rate and whether it varies,
+// interlacing and its field order, and the sound stream chosen for the
+// reader and its sample rate. From them the output is fitted to what DVD
+// players and TVs decode (PlayerEnvelope). Every path goes in as "file:"
+// plus an absolute path, so no file name reads as an option or a protocol.
 class FfmpegCommand
 {
 public:
-    FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
-                  const InputFacts &facts);
+    FfmpegCommand(const std::string &inputPath, int quality, const InputFacts &facts);
 
-    std::vector<std::string> arguments() const;
+    const PlayerEnvelope &envelope() const { return playerEnvelope; }
+
+    std::vector<std::string> arguments(const std::string &outputPath) const;
     // One segment's pictures alone, as the single run makes them, with the
     // decoder buffer as full as the segment before it leaves it.
-    std::vector<std::string> segmentArguments(const VideoSegment &segment, long long bufferBits,
-                                              bool withSound) const;
+    std::vector<std::string> segmentArguments(const VideoSegment &segment, long long bufferBits, bool withSound,
+                                              const std::string &outputPath) const;
     // The sound alone, over the whole input, as the single run makes it.
-    std::vector<std::string> soundArguments() const;
+    std::vector<std::string> soundArguments(const std::string &outputPath) const;
     // The segments (named in a concat list) and the sound, if any, copied into the output.
-    std::vector<std::string> joinArguments(const std::string &listPath, const std::string &soundPath) const;
+    std::vector<std::string> joinArguments(const std::string &listPath, const std::string &soundPath,
+                                           const std::string &outputPath) const;
 
 private:
     // fromStart: the filters see the input's first picture (a single run,
@@ -44,11 +48,10 @@ private:
     void addAudio(std::vector<std::string> &arguments) const;
 
     std::string inputPath;
-    std::string outputPath;
-    int quality;
+    QualityCurve curve;
     int soundStream;
     double videoStart;
-    PlayerEnvelope envelope;
+    PlayerEnvelope playerEnvelope;
 };
 
 #endif // FFMPEGCOMMAND_H

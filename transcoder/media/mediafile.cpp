@@ -10,6 +10,16 @@
 #include <cstring>
 #include <sys/stat.h>
 
+namespace {
+
+// Cover art is a one-frame "video" stream; it is not the film.
+bool isCoverArt(const AVStream *stream)
+{
+    return stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && (stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+} // namespace
+
 MediaFile::MediaFile(const LibAv &libAv)
     : libAv(libAv)
 {
@@ -131,8 +141,7 @@ MediaFile::Stream MediaFile::firstStream(int mediaType) const
     Stream found;
     for (unsigned i = 0; context && i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
-        // Cover art is a one-frame "video" stream; it is not the film.
-        if (stream->codecpar->codec_type != mediaType || (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+        if (stream->codecpar->codec_type != mediaType || isCoverArt(stream))
             continue;
         found.index = int(i);
         found.codecId = stream->codecpar->codec_id;
@@ -306,9 +315,7 @@ StreamDescription::Kind kindOf(const AVStream *stream)
 {
     switch (stream->codecpar->codec_type) {
     case AVMEDIA_TYPE_VIDEO:
-        // Cover art is a one-frame "video" stream; it is not the film.
-        return stream->disposition & AV_DISPOSITION_ATTACHED_PIC ? StreamDescription::Kind::Other
-                                                                 : StreamDescription::Kind::Video;
+        return isCoverArt(stream) ? StreamDescription::Kind::Other : StreamDescription::Kind::Video;
     case AVMEDIA_TYPE_AUDIO:
         return StreamDescription::Kind::Audio;
     case AVMEDIA_TYPE_SUBTITLE:

@@ -28,6 +28,10 @@ public:
         bool exists() const { return index >= 0; }
     };
 
+    // Opening a file, and each read of one, answers within this: far beyond
+    // a slow network file or a disk spinning up, yet a stuck read still ends.
+    static constexpr std::chrono::milliseconds openTimeLimit{15000};
+
     // libAv must outlive the file; nothing opens until it is loaded.
     explicit MediaFile(const LibAv &libAv);
     ~MediaFile();

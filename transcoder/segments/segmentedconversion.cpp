@@ -2,7 +2,6 @@
 
 #include "transcoder/encoding/decoderbuffer.h"
 #include "transcoder/media/mediafile.h"
-#include "transcoder/encoding/playerenvelope.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
 
@@ -12,7 +11,6 @@
 #include <cstring>
 
 namespace {
-constexpr std::chrono::milliseconds readTimeLimit(15000);
 
 // ffmpeg inherits our descriptors and opens each by its own /proc path,
 // whatever the folder's name holds and whether the file has a name at all.
@@ -30,8 +28,10 @@ DecoderBuffer played(const std::vector<long long> &pictureBits, InputFacts::Rate
 }
 } // namespace
 
-SegmentedConversion::SegmentedConversion(const Setup &setup, const SegmentPlan &plan, const LibAv &libAv)
+SegmentedConversion::SegmentedConversion(const Setup &setup, const FfmpegCommand &command, const SegmentPlan &plan,
+                                         const LibAv &libAv)
     : setup(setup)
+    , command(command)
     , plan(plan)
     , libAv(libAv)
 {
@@ -68,8 +68,8 @@ bool SegmentedConversion::encode(ProgressSender &sender)
 {
     std::vector<FfmpegJobs::Job> jobs;
     if (sound.file) {
-        const FfmpegCommand command(setup.inputPath, sound.file->path(), setup.quality, setup.facts);
-        jobs.push_back({command.soundArguments(), {sound.file->fd()}, [](const char *, std::size_t) {}});
+        jobs.push_back(
+            {command.soundArguments(sound.file->path()), {sound.file->fd()}, [](const char *, std::size_t) {}});
     }
     // Progress is the sum of the segments' converted seconds, each within its
     // span. ffmpeg tells the furthest time of its outputs: the sound that a
@@ -77,7 +77,6 @@ bool SegmentedConversion::encode(ProgressSender &sender)
     std::vector<ProgressReader> readers(segments.size());
     std::vector<std::uint32_t> done(segments.size(), 0);
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        const FfmpegCommand command(setup.inputPath, segments[i].file->path(), setup.quality, setup.facts);
         const SegmentPlan::Segment &segment = plan.segments()[i];
         const double start = setup.withSound && segment.hasStart ? segment.start : 0;
         const double span = plan.seconds(i);
@@ -90,7 +89,8 @@ bool SegmentedConversion::encode(ProgressSender &sender)
                 total += seconds;
             sender.report(total);
         };
-        jobs.push_back({command.segmentArguments(plan.segments()[i], DecoderBuffer::sizeBits, setup.withSound),
+        jobs.push_back({command.segmentArguments(segment, DecoderBuffer::sizeBits, setup.withSound,
+                                                 segments[i].file->path()),
                         {segments[i].file->fd()}, onProgress});
     }
     FfmpegJobs runner(setup.jobs, setup.stallLimit);
@@ -100,7 +100,7 @@ bool SegmentedConversion::encode(ProgressSender &sender)
 bool SegmentedConversion::readPictures(Piece &piece)
 {
     MediaFile file(libAv);
-    if (!file.open(piece.file->path(), readTimeLimit))
+    if (!file.open(piece.file->path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable segment: " + file.error());
     return file.videoPacketBits(piece.pictureBits, setup.stallLimit)
            || fail("cannot read back a segment: " + file.error());
@@ -111,7 +111,7 @@ bool SegmentedConversion::readPictures(Piece &piece)
 // is too little for its own first pictures, it is encoded again from there.
 bool SegmentedConversion::carryBuffer()
 {
-    const InputFacts::Rate rate = PlayerEnvelope(setup.facts).frameRate();
+    const InputFacts::Rate rate = command.envelope().frameRate();
     long long carried = DecoderBuffer::sizeBits;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         if (!readPictures(segments[i]))
@@ -132,10 +132,10 @@ bool SegmentedConversion::reencode(std::size_t index, long long bufferBits)
     Piece again;
     if (!createPiece(again))
         return false;
-    const FfmpegCommand command(setup.inputPath, again.file->path(), setup.quality, setup.facts);
     FfmpegJobs runner(1, setup.stallLimit);
-    const FfmpegJobs::Job job = {command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound),
-                                 {again.file->fd()}, [](const char *, std::size_t) {}};
+    const FfmpegJobs::Job job = {
+        command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound, again.file->path()),
+        {again.file->fd()}, [](const char *, std::size_t) {}};
     if (!runner.run({job}))
         return fail(runner.error());
     if (!readPictures(again))
@@ -151,7 +151,7 @@ bool SegmentedConversion::join(TemporaryOutput &output)
         return false;
     std::string text = "ffconcat version 1.0\n";
     std::vector<int> inherited = {output.fd(), list.file->fd()};
-    const InputFacts::Rate rate = PlayerEnvelope(setup.facts).frameRate();
+    const InputFacts::Rate rate = command.envelope().frameRate();
     for (std::size_t i = 0; i < segments.size(); ++i) {
         // A segment past the real end of a file whose duration said more holds nothing.
         if (segments[i].pictureBits.empty())
@@ -170,9 +170,9 @@ bool SegmentedConversion::join(TemporaryOutput &output)
         return fail(std::string("cannot write the list of segments: ") + std::strerror(errno));
     if (sound.file)
         inherited.push_back(sound.file->fd());
-    const FfmpegCommand command(setup.inputPath, output.path(), setup.quality, setup.facts);
     FfmpegJobs runner(1, setup.stallLimit);
-    return runner.run({{command.joinArguments(fdPath(*list.file), sound.file ? fdPath(*sound.file) : std::string()),
-                        inherited, [](const char *, std::size_t) {}}})
+    const std::string soundPath = sound.file ? fdPath(*sound.file) : std::string();
+    return runner.run({{command.joinArguments(fdPath(*list.file), soundPath, output.path()), inherited,
+                        [](const char *, std::size_t) {}}})
            || fail(runner.error());
 }

@@ -23,16 +23,16 @@ class SegmentedConversion
 public:
     struct Setup
     {
-        std::string inputPath;
+        // The pieces lie beside it.
         std::string outputPath;
-        int quality = 0;
-        InputFacts facts;
         bool withSound = false;
         int jobs = 1;
         std::chrono::milliseconds stallLimit;
     };
 
-    SegmentedConversion(const Setup &setup, const SegmentPlan &plan, const LibAv &libAv);
+    // command, plan and libAv must outlive the conversion.
+    SegmentedConversion(const Setup &setup, const FfmpegCommand &command, const SegmentPlan &plan,
+                        const LibAv &libAv);
 
     // Writes into output; false with error() when anything failed or was stopped.
     bool run(TemporaryOutput &output, ProgressSender &sender);
@@ -54,6 +54,7 @@ private:
     bool fail(const std::string &reason);
 
     Setup setup;
+    const FfmpegCommand &command;
     const SegmentPlan &plan;
     const LibAv &libAv;
     std::vector<Piece> segments;

@@ -11,6 +11,7 @@
 #include "transcoder/segments/segmentedconversion.h"
 #include "transcoder/run/stopsignals.h"
 #include "transcoder/files/temporaryoutput.h"
+#include "transcoder/tracks/languagecode.h"
 #include "transcoder/tracks/trackchoice.h"
 
 #include "protocol/toolprotocol.h"
@@ -55,6 +56,22 @@ int encodeJobs()
     return int(setting("TARVELO_ENCODE_JOBS", 1, 64, double(std::clamp(cores, 1L, 64L))));
 }
 
+// A language as the tracks line carries it: its two-letter code where it
+// has one, letters only.
+std::string protocolLanguage(const std::string &tag)
+{
+    std::string code = LanguageCode::primary(tag);
+    for (const std::string &form : LanguageCode::forms(tag)) {
+        if (form.size() == 2) {
+            code = form;
+            break;
+        }
+    }
+    const bool letters = !code.empty() && code.size() <= std::size_t(tracksLongestLanguage)
+                         && std::all_of(code.begin(), code.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    return letters ? code : tracksUnknownLanguage;
+}
+
 // Two minutes: a file that short is done in well under a minute by one
 // process, and a join in so many places costs next to nothing in size.
 double segmentSeconds()
@@ -68,6 +85,7 @@ ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &
     , outputPath(outputPath)
     , quality(quality)
     , subtitles(libAv, inputPath, outputPath, stallLimit())
+    , captions(libAv, inputPath, outputPath, stallLimit())
 {
 }
 
@@ -134,6 +152,10 @@ std::string ConvertCommand::readInput()
     const int sound = TrackChoice::sound(streams, reader);
     inputFacts = input.facts(sound);
     subtitles.choose(streams, reader, sound);
+    for (const StreamDescription &stream : streams) {
+        if (stream.index == sound)
+            soundLanguage = stream.language;
+    }
     // Without a duration the conversion still runs; only progress is not sent.
     duration = input.durationSeconds();
     return {};
@@ -151,7 +173,9 @@ bool ConvertCommand::convert(TemporaryOutput &output)
         return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
     const int jobs = encodeJobs();
-    const FfmpegCommand command(inputPath, quality, inputFacts);
+    FfmpegCommand command(inputPath, quality, inputFacts);
+    if (!burnCaptions(command))
+        return fail(StopSignals::stopReason());
     SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs);
     if (plan.isSegmented() && !settleSeeks(plan))
         plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1);
@@ -168,13 +192,33 @@ bool ConvertCommand::convert(TemporaryOutput &output)
 bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender)
 {
     ProgressReader reader;
-    const FfmpegJobs::Job job = {command.arguments(output.path()), {output.fd()},
+    std::vector<int> inherited = {output.fd()};
+    if (captions.exists())
+        inherited.push_back(captions.videoFd());
+    const FfmpegJobs::Job job = {command.arguments(output.path()), inherited,
                                  [&](const char *data, std::size_t size) {
                                      if (reader.feed(data, size))
                                          sender.report(reader.seconds());
                                  }};
     FfmpegJobs ffmpeg(1, stallLimit());
     return ffmpeg.run({job}) || fail(ffmpeg.error());
+}
+
+// The chosen picture subtitles, decoded before ffmpeg starts: every
+// process of the conversion reads them. False only on a stop request.
+bool ConvertCommand::burnCaptions(FfmpegCommand &command)
+{
+    captions.choose(subtitles.pictureTrack(), subtitles.forcedOnly());
+    CaptionPlacement::Sizes sizes;
+    sizes.pictureWidth = inputFacts.quarterTurn ? inputFacts.height : inputFacts.width;
+    sizes.pictureHeight = inputFacts.quarterTurn ? inputFacts.width : inputFacts.height;
+    sizes.outputWidth = command.envelope().width();
+    sizes.outputHeight = command.envelope().height();
+    if (!captions.write(sizes, command.captionShift()))
+        return false;
+    if (captions.exists())
+        command.burnCaptions(captions.videoPath(), captions.shown());
+    return true;
 }
 
 // A film whose seeks cannot be settled (the input unreadable now, or its
@@ -188,7 +232,9 @@ bool ConvertCommand::settleSeeks(SegmentPlan &plan)
 bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan,
                                       int jobs, ProgressSender &sender)
 {
-    const SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, stallLimit()};
+    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, stallLimit(), {}};
+    if (captions.exists())
+        setup.sharedInputs = {captions.videoFd()};
     SegmentedConversion conversion(setup, command, plan, libAv);
     return conversion.run(output, sender) || fail(conversion.error());
 }
@@ -219,7 +265,23 @@ bool ConvertCommand::publish(TemporaryOutput &output)
     if (!output.commit())
         return fail(output.error());
     subtitles.publish();
+    tellTracks();
     std::printf("%s\n", successMarker);
     std::fflush(stdout);
     return true;
+}
+
+void ConvertCommand::tellTracks() const
+{
+    const std::string sound = inputFacts.soundStream >= 0 ? protocolLanguage(soundLanguage) : tracksNone;
+    std::string kind = tracksNone;
+    std::string language = tracksNone;
+    if (captions.exists()) {
+        kind = tracksInPicture;
+        language = protocolLanguage(captions.language());
+    } else if (subtitles.published()) {
+        kind = tracksInFile;
+        language = protocolLanguage(subtitles.publishedLanguage());
+    }
+    std::printf("%s%s %s %s\n", tracksPrefix, sound.c_str(), kind.c_str(), language.c_str());
 }

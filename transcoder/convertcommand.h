@@ -3,6 +3,7 @@
 
 #include "transcoder/media/inputfacts.h"
 #include "transcoder/media/libav.h"
+#include "transcoder/subtitles/burnedcaptions.h"
 #include "transcoder/subtitles/subtitleoutput.h"
 
 #include <cstdint>
@@ -34,7 +35,9 @@ private:
     bool encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan, int jobs,
                           ProgressSender &sender);
     bool checkWritten(const TemporaryOutput &output);
+    bool burnCaptions(FfmpegCommand &command);
     bool publish(TemporaryOutput &output);
+    void tellTracks() const;
     bool fail(const std::string &reason);
     int failureStatus() const;
 
@@ -43,6 +46,9 @@ private:
     int quality;
     LibAv libAv;
     SubtitleOutput subtitles;
+    BurnedCaptions captions;
+    // The chosen sound's language tag, and whether there is any sound.
+    std::string soundLanguage;
     // The AVI was there before: the user chose to replace it, and its .srt with it.
     bool outputExisted = false;
     // What reading the input told; the duration is 0 when unknown.

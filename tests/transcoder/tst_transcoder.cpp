@@ -412,10 +412,12 @@ void TestTranscoder::progressLines()
                                 environmentWithPath(fakeFfmpegPath(QTest::currentDataTag(), script)));
     QVERIFY2(converted(outcome), outcome.err.constData());
 
-    // Rising whole seconds, never past the file's length, then the marker alone.
+    // Rising whole seconds, never past the file's length, then what the
+    // output got and the marker.
     QList<QByteArray> lines = outcome.out.split('\n');
     QCOMPARE(lines.takeLast(), QByteArray());
     QCOMPARE(lines.takeLast(), QByteArray(successMarker));
+    QCOMPARE(lines.takeLast(), QByteArray(tracksPrefix) + "und - -");
     QVERIFY(!lines.isEmpty());
     QCOMPARE(lines.last(), QByteArray(progressPrefix) + '3');
     int previous = 0;

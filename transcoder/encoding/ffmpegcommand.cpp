@@ -176,9 +176,12 @@ std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath)
     std::vector<std::string> arguments = start();
     arguments.insert(arguments.end(), {
         "-i", PathName::url(inputPath),
+    });
+    addCaptionInput(arguments, false, 0);
+    arguments.insert(arguments.end(), {
         // The first video that is not cover art (capital V) is the film; an
         // input without one fails here.
-        "-map", "0:V:0",
+        "-map", videoMap(),
         "-sn", "-dn", "-map_chapters", "-1",
         "-max_muxing_queue_size", "4096",
         // MP3 starts before zero by its encoder delay. Shifting every stream
@@ -197,6 +200,11 @@ std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath)
 }
 
 std::string FfmpegCommand::videoFilters(bool fromStart) const
+{
+    return scaledFilters(fromStart) + "setsar=1";
+}
+
+std::string FfmpegCommand::scaledFilters(bool fromStart) const
 {
     // The encoder needs 4:2:0 pictures; so does the detector's measure,
     // which misses the combs of 4:2:2 ones.
@@ -225,7 +233,46 @@ std::string FfmpegCommand::videoFilters(bool fromStart) const
         filters += "scale=w='min(720,iw)':h='min(480,ih)':force_original_aspect_ratio=decrease"
                    ":force_divisible_by=2,";
     }
-    return filters + "setsar=1";
+    return filters;
+}
+
+void FfmpegCommand::burnCaptions(const std::string &videoPath, const CaptionSwitch::Spans &shown)
+{
+    // ffmpeg takes an argument of up to 128 KiB; the rest of the graph is short.
+    constexpr std::size_t longestSwitch = 120000;
+    captionVideo = videoPath;
+    captionShown = CaptionSwitch::expression(shown, longestSwitch);
+    if (captionShown.empty())
+        captionVideo.clear();
+}
+
+double FfmpegCommand::captionShift() const
+{
+    const InputFacts::Rate rate = playerEnvelope.frameRate();
+    const int leading = playerEnvelope.leadingPictures();
+    return -videoStart + (leading > 0 && rate.value() > 0 ? leading / rate.value() : 0);
+}
+
+std::string FfmpegCommand::videoMap() const
+{
+    return burns() ? "[film]" : "0:V:0";
+}
+
+// The captions' video is read from the caption in effect a little before
+// the segment's decoding point on, every picture of it kept: it holds one
+// picture per change of caption, so a caption begun long before the point
+// is still there, and the segment decodes none of the film's earlier ones.
+void FfmpegCommand::addCaptionInput(std::vector<std::string> &arguments, bool segmented, double seek) const
+{
+    if (!burns())
+        return;
+    if (segmented)
+        arguments.insert(arguments.end(), {"-threads", "1"});
+    // A second of leeway for the rate filters' and the padding's shifts.
+    const double captionSeek = seek + captionShift() - 1;
+    if (seek > 0 && captionSeek > 0)
+        arguments.insert(arguments.end(), {"-ss", seconds(captionSeek), "-noaccurate_seek"});
+    arguments.insert(arguments.end(), {"-protocol_whitelist", "file", "-f", "nut", "-i", "file:" + captionVideo});
 }
 
 // Players show interlaced pictures whole, so every movement combs; each
@@ -250,8 +297,24 @@ std::string FfmpegCommand::deinterlaceFilters() const
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::string &moreFilters,
                              bool fromStart, long long bufferBits) const
 {
+    if (burns()) {
+        // The captions go onto the deinterlaced picture at its output size,
+        // so they stay sharp and cost blending only at that size; the
+        // overlay lies below the picture, out of the way, while none is
+        // shown. Each picture takes the caption of its own time, as both
+        // inputs are synchronised; the captions' video outlasts the film, so
+        // ending with the shorter input ends with the film.
+        std::string scaled = scaledFilters(fromStart);
+        scaled.pop_back();   // its closing comma
+        arguments.insert(arguments.end(), {
+            "-filter_complex", "[0:V:0]" + scaled + "[picture];[picture][1:v]overlay=y='if("
+                                   + captionShown + ",0,main_h)':shortest=1:format=yuv420,setsar=1" + moreFilters
+                                   + "[film]",
+        });
+    } else {
+        arguments.insert(arguments.end(), {"-vf", videoFilters(fromStart) + moreFilters});
+    }
     arguments.insert(arguments.end(), {
-        "-vf", videoFilters(fromStart) + moreFilters,
         "-c:v", "mpeg4",
         // Hardware players look for this FourCC.
         "-vtag", "XVID",
@@ -294,9 +357,12 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &seg
     // One process runs per core: the decoder's and filters' own threads
     // would only contend with the other segments, at a tenth more work.
     arguments.insert(arguments.end(), {"-threads", "1", "-filter_threads", "1"});
+    arguments.insert(arguments.end(), {"-i", PathName::url(inputPath)});
+    addCaptionInput(arguments, true, segment.seek);
+    if (burns())
+        arguments.insert(arguments.end(), {"-filter_complex_threads", "1"});
     arguments.insert(arguments.end(), {
-        "-i", PathName::url(inputPath),
-        "-map", "0:V:0", "-an", "-sn", "-dn", "-map_chapters", "-1",
+        "-map", videoMap(), "-an", "-sn", "-dn", "-map_chapters", "-1",
         "-avoid_negative_ts", "disabled",
     });
     addVideo(arguments, trimFilter(segment, playerEnvelope.frameRate()), !segment.hasStart, bufferBits);

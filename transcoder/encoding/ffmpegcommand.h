@@ -1,6 +1,7 @@
 #ifndef FFMPEGCOMMAND_H
 #define FFMPEGCOMMAND_H
 
+#include "captionswitch.h"
 #include "decoderbuffer.h"
 #include "playerenvelope.h"
 #include "qualitycurve.h"
@@ -26,6 +27,14 @@ public:
 
     const PlayerEnvelope &envelope() const { return playerEnvelope; }
 
+    // Captions to burn in: a video (a path ffmpeg can open) laid over the
+    // film after the deinterlacer and the scaler while any of them is shown.
+    // An empty path: none.
+    void burnCaptions(const std::string &videoPath, const CaptionSwitch::Spans &shown);
+    // Where the output's time 0 lies on the filters' timeline at the
+    // overlay, in seconds: the captions are timed on it.
+    double captionShift() const;
+
     std::vector<std::string> arguments(const std::string &outputPath) const;
     // One segment's pictures alone, as the single run makes them, with the
     // decoder buffer as full as the segment before it leaves it.
@@ -41,6 +50,13 @@ private:
     // fromStart: the filters see the input's first picture (a single run,
     // or the first segment).
     std::string videoFilters(bool fromStart) const;
+    // The same without the pixels' shape, where the captions are laid over.
+    std::string scaledFilters(bool fromStart) const;
+    bool burns() const { return !captionVideo.empty(); }
+    // The film's pictures as an output maps them.
+    std::string videoMap() const;
+    // seek: where a segment's decoding starts, 0 for from the start.
+    void addCaptionInput(std::vector<std::string> &arguments, bool segmented, double seek) const;
     std::string deinterlaceFilters() const;
     // bufferBits: what the players' decoder buffer holds at the first picture.
     void addVideo(std::vector<std::string> &arguments, const std::string &moreFilters = {}, bool fromStart = true,
@@ -52,6 +68,8 @@ private:
     int soundStream;
     double videoStart;
     PlayerEnvelope playerEnvelope;
+    std::string captionVideo;
+    std::string captionShown;   // the overlay's switch (CaptionSwitch)
 };
 
 #endif // FFMPEGCOMMAND_H

@@ -91,10 +91,17 @@ bool SegmentedConversion::encode(ProgressSender &sender)
         };
         jobs.push_back({command.segmentArguments(segment, DecoderBuffer::sizeBits, setup.withSound,
                                                  segments[i].file->path()),
-                        {segments[i].file->fd()}, onProgress});
+                        inheritedWith(segments[i].file->fd()), onProgress});
     }
     FfmpegJobs runner(setup.jobs, setup.stallLimit);
     return runner.run(jobs) || fail(runner.error());
+}
+
+std::vector<int> SegmentedConversion::inheritedWith(int fd) const
+{
+    std::vector<int> inherited = setup.sharedInputs;
+    inherited.push_back(fd);
+    return inherited;
 }
 
 bool SegmentedConversion::readPictures(Piece &piece)
@@ -135,7 +142,7 @@ bool SegmentedConversion::reencode(std::size_t index, long long bufferBits)
     FfmpegJobs runner(1, setup.stallLimit);
     const FfmpegJobs::Job job = {
         command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound, again.file->path()),
-        {again.file->fd()}, [](const char *, std::size_t) {}};
+        inheritedWith(again.file->fd()), [](const char *, std::size_t) {}};
     if (!runner.run({job}))
         return fail(runner.error());
     if (!readPictures(again))

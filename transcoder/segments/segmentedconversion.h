@@ -28,6 +28,8 @@ public:
         bool withSound = false;
         int jobs = 1;
         std::chrono::milliseconds stallLimit;
+        // Files every segment's ffmpeg reads besides the input (the captions to burn).
+        std::vector<int> sharedInputs;
     };
 
     // command, plan and libAv must outlive the conversion.
@@ -52,6 +54,7 @@ private:
     bool readPictures(Piece &piece);
     bool join(TemporaryOutput &output);
     bool fail(const std::string &reason);
+    std::vector<int> inheritedWith(int fd) const;
 
     Setup setup;
     const FfmpegCommand &command;

@@ -8,10 +8,8 @@
 #include "transcoder/files/temporaryoutput.h"
 #include "transcoder/run/stopsignals.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -25,19 +23,17 @@ std::string clockTime(std::int64_t milliseconds)
 
 } // namespace
 
-// Paints each shown span and writes it with the overlay's commands: the
-// captions' picture at its start, the overlay laid on; at its end, unless
-// the next caption takes over right there, an empty picture and the overlay
-// taken off.
+// Paints each shown span and notes it: the captions' picture at its
+// start; at its end, unless the next caption takes over right there, an
+// empty picture.
 struct BurnedCaptions::Writer
 {
-    Writer(const LibAv &libAv, const CaptionPlacement::Sizes &sizes, std::int64_t shift,
-           TemporaryOutput &commands)
+    Writer(const LibAv &libAv, const CaptionPlacement::Sizes &sizes, std::int64_t shift, Spans &spans)
         : sizes(sizes)
         , shift(shift)
         , canvas(sizes.outputWidth, sizes.outputHeight)
         , video(libAv, sizes.outputWidth, sizes.outputHeight)
-        , commands(commands)
+        , spans(spans)
     {
     }
 
@@ -45,7 +41,7 @@ struct BurnedCaptions::Writer
     {
         // Every reader's timeline starts at the file's first picture, so the
         // file starts at 0, with nothing shown.
-        return video.open(path) && frame(0, false);
+        return video.open(path) && frame(0);
     }
 
     bool show(const PictureCaption &caption, std::int64_t start, std::int64_t end)
@@ -61,14 +57,24 @@ struct BurnedCaptions::Writer
         own.canvasWidth = caption.canvasWidth;
         own.canvasHeight = caption.canvasHeight;
         canvas.paint(caption, own);
-        ++shownCount;
+        if (!spans.empty() && spans.back().second == start)
+            spans.back().second = end;
+        else
+            spans.emplace_back(start, end);
         clearAt = end;
-        return frame(start, true);
+        return frame(start);
     }
 
+    // The overlay ends the film's pictures when either of its inputs ends
+    // (else it would add pictures for captions after the film's end), so
+    // the captions' video lasts beyond any film.
     bool finish()
     {
-        return (clearAt < 0 || clear()) && video.close();
+        constexpr std::int64_t beyondAnyFilm = 1000LL * 3600 * 1000;
+        if (clearAt >= 0 && !clear())
+            return false;
+        canvas.clear();
+        return frame(std::max(beyondAnyFilm, lastFrame + 1)) && video.close();
     }
 
     bool clear()
@@ -76,38 +82,26 @@ struct BurnedCaptions::Writer
         canvas.clear();
         const std::int64_t at = clearAt;
         clearAt = -1;
-        return frame(at, false);
+        return frame(at);
     }
 
-    bool frame(std::int64_t at, bool shown)
+    bool frame(std::int64_t at)
     {
         if (at <= lastFrame)
             at = lastFrame + 1;
         lastFrame = at;
-        char line[64];
-        const int length = std::snprintf(line, sizeof(line), "%lld.%03lld [enter] overlay y %s;\n",
-                                         static_cast<long long>(at / 1000), static_cast<long long>(at % 1000),
-                                         shown ? "0" : "main_h");
-        if (!video.write(canvas.rgba(), at))
-            return false;
-        if (!commands.write(line, std::size_t(length))) {
-            failure = std::string("cannot write the overlay's commands: ") + std::strerror(errno);
-            return false;
-        }
-        return true;
+        return video.write(canvas.rgba(), at);
     }
 
-    std::string error() const { return failure.empty() ? video.error() : failure; }
+    std::string error() const { return video.error(); }
 
     CaptionPlacement::Sizes sizes;
     std::int64_t shift;
     CaptionCanvas canvas;
     CaptionVideo video;
-    TemporaryOutput &commands;
+    Spans &spans;
     std::int64_t clearAt = -1;
     std::int64_t lastFrame = -1;
-    int shownCount = 0;
-    std::string failure;
 };
 
 BurnedCaptions::BurnedCaptions(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath,
@@ -141,7 +135,7 @@ std::string BurnedCaptions::trackName() const
 void BurnedCaptions::discard()
 {
     video.reset();
-    commands.reset();
+    spans.clear();
 }
 
 bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSeconds)
@@ -153,13 +147,12 @@ bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSec
         return true;
     }
     video = std::make_unique<TemporaryOutput>(outputPath);
-    commands = std::make_unique<TemporaryOutput>(outputPath);
-    if (!video->create() || !commands->create()) {
-        note("no subtitles in the picture: " + (video->error().empty() ? commands->error() : video->error()));
+    if (!video->create()) {
+        note("no subtitles in the picture: " + video->error());
         discard();
         return true;
     }
-    Writer writer(libAv, sizes, std::llround(shiftSeconds * 1000), *commands);
+    Writer writer(libAv, sizes, std::llround(shiftSeconds * 1000), spans);
     if (!writer.open(video->path())) {
         note("no subtitles in the picture: " + writer.error());
         discard();
@@ -181,7 +174,7 @@ bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSec
         discard();
         return true;
     }
-    if (!read && writer.shownCount == 0) {
+    if (!read && spans.empty()) {
         note(trackName() + " cannot be read, so no subtitles are in the picture: " + reader.error());
         discard();
         return true;
@@ -193,7 +186,7 @@ bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSec
         note(trackName() + ": " + std::to_string(reader.damaged())
              + " damaged pieces could not be decoded and are not in the picture, the first at "
              + clockTime(reader.firstDamaged()));
-    if (writer.shownCount == 0) {
+    if (spans.empty()) {
         if (reader.damaged() == 0)
             note(trackName() + (forcedOnly ? " holds no forced captions" : " holds no captions")
                  + ", so none are in the picture");
@@ -202,22 +195,13 @@ bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSec
     return true;
 }
 
+// By descriptor, also where the file has a name: ffmpeg inherits it.
 std::string BurnedCaptions::videoPath() const
 {
-    return video->path();
-}
-
-std::string BurnedCaptions::commandsPath() const
-{
-    return commands->path();
+    return "/proc/self/fd/" + std::to_string(video->fd());
 }
 
 int BurnedCaptions::videoFd() const
 {
     return video->fd();
-}
-
-int BurnedCaptions::commandsFd() const
-{
-    return commands->fd();
 }

@@ -7,22 +7,26 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class LibAv;
 class TemporaryOutput;
 
 // A picture subtitle track burned into the film, for players that take no
 // subtitles beside an AVI but a .srt file. Its captions are decoded once
-// per conversion into two temporary files beside the output, which every
-// ffmpeg process of the conversion reads: the captions as a video of the
-// output's size (CaptionVideo), and the times at which the overlay is laid
-// on the picture or taken off, so that blending costs nothing while no
-// caption is shown. Both are timed on the film filters' own timeline.
-// A damaged track never fails the film: what cannot be decoded is left out
-// and said on standard error.
+// per conversion into a temporary file beside the output that every ffmpeg
+// process of the conversion reads: the captions as a video of the output's
+// size (CaptionVideo), timed on the film filters' own timeline. The spans
+// in which any caption is shown are kept, so that blending costs nothing
+// while none is. A damaged track never fails the film: what cannot be
+// decoded is left out and said on standard error.
 class BurnedCaptions
 {
 public:
+    // From and to, in milliseconds on the filters' timeline.
+    using Spans = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
     // libAv must outlive the object. stallLimit: how long reading the input
     // may wait on one read.
     BurnedCaptions(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath,
@@ -39,11 +43,11 @@ public:
     // request ended the work; without any caption to burn, exists() is false.
     bool write(const CaptionPlacement::Sizes &sizes, double shiftSeconds);
     bool exists() const { return video != nullptr; }
-    // Valid while exists(): the files for ffmpeg, and their descriptors for it to inherit.
+    // Valid while exists(): the file for ffmpeg, and its descriptor for it to inherit.
     std::string videoPath() const;
-    std::string commandsPath() const;
     int videoFd() const;
-    int commandsFd() const;
+    // When any caption is shown, in order; touching spans are one.
+    const Spans &shown() const { return spans; }
     // The track's language tag; empty when unknown.
     const std::string &language() const { return track.language; }
 
@@ -60,7 +64,7 @@ private:
     StreamDescription track;
     bool forcedOnly = false;
     std::unique_ptr<TemporaryOutput> video;
-    std::unique_ptr<TemporaryOutput> commands;
+    Spans spans;
 };
 
 #endif // BURNEDCAPTIONS_H

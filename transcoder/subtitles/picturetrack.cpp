@@ -45,6 +45,8 @@ bool PictureTrack::openDecoder(const AVStream *stream)
     if (copied < 0)
         return fail("cannot read the subtitles' header", copied);
     decoder->pkt_timebase = stream->time_base;
+    // Damage is reported, not passed over in silence, so it can be told.
+    decoder->err_recognition |= AV_EF_EXPLODE;
     const int opened = libAv.avcodec_open2(decoder, codec, nullptr);
     return opened >= 0 || fail("cannot read the subtitles' header", opened);
 }

@@ -56,6 +56,7 @@ private:
     std::unique_ptr<ModalAnswerer> answerer;
     QString summary;
     QStringList summaryColours;
+    QStringList summaryTips;
 };
 
 void TestConversionRun::initTestCase()
@@ -84,6 +85,7 @@ void TestConversionRun::init()
     QVERIFY(QDir().mkpath(output));
     summary.clear();
     summaryColours.clear();
+    summaryTips.clear();
 
     window = std::make_unique<MainWindow>();
     window->show();
@@ -94,8 +96,10 @@ void TestConversionRun::init()
         if (box->windowTitle() != QLatin1String("Conversion Completed!"))
             return;
         summary = box->text();
-        for (int row = 0; row < widget<QTableWidget>("tblFiles")->rowCount(); ++row)
+        for (int row = 0; row < widget<QTableWidget>("tblFiles")->rowCount(); ++row) {
             summaryColours << rowColour(row);
+            summaryTips << widget<QTableWidget>("tblFiles")->item(row, 1)->toolTip();
+        }
         ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
     };
 }
@@ -162,6 +166,11 @@ void TestConversionRun::batchConvertsWithProgressWithinEachFile()
     QTRY_VERIFY_WITH_TIMEOUT(!summary.isEmpty(), 120000);
     QCOMPARE(summary, QStringLiteral("Completed converting the selected files!"));
     QCOMPARE(summaryColours, QStringList({"green", "green", "green"}));
+    // Each row tells what its output got, below its path, as the tool told it.
+    for (int row = 0; row < 3; ++row) {
+        const QString tip = summaryTips.at(row);
+        QVERIFY2(tip.startsWith(media) && tip.endsWith("Sound: language not known. Subtitles: none"), qPrintable(tip));
+    }
 
     // The long clip's band was entered from real progress notifications
     // while its row was still uncoloured.

@@ -1,8 +1,14 @@
+#include "transcoder/encoding/captionswitch.h"
 #include "transcoder/subtitles/captioncanvas.h"
 #include "transcoder/subtitles/captionplacement.h"
 #include "transcoder/subtitles/captiontimeline.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
+
+extern "C" {
+#include <libavutil/eval.h>
+}
 
 // Where and when picture captions are burned, without media: their place
 // in the output picture, their spans, and their colours once resampled.
@@ -44,6 +50,7 @@ private slots:
     void spans_data();
     void spans();
     void resampledColours();
+    void overlaySwitch();
 };
 
 void TestCaptions::placement_data()
@@ -153,6 +160,48 @@ void TestCaptions::resampledColours()
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(reduced.rgba()), 4), QByteArray::fromHex("ffffff80"));
     reduced.clear();
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(reduced.rgba()), 4), QByteArray(4, 0));
+}
+
+// The overlay's switch, evaluated by libavutil as ffmpeg evaluates it for
+// each picture: on exactly within the spans, and where a film has too many
+// for one argument, still on within every one of them.
+void TestCaptions::overlaySwitch()
+{
+    CaptionSwitch::Spans spans{{600, 1600}, {1700, 5800}, {6400, 7400}};
+    std::int64_t at = 8000;
+    QRandomGenerator random(7);
+    while (spans.size() < 2000) {
+        const std::int64_t start = at + random.bounded(1, 3000);
+        spans.emplace_back(start, start + random.bounded(500, 6000));
+        at = spans.back().second;
+    }
+    static const char *const names[] = {"t", nullptr};
+    const auto parse = [](const std::string &text) {
+        AVExpr *expression = nullptr;
+        return av_expr_parse(&expression, text.c_str(), names, nullptr, nullptr, nullptr, nullptr, 0, nullptr) >= 0
+                   ? std::shared_ptr<AVExpr>(expression, av_expr_free)
+                   : nullptr;
+    };
+    const auto shown = [](const std::shared_ptr<AVExpr> &expression, std::int64_t milliseconds) {
+        const double values[] = {milliseconds / 1000.0};
+        return av_expr_eval(expression.get(), values, nullptr) != 0;
+    };
+    const auto inside = [&spans](std::int64_t milliseconds) {
+        return std::any_of(spans.begin(), spans.end(),
+                           [=](const auto &span) { return milliseconds >= span.first && milliseconds < span.second; });
+    };
+    const std::string exactText = CaptionSwitch::expression(spans, 1000000);
+    const std::string joinedText = CaptionSwitch::expression(spans, 20000);
+    QVERIFY(joinedText.size() <= 20000 && joinedText.size() < exactText.size());
+    const std::shared_ptr<AVExpr> exact = parse(exactText);
+    const std::shared_ptr<AVExpr> joined = parse(joinedText);
+    QVERIFY(exact && joined);
+    for (std::int64_t t = 0; t < spans.back().second + 1000; t += 37) {
+        QCOMPARE(shown(exact, t), inside(t));
+        if (inside(t))
+            QVERIFY(shown(joined, t));
+    }
+    QVERIFY(CaptionSwitch::expression({}, 1000).empty());
 }
 
 QTEST_GUILESS_MAIN(TestCaptions)

@@ -29,9 +29,9 @@ struct Caption
 };
 
 // A at the bottom; B at the top, forced, across the joins of 2-second
-// segments and begun before the third segment's decoding point; C at the
-// bottom again.
-const Caption captions[] = {{0.6, 1.6, 470, false}, {2.2, 5.8, 80, true}, {6.4, 7.4, 470, false}};
+// segments and begun over a second before the third segment's decoding
+// point; C at the bottom again.
+const Caption captions[] = {{0.6, 1.6, 470, false}, {1.7, 5.8, 80, true}, {6.4, 7.4, 470, false}};
 
 void append16(QByteArray &bytes, int value)
 {
@@ -198,6 +198,7 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
     const ProcessRun run = runProcess(tool, TestMedia::convertArguments(film, avi), environment, {}, 120000);
     QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
     QCOMPARE(run.err.contains("damaged"), damaged);
+    QVERIFY2(run.out.contains("@tracks en picture de\n"), run.out.constData());
 
     // The captions at 0.75 of the size: 150x30 from x 285, the top one from
     // y 7.5, the bottom ones at the picture's foot (y 270 to 300).

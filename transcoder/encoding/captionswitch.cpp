@@ -40,11 +40,18 @@ CaptionSwitch::Spans joined(const CaptionSwitch::Spans &spans, std::int64_t gap)
 std::string CaptionSwitch::expression(const Spans &spans, std::size_t longest)
 {
     Spans kept = joined(spans, 1);
-    for (std::int64_t gap = 250; !kept.empty(); gap *= 2) {
+    while (!kept.empty()) {
         const std::string text = search(kept, 0, kept.size() - 1);
         if (text.size() <= longest || kept.size() == 1)
             return text;
-        kept = joined(kept, gap);
+        // The shortest gaps go first, as many as should leave a tenth to spare.
+        const std::size_t target = std::max<std::size_t>(1, kept.size() * longest / text.size() * 9 / 10);
+        std::vector<std::int64_t> gaps;
+        for (std::size_t i = 1; i < kept.size(); ++i)
+            gaps.push_back(kept[i].first - kept[i - 1].second);
+        const auto cut = gaps.begin() + std::ptrdiff_t(kept.size() - target - 1);
+        std::nth_element(gaps.begin(), cut, gaps.end());
+        kept = joined(kept, *cut + 1);
     }
     return {};
 }

@@ -18,9 +18,9 @@ namespace CaptionSwitch {
 // From and to, in milliseconds, in order.
 using Spans = std::vector<std::pair<std::int64_t, std::int64_t>>;
 
-// Spans closer than a gap that doubles from a quarter of a second are
-// joined until the expression takes at most longest characters (ffmpeg
-// takes each argument up to 128 KiB); an empty expression, without spans.
+// Where the expression would take more than longest characters (ffmpeg
+// takes each argument up to 128 KiB), the spans with the shortest gaps
+// between them are joined until it fits; an empty expression, without spans.
 std::string expression(const Spans &spans, std::size_t longest);
 
 } // namespace CaptionSwitch

@@ -152,9 +152,9 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     ProgressSender sender(duration);
     const int jobs = encodeJobs();
     const FfmpegCommand command(inputPath, quality, inputFacts);
-    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs);
+    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs, SegmentedConversion::mostSegments(jobs));
     if (plan.isSegmented() && !settleSeeks(plan))
-        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1);
+        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1, 1);
     const bool encoded = plan.isSegmented() ? encodeInSegments(command, output, plan, jobs, sender)
                                             : encodeInOne(command, output, sender);
     if (!encoded || !checkWritten(output))

@@ -63,7 +63,7 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce()
     QFETCH(double, segmentSeconds);
     QFETCH(int, jobs);
     QFETCH(int, count);
-    const SegmentPlan plan(input, duration, segmentSeconds, jobs);
+    const SegmentPlan plan(input, duration, segmentSeconds, jobs, 1000);
     const std::vector<SegmentPlan::Segment> &segments = plan.segments();
     QCOMPARE(int(segments.size()), count);
     QCOMPARE(plan.isSegmented(), count > 1);
@@ -89,7 +89,7 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce()
 void TestSegmentPlan::keyframesStayTenSecondsApartAcrossJoins()
 {
     for (const InputFacts::Rate rate : {InputFacts::Rate{25, 1}, InputFacts::Rate{24000, 1001}}) {
-        const SegmentPlan plan(facts(rate), 1800, 120, 2);
+        const SegmentPlan plan(facts(rate), 1800, 120, 2, 1000);
         const double perSecond = rate.value();
         const double every = PlayerEnvelope(facts(rate)).keyframeSeconds() * perSecond;
         QVERIFY(std::abs(every - std::round(every)) < 1e-9 && every / perSecond <= 10);
@@ -105,7 +105,7 @@ void TestSegmentPlan::keyframesStayTenSecondsApartAcrossJoins()
 void TestSegmentPlan::decodingStartsOnAKeptSourcePicture()
 {
     for (const double videoStart : {0.0, 0.043}) {
-        SegmentPlan plan(facts({50, 1}, false, videoStart), 600, 120, 2);
+        SegmentPlan plan(facts({50, 1}, false, videoStart), 600, 120, 2, 1000);
         const auto onAKeptPicture = [videoStart](double seek) {
             const double sourcePicture = (seek - videoStart) * 50 + 0.5;
             return seek == 0
@@ -135,7 +135,7 @@ void TestSegmentPlan::decodingStartsOnAKeptSourcePicture()
         QVERIFY(moves < 8);
     }
     // A slideshow's picture before the join may lie seconds back.
-    const SegmentPlan slideshow(facts({1, 2}, true), 600, 120, 2);
+    const SegmentPlan slideshow(facts({1, 2}, true), 600, 120, 2, 1000);
     QVERIFY(slideshow.segments()[1].seek <= slideshow.segments()[1].start - 6);
 }
 

@@ -14,10 +14,11 @@
 
 namespace {
 
-// Eight rounds of the jobs keep every core busy to the end; more segments
-// would add files and joins, not speed.
-constexpr int roundsPerJob = 8;
-constexpr int fewestBound = 32;
+// Sixteen rounds of the jobs keep every core busy to the end, and a
+// two-hour film in its two-minute segments; more would add files and
+// joins, not speed.
+constexpr int roundsPerJob = 16;
+constexpr int fewestBound = 64;
 // Besides one per segment: the output, the sound, the list of segments,
 // the join's pipes and its own opening of them, a segment encoded again;
 // and each running ffmpeg's pipes. Twice what was seen to be needed.

@@ -61,13 +61,15 @@ Cut bestCut(double duration, double segmentSeconds, int jobs, int most, double k
         const double wanted = std::min(std::ceil(duration / segmentSeconds), double(most));
         return {duration / wholeRounds(int(wanted), jobs, most)};
     }
-    const double longest = std::max(segmentSeconds, 2 * duration / most);
-    const double first = std::floor(longest / keyframeSeconds + 1e-9) * keyframeSeconds;
+    const double lowest = std::max(segmentSeconds / 2, duration / most);
+    double first = std::floor(std::max(segmentSeconds, duration / most) / keyframeSeconds + 1e-9) * keyframeSeconds;
+    if (first < lowest)
+        first = std::ceil(lowest / keyframeSeconds) * keyframeSeconds;
     const double step = keyframeSeconds
-                        * std::max(1.0, std::ceil((first - longest / 2) / keyframeSeconds / mostLengthsTried));
+                        * std::max(1.0, std::ceil((first - lowest) / keyframeSeconds / mostLengthsTried));
     Cut best;
     double bestEnd = 0;
-    for (double length = first; length >= longest / 2; length -= step) {
+    for (double length = first; length >= lowest; length -= step) {
         for (const double tail : {keyframeSeconds, 1e-9}) {
             const double end = lastEnd(duration, {length, tail}, jobs);
             if (best.length == 0 || end < bestEnd) {

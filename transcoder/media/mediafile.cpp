@@ -105,6 +105,7 @@ constexpr std::chrono::milliseconds endCheckTimeLimit(400);
 constexpr int endCheckPackets = 5000;
 // The check seeks to this much before the end it checks.
 constexpr double endCheckLead = 10;
+constexpr double endCheckFarthest = 1e12;
 
 bool plays(const AVStream *stream)
 {
@@ -121,22 +122,38 @@ bool timedOther(const AVStream *stream)
 
 } // namespace
 
+// Where the first picture or sound starts, in seconds on the file's
+// timeline: the playing time is counted from there.
+double MediaFile::playingStart() const
+{
+    double earliest = double(startTime()) / AV_TIME_BASE;
+    bool found = false;
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        if (!plays(stream) || stream->start_time == AV_NOPTS_VALUE)
+            continue;
+        const double start = stream->start_time * av_q2d(stream->time_base);
+        earliest = found ? std::min(earliest, start) : start;
+        found = true;
+    }
+    return earliest;
+}
+
 // What the header and the streams' own durations tell, before any packet is read.
 PlayingTime MediaFile::playingTime() const
 {
     const std::int64_t claim = context->duration;
     PlayingTime time(claim != AV_NOPTS_VALUE && claim > 0 ? double(claim) / AV_TIME_BASE : PlayingTime::unknown);
+    const double from = playingStart();
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
         if (!plays(stream) && !timedOther(stream))
             continue;
         double end = PlayingTime::unknown;
         if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
-            double start = 0;
-            if (stream->start_time != AV_NOPTS_VALUE && context->start_time != AV_NOPTS_VALUE)
-                start = std::max(0.0, stream->start_time * av_q2d(stream->time_base)
-                                          - double(context->start_time) / AV_TIME_BASE);
-            end = start + stream->duration * av_q2d(stream->time_base);
+            const double start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time * av_q2d(stream->time_base)
+                                                                        : from;
+            end = std::max(0.0, start - from) + stream->duration * av_q2d(stream->time_base);
         }
         time.addStream(plays(stream), end);
     }
@@ -152,7 +169,10 @@ double MediaFile::endOfPlayingPackets(const PlayingTime &time)
     deadline = std::min(deadline, std::chrono::steady_clock::now() + endCheckTimeLimit);
     for (unsigned i = 0; i < context->nb_streams; ++i)
         context->streams[i]->discard = AVDISCARD_DEFAULT;
-    const std::int64_t target = startTime() + std::int64_t(std::max(0.0, claim - endCheckLead) * AV_TIME_BASE);
+    // A claim beyond any real film is sought no further than this, within the timestamps' range.
+    const double from = std::clamp(claim - endCheckLead, 0.0, endCheckFarthest);
+    const double start = playingStart();
+    const std::int64_t target = std::int64_t((start + from) * AV_TIME_BASE);
     if (libAv.avformat_seek_file(context, -1, INT64_MIN, target, target, 0) < 0)
         return PlayingTime::unknown;
     AVPacket *packet = libAv.av_packet_alloc();
@@ -168,9 +188,9 @@ double MediaFile::endOfPlayingPackets(const PlayingTime &time)
         const AVStream *stream = context->streams[packet->stream_index];
         const std::int64_t at = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
         if (plays(stream) && at != AV_NOPTS_VALUE) {
-            const std::int64_t until = libAv.av_rescale_q(at + std::max<std::int64_t>(packet->duration, 0),
-                                                          stream->time_base, AVRational{1, AV_TIME_BASE});
-            end = std::max(end, double(until - startTime()) / AV_TIME_BASE);
+            const double until = (double(at) + double(std::max<std::int64_t>(packet->duration, 0)))
+                                 * av_q2d(stream->time_base);
+            end = std::max(end, until - start);
             confirmed = end >= time.confirmingEnd();
         }
         libAv.av_packet_unref(packet);

@@ -79,6 +79,7 @@ private:
     Stream firstStream(int mediaType) const;
     static int interrupted(void *opaque);
     bool fail(const std::string &what, int errorCode = 0);
+    double playingStart() const;
     PlayingTime playingTime() const;
     double endOfPlayingPackets(const PlayingTime &time);
     void addVideoFacts(InputFacts &facts) const;

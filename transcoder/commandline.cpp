@@ -151,9 +151,10 @@ std::string usage(const char *programName)
     const std::string name = programName ? programName : "tarvelo-transcode";
     return "Usage:\n"
            "  " + name + " " + shapeText(probeShape, "FILE") + "\n"
-           "      Print FILE's playing time in whole seconds, rounded up, between two\n"
-           "      '$' signs (\"$187$\"). Exit 0; without a duration print \"$$\", a\n"
-           "      reason on standard error and exit 1.\n"
+           "      Print how long FILE's pictures and sound play, in whole seconds\n"
+           "      rounded up, between two '$' signs (\"$187$\"); subtitle tracks and a\n"
+           "      header's claim that the streams contradict do not count. Exit 0;\n"
+           "      without a duration print \"$$\", a reason on standard error and exit 1.\n"
            "  " + name + " " + shapeText(convertShape, "IN") + "\n"
            "      Convert IN into the AVI file OUT (MPEG-4 Visual video tagged XVID,\n"
            "      MP3 audio) with the system's ffmpeg. Both Q are the same quality,\n"
@@ -245,8 +246,10 @@ std::string usage(const char *programName)
            "An IN longer than two minutes is encoded on every core: its video in\n"
            "segments by one ffmpeg per core, its sound once, then joined into\n"
            "the file one ffmpeg would make. TARVELO_ENCODE_JOBS sets how many\n"
-           "(1: one ffmpeg for all). A conversion whose ffmpeg reports no progress\n"
-           "for TARVELO_STALL_SECONDS (" + std::to_string(ConvertCommand::defaultStallSeconds) + ") fails.\n"
+           "(1: one ffmpeg for all). A long film gets longer segments, so that\n"
+           "their files stay few and within the open-file limit (ulimit -n). A\n"
+           "conversion whose ffmpeg reports no progress for TARVELO_STALL_SECONDS\n"
+           "(" + std::to_string(ConvertCommand::defaultStallSeconds) + ") fails.\n"
            "\n"
            "Exit status: 0 success, 1 failure, 2 bad arguments, 128+N stopped by signal N.\n";
 }

@@ -176,9 +176,9 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     FfmpegCommand command(inputPath, quality, inputFacts);
     if (!burnCaptions(command))
         return fail(StopSignals::stopReason());
-    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs);
+    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs, SegmentedConversion::mostSegments(jobs));
     if (plan.isSegmented() && !settleSeeks(plan))
-        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1);
+        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1, 1);
     const bool encoded = plan.isSegmented() ? encodeInSegments(command, output, plan, jobs, sender)
                                             : encodeInOne(command, output, sender);
     if (!encoded || !checkWritten(output))

@@ -118,6 +118,19 @@ void TestTranscoder::initTestCase()
                                                   "-map", "0", "-map", "1", "-c", "copy",
                                                   "-disposition:v", "attached_pic"}));
 
+    // A last caption that never ends, as converted picture subtitles may
+    // have: its track claims 49 days.
+    QVERIFY(TestMedia::writeFile(media("forever.srt"), "1\n00:00:01,000 --> 00:00:02,000\nHello\n\n"
+                                                       "2\n00:00:02,500 --> 1193:02:47,295\nForever\n\n"));
+    QVERIFY(TestMedia::make(media("forever.mkv"), {"-i", media("clip.mkv"), "-i", media("forever.srt"),
+                                                    "-map", "0", "-map", "1", "-c", "copy", "-c:s", "srt"}));
+    // A header claiming 136 years (2^32 s) for 0.4 s of pictures.
+    QByteArray patched = TestMedia::readFile(media("short.mp4"));
+    const qsizetype header = patched.indexOf("mvhd");
+    QVERIFY(header > 0);
+    patched.replace(header + 16, 8, QByteArray::fromHex("00000001" "ffffffff"));
+    QVERIFY(TestMedia::writeFile(media("years.mp4"), patched));
+
     QFile empty(media("empty.avi"));
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
@@ -178,6 +191,9 @@ void TestTranscoder::probe_data()
     QTest::newRow("no audio") << media("silent.mkv") << "$3$\n";
     // The encoder's delay and padding make this 3.03 s.
     QTest::newRow("audio only, just over 3 s") << media("audio.mp3") << "$4$\n";
+    // Only pictures and sound play.
+    QTest::newRow("subtitle open for 49 days") << media("forever.mkv") << "$3$\n";
+    QTest::newRow("header claims 136 years") << media("years.mp4") << "$1$\n";
     QTest::newRow("empty") << media("empty.avi") << QString();
     QTest::newRow("text") << media("notes.avi") << QString();
     QTest::newRow("missing") << media("missing.avi") << QString();

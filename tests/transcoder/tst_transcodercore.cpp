@@ -1,6 +1,7 @@
 #include "transcoder/commandline.h"
 #include "transcoder/encoding/ffmpegcommand.h"
 #include "transcoder/files/partfile.h"
+#include "transcoder/media/playingtime.h"
 #include "transcoder/encoding/playerenvelope.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
@@ -108,6 +109,8 @@ private slots:
     void sceneCutThresholdFollowsQuantiserAndSize();
     void partNamesAreHiddenDistinctAndBounded();
     void onlyPartsOfGoneWritersAreRemoved();
+    void playingTimeIsWhatPicturesAndSoundPlay_data();
+    void playingTimeIsWhatPicturesAndSoundPlay();
 };
 
 void TestTranscoderCore::curveNeverGetsWorseAndKeepsItsAnchors()
@@ -492,6 +495,59 @@ void TestTranscoderCore::onlyPartsOfGoneWritersAreRemoved()
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                            QDir::Name), expected);
     QVERIFY(QFile::exists(precious));
+}
+
+void TestTranscoderCore::playingTimeIsWhatPicturesAndSoundPlay_data()
+{
+    const double unknown = PlayingTime::unknown;
+    QTest::addColumn<double>("container");
+    QTest::addColumn<double>("pictureEnd");
+    QTest::addColumn<double>("soundEnd");
+    QTest::addColumn<bool>("withSubtitles");
+    QTest::addColumn<double>("fileBytes");
+    QTest::addColumn<bool>("doubtful");
+    // Where the playing streams' packets were seen to end, once checked.
+    QTest::addColumn<double>("packetsEnd");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("container agrees with its streams")
+        << 20.011 << 20.0 << 20.009 << true << 4e6 << false << unknown << 20.011;
+    QTest::newRow("subtitle open for 49 days, streams timed")
+        << 4294972.3 << 20.0 << 20.01 << true << 4e6 << false << unknown << 20.01;
+    QTest::newRow("subtitle open for 49 days, streams untimed")
+        << 4294972.3 << unknown << unknown << true << 4e6 << true << 20.005 << 20.005;
+    QTest::newRow("header claims 136 years, streams timed")
+        << 4294967295.0 << 2.0 << 2.02 << false << 5e4 << false << unknown << 2.02;
+    QTest::newRow("header claims 136 years, streams untimed")
+        << 4294967295.0 << unknown << unknown << false << 5e4 << true << 2.02 << 2.02;
+    QTest::newRow("streams longer than the header") << 10.0 << 20.0 << 20.0 << false << 4e6 << false << unknown << 20.0;
+    QTest::newRow("packets bear the claim out")
+        << 7200.0 << unknown << unknown << true << 1e9 << true << unknown << 7200.0;
+    QTest::newRow("packets end within the slack")
+        << 7200.0 << unknown << unknown << true << 1e9 << true << 7190.0 << 7200.0;
+    QTest::newRow("untimed without subtitles") << 7200.0 << unknown << unknown << false << 1e9 << false << unknown
+                                               << 7200.0;
+    QTest::newRow("nothing told") << unknown << unknown << unknown << true << 1e9 << false << unknown << unknown;
+}
+
+void TestTranscoderCore::playingTimeIsWhatPicturesAndSoundPlay()
+{
+    QFETCH(double, container);
+    QFETCH(double, pictureEnd);
+    QFETCH(double, soundEnd);
+    QFETCH(bool, withSubtitles);
+    QFETCH(double, fileBytes);
+    QFETCH(bool, doubtful);
+    QFETCH(double, packetsEnd);
+    QFETCH(double, seconds);
+    PlayingTime time(container);
+    time.addStream(true, pictureEnd);
+    time.addStream(true, soundEnd);
+    if (withSubtitles)
+        time.addStream(false, container);
+    QCOMPARE(time.isDoubtful(fileBytes), doubtful);
+    if (doubtful)
+        time.setEndOfPackets(packetsEnd);
+    QCOMPARE(time.seconds(), seconds);
 }
 
 QTEST_GUILESS_MAIN(TestTranscoderCore)

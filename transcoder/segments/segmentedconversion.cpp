@@ -9,8 +9,37 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
+#include <sys/resource.h>
 
 namespace {
+
+// Sixteen rounds of the jobs keep every core busy to the end, and a
+// two-hour film in its two-minute segments; more would add files and
+// joins, not speed.
+constexpr int roundsPerJob = 16;
+constexpr int fewestBound = 64;
+// Besides one per segment: the output, the sound, the list of segments,
+// the join's pipes and its own opening of them, a segment encoded again;
+// and each running ffmpeg's pipes. Twice what was seen to be needed.
+constexpr int descriptorsBeside = 12;
+constexpr int descriptorsPerJob = 4;
+
+// Descriptors open now (standard ones, any inherited), -1 when unknown.
+int openDescriptors()
+{
+    DIR *folder = opendir("/proc/self/fd");
+    if (!folder)
+        return -1;
+    int count = 0;
+    while (const dirent *entry = readdir(folder)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    closedir(folder);
+    // The folder's own.
+    return count - 1;
+}
 
 // ffmpeg inherits our descriptors and opens each by its own /proc path,
 // whatever the folder's name holds and whether the file has a name at all.
@@ -37,6 +66,17 @@ SegmentedConversion::SegmentedConversion(const Setup &setup, const FfmpegCommand
 {
 }
 
+int SegmentedConversion::mostSegments(int jobs)
+{
+    const int bound = std::max(fewestBound, roundsPerJob * jobs);
+    rlimit limit;
+    const int open = openDescriptors();
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || open < 0)
+        return bound;
+    const long long free = (long long)limit.rlim_cur - open - descriptorsBeside - descriptorsPerJob * jobs;
+    return int(std::clamp(free, 1LL, (long long)bound));
+}
+
 bool SegmentedConversion::fail(const std::string &reason)
 {
     if (lastError.empty())
@@ -47,7 +87,7 @@ bool SegmentedConversion::fail(const std::string &reason)
 bool SegmentedConversion::createPiece(Piece &piece)
 {
     piece.file = std::make_unique<TemporaryOutput>(setup.outputPath);
-    piece.pictureBits.clear();
+    piece.hasPictures = false;
     return piece.file->create() || fail(piece.file->error());
 }
 
@@ -104,37 +144,41 @@ std::vector<int> SegmentedConversion::inheritedWith(int fd) const
     return inherited;
 }
 
-bool SegmentedConversion::readPictures(Piece &piece)
+bool SegmentedConversion::readPictures(Piece &piece, std::vector<long long> &pictureBits)
 {
     MediaFile file(libAv);
     if (!file.open(piece.file->path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable segment: " + file.error());
-    return file.videoPacketBits(piece.pictureBits, setup.stallLimit)
-           || fail("cannot read back a segment: " + file.error());
+    if (!file.videoPacketBits(pictureBits, setup.stallLimit))
+        return fail("cannot read back a segment: " + file.error());
+    piece.hasPictures = !pictureBits.empty();
+    return true;
 }
 
 // Each segment was encoded as if it began with a full decoder buffer. Played
 // after the one before it, it begins with what that one leaves; where that
 // is too little for its own first pictures, it is encoded again from there.
+// One segment's pictures are held at a time, however long the film.
 bool SegmentedConversion::carryBuffer()
 {
     const InputFacts::Rate rate = command.envelope().frameRate();
     long long carried = DecoderBuffer::sizeBits;
+    std::vector<long long> pictureBits;
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        if (!readPictures(segments[i]))
+        if (!readPictures(segments[i], pictureBits))
             return false;
-        DecoderBuffer buffer = played(segments[i].pictureBits, rate, carried);
+        DecoderBuffer buffer = played(pictureBits, rate, carried);
         if (buffer.underflowed() && carried < DecoderBuffer::sizeBits) {
-            if (!reencode(i, carried))
+            if (!reencode(i, carried, pictureBits))
                 return false;
-            buffer = played(segments[i].pictureBits, rate, carried);
+            buffer = played(pictureBits, rate, carried);
         }
         carried = buffer.bits();
     }
     return true;
 }
 
-bool SegmentedConversion::reencode(std::size_t index, long long bufferBits)
+bool SegmentedConversion::reencode(std::size_t index, long long bufferBits, std::vector<long long> &pictureBits)
 {
     Piece again;
     if (!createPiece(again))
@@ -145,7 +189,7 @@ bool SegmentedConversion::reencode(std::size_t index, long long bufferBits)
         inheritedWith(again.file->fd()), [](const char *, std::size_t) {}};
     if (!runner.run({job}))
         return fail(runner.error());
-    if (!readPictures(again))
+    if (!readPictures(again, pictureBits))
         return false;
     segments[index] = std::move(again);
     return true;
@@ -161,7 +205,7 @@ bool SegmentedConversion::join(TemporaryOutput &output)
     const InputFacts::Rate rate = command.envelope().frameRate();
     for (std::size_t i = 0; i < segments.size(); ++i) {
         // A segment past the real end of a file whose duration said more holds nothing.
-        if (segments[i].pictureBits.empty())
+        if (!segments[i].hasPictures)
             continue;
         text += "file 'file:" + fdPath(*segments[i].file) + "'\n";
         // Each segment lasts its span, also where the input has no pictures at its end.

@@ -32,6 +32,12 @@ public:
         std::vector<int> sharedInputs;
     };
 
+    // How many segments a conversion of so many jobs may be cut into. Every
+    // segment is a file held open until the join, which reads them all at
+    // once; so their number is bounded, by a few rounds of the jobs and by
+    // the descriptors this process may still open.
+    static int mostSegments(int jobs);
+
     // command, plan and libAv must outlive the conversion.
     SegmentedConversion(const Setup &setup, const FfmpegCommand &command, const SegmentPlan &plan,
                         const LibAv &libAv);
@@ -44,14 +50,14 @@ private:
     struct Piece
     {
         std::unique_ptr<TemporaryOutput> file;
-        std::vector<long long> pictureBits;
+        bool hasPictures = false;
     };
 
     bool createPiece(Piece &piece);
     bool encode(ProgressSender &sender);
     bool carryBuffer();
-    bool reencode(std::size_t index, long long bufferBits);
-    bool readPictures(Piece &piece);
+    bool reencode(std::size_t index, long long bufferBits, std::vector<long long> &pictureBits);
+    bool readPictures(Piece &piece, std::vector<long long> &pictureBits);
     bool join(TemporaryOutput &output);
     bool fail(const std::string &reason);
     std::vector<int> inheritedWith(int fd) const;

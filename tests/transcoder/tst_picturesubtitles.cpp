@@ -226,26 +226,28 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
 }
 
 // Where only forced captions are wanted, an ordinary track gives only the
-// captions it flags forced; otherwise every one, each with its own span.
+// captions it flags forced, a track flagged forced all of them; where all
+// are wanted, every one. Each keeps its own span.
 void TestPictureSubtitles::forcedCaptionsOnly()
 {
     const QString film = work.filePath("film-copy-0.mkv");
     QVERIFY(QFile::exists(film) || makeFilm(film, false, "copy"));
     LibAv libAv;
     QVERIFY2(libAv.load(), libAv.error().c_str());
-    for (const bool forcedOnly : {true, false}) {
+    const QList<QPair<bool, bool>> cases{{true, false}, {true, true}, {false, false}};
+    for (const auto &[forcedOnly, trackForced] : cases) {
         QList<QPair<qint64, qint64>> spans;
         CaptionTimeline timeline([&](const PictureCaption &, std::int64_t start, std::int64_t end) {
             spans.append({start, end});
             return true;
         });
         PictureTrack track(libAv);
-        QVERIFY(track.read(film.toStdString(), 2, forcedOnly, false, std::chrono::seconds(30),
+        QVERIFY(track.read(film.toStdString(), 2, forcedOnly, trackForced, std::chrono::seconds(30),
                            [&](PictureCaption caption) { return timeline.add(std::move(caption)); }));
         QVERIFY(timeline.finish());
         QList<QPair<qint64, qint64>> expected;
         for (const Caption &caption : captions) {
-            if (caption.forced || !forcedOnly)
+            if (caption.forced || !forcedOnly || trackForced)
                 expected.append({qRound64(caption.start * 1000), qRound64(caption.end * 1000)});
         }
         QCOMPARE(spans, expected);

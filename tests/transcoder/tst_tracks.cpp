@@ -139,6 +139,8 @@ void TestTracks::readersLanguage()
     const double heard = pitch(out + "/film.avi");
     QVERIFY2(std::abs(heard - tone) < tone / 10, qPrintable(QString::number(heard)));
     QCOMPARE(QFile::exists(out + "/film.srt"), subtitles);
+    // What the window is told the output got.
+    QVERIFY2(run.out.contains(subtitles ? "@tracks de file de\n" : "@tracks en - -\n"), run.out.constData());
     if (!subtitles)
         return;
     // German in Windows-1252 with CR LF, styling gone, italics kept, on the

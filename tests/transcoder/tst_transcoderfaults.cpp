@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -53,6 +54,8 @@ private slots:
     void cleanup();
     void stopSignalsEndEverything_data();
     void stopSignalsEndEverything();
+    void firstOfTwoStopSignalsDecides();
+    void ffmpegStartsWithStopSignalsUnblocked();
     void killedToolTakesFfmpegAlong_data();
     void killedToolTakesFfmpegAlong();
     void misbehavingFfmpeg_data();
@@ -214,6 +217,57 @@ void TestTranscoderFaults::stopSignalsEndEverything()
     QVERIFY(!process.readAllStandardOutput().contains("##success##"));
     QVERIFY(noneLeft());
     QCOMPARE(SystemState::snapshot(folder), before);
+}
+
+// A second, different stop changes neither the exit status nor the reason.
+void TestTranscoderFaults::firstOfTwoStopSignalsDecides()
+{
+    const QString folder = freshFolder("two-stops");
+    // Deaf to SIGTERM, ffmpeg keeps the tool at its stop for the grace.
+    const QString deaf = standIn("two-stops", "trap '' TERM; while :; do echo out_time_us=1000000; sleep 0.1; done");
+    QProcess process;
+    QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/two.avi"),
+                                  environment(deaf, TemporaryFile::Unnamed)));
+    const pid_t pid = pid_t(process.processId());
+    QVERIFY(pid > 0);
+    ::kill(pid, SIGINT);
+    // Two signals pending at once are delivered lowest number first; only
+    // one that has arrived is the first.
+    QTest::qWait(200);
+    QCOMPARE(process.state(), QProcess::Running);
+    ::kill(pid, SIGHUP);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 128 + SIGINT);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.contains(QByteArray("stopped by ") + strsignal(SIGINT)), err.constData());
+    QVERIFY(noneLeft());
+}
+
+// The tool holds the stop signals back while it starts ffmpeg; ffmpeg itself
+// must get them, or a stop waits out its grace and ends in SIGKILL.
+void TestTranscoderFaults::ffmpegStartsWithStopSignalsUnblocked()
+{
+    const QString folder = freshFolder("mask");
+    // Not a shell script: the shell clears its signal mask as it starts.
+    const QString bin = freshFolder("bin-mask");
+    QFile ffmpeg(bin + "/ffmpeg");
+    QVERIFY(ffmpeg.open(QIODevice::WriteOnly));
+    ffmpeg.write("#!/usr/bin/perl\n"
+                 "open my $status, '<', '/proc/self/status' or die;\n"
+                 "print STDERR grep { /^SigBlk/ } <$status>;\n"
+                 "exit 1;\n");
+    ffmpeg.close();
+    QVERIFY(ffmpeg.setPermissions(ffmpeg.permissions() | QFile::ExeOwner));
+    const Outcome outcome = run(convertArguments(media("short.mkv"), folder + "/mask.avi"),
+                                environment(bin, TemporaryFile::Unnamed));
+    const QRegularExpressionMatch blocked = QRegularExpression("SigBlk:[^0-9a-f]*([0-9a-f]+)").match(outcome.err);
+    QVERIFY2(blocked.hasMatch(), outcome.err.constData());
+    bool ok = false;
+    const qulonglong mask = blocked.captured(1).toULongLong(&ok, 16);
+    QVERIFY(ok);
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+        QVERIFY2(!(mask & (1ULL << (signalNumber - 1))), sigabbrev_np(signalNumber));
 }
 
 void TestTranscoderFaults::killedToolTakesFfmpegAlong_data()

@@ -384,9 +384,6 @@ void TestEncodingProfile::fitsWhatPlayersDecode_data()
         << source("size=320x136:rate=24000/1001", 48000)
                + QStringList{"-output_ts_offset", "0.021", "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac"}
         << "mkv" << false << 50 << QSize(320, 136) << "24000/1001" << 48 << 48000 << 1 << false;
-    // The slowest steady rate that players show keeps its own pictures.
-    QTest::newRow("steady 10 fps keeps 10 fps") << source("size=160x120:rate=10", 44100) + h264 << "mp4" << false << 50
-                                                << QSize(160, 120) << "10/1" << 20 << 44100 << 1 << false;
     // A slideshow's pictures are repeated up to a rate that players show.
     QTest::newRow("slideshow at 1 fps") << source("size=320x240:rate=1", 44100) + h264 << "mp4" << false << 50
                                         << QSize(320, 240) << "25/1" << 50 << 44100 << 1 << false;

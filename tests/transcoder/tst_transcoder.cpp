@@ -63,6 +63,8 @@ private slots:
     void oddFileNames();
     void failuresLeaveFolderAsItWas_data();
     void failuresLeaveFolderAsItWas();
+    void narrowOrFlatPictureConverts_data();
+    void narrowOrFlatPictureConverts();
     void refusesOutputOntoInput();
     void ignoresLibrariesInWorkingFolder();
     void qualityRaisesSizeAndFidelity();
@@ -391,6 +393,27 @@ void TestTranscoder::failuresLeaveFolderAsItWas()
     QVERIFY(!outcome.out.contains("##success##"));
     QCOMPARE(outcome.err.count('\n'), 1);
     QCOMPARE(SystemState::snapshot(folder), before);
+}
+
+void TestTranscoder::narrowOrFlatPictureConverts_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::newRow("4 pixels wide") << "4x240";
+    QTest::newRow("6 lines high") << "320x6";
+}
+
+// The deinterlacer cannot work on a picture this narrow or flat, even when
+// its other side is large.
+void TestTranscoder::narrowOrFlatPictureConverts()
+{
+    QFETCH(QString, size);
+    const QString input = media("strip-" + size + ".mkv");
+    QVERIFY(TestMedia::makeLosslessClip(input, 0.5, size, false));
+    const QString output = freshFolder("strip") + "/strip.avi";
+    const Outcome outcome = run(convertArguments(input, output));
+    QVERIFY2(converted(outcome), outcome.err.constData());
+    const QJsonObject video = TestMedia::stream(TestMedia::probe(output), "video");
+    QCOMPARE(QString("%1x%2").arg(video.value("width").toInt()).arg(video.value("height").toInt()), size);
 }
 
 void TestTranscoder::refusesOutputOntoInput()

@@ -60,6 +60,8 @@ private slots:
     void sidecarReplacedOnlyWithItsAvi();
     void textOutsideUtf8_data();
     void textOutsideUtf8();
+    void embeddedTextReachesTheSrt_data();
+    void embeddedTextReachesTheSrt();
     void failuresLeaveNoSubtitles_data();
     void failuresLeaveNoSubtitles();
 
@@ -222,6 +224,42 @@ void TestTracks::textOutsideUtf8()
         QCOMPARE(TestMedia::readFile(out + "/legacy.srt"),
                  "1\r\n00:00:01,000 --> 00:00:02,000\r\n" + written + "\r\n\r\n");
     }
+}
+
+void TestTracks::embeddedTextReachesTheSrt_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("storing");
+    QTest::addColumn<QByteArray>("written");
+    const QByteArray both = "1\r\n00:00:00,500 --> 00:00:01,000\r\nOne\r\n\r\n"
+                            "2\r\n00:00:01,000 --> 00:00:02,000\r\nTwo\r\n\r\n";
+    // Phones record their captions in this form.
+    QTest::newRow("mov_text in MP4") << "mp4" << QStringList{"-c:s", "mov_text"} << both;
+    QTest::newRow("mov_text in MOV") << "mov" << QStringList{"-c:s", "mov_text"} << both;
+    // Without its end, the first line would be shown over the second.
+    QTest::newRow("a line without an end ends where the next begins")
+        << "mkv" << QStringList{"-c:s", "copy", "-bsf:s", "setts=duration=0"}
+        << QByteArray("1\r\n00:00:00,500 --> 00:00:01,000\r\nOne\r\n\r\n2\r\n00:00:01,000 --> ");
+}
+
+void TestTracks::embeddedTextReachesTheSrt()
+{
+    QFETCH(QString, extension);
+    QFETCH(QStringList, storing);
+    QFETCH(QByteArray, written);
+    QVERIFY(TestMedia::writeFile(work.filePath("lines.srt"),
+                                 "1\n00:00:00,500 --> 00:00:01,000\nOne\n\n2\n00:00:01,000 --> 00:00:02,000\nTwo\n"));
+    const QString input = in + "/lines." + extension;
+    QVERIFY(TestMedia::make(input, QStringList{"-i", work.filePath("picture.mkv"), "-i", work.filePath("lines.srt"),
+                                               "-map", "0", "-map", "1", "-c:v", "mpeg4",
+                                               "-metadata:s:s:0", "language=fre"} + storing));
+    const ProcessRun run = convert(input, out + "/lines.avi", {"LANG=fr_FR.UTF-8"});
+    QVERIFY2(succeeded(run), run.err.constData());
+    QByteArray srt = TestMedia::readFile(out + "/lines.srt");
+    // Which code page the lines are written in is the track choice's own test.
+    if (srt.startsWith("\xEF\xBB\xBF"))
+        srt.remove(0, 3);
+    QVERIFY2(srt.startsWith(written), srt.toPercentEncoding().constData());
 }
 
 void TestTracks::failuresLeaveNoSubtitles_data()

@@ -64,6 +64,8 @@ private slots:
     void embeddedTextReachesTheSrt();
     void failuresLeaveNoSubtitles_data();
     void failuresLeaveNoSubtitles();
+    void subtitlesPlacedOnlyAfterTheAvi_data();
+    void subtitlesPlacedOnlyAfterTheAvi();
 
 private:
     // settings: "NAME=value" for the tool's environment, which keeps no locale of the test's own.
@@ -286,6 +288,37 @@ void TestTracks::failuresLeaveNoSubtitles()
     QVERIFY(run.finished && run.exitCode != 0);
     QVERIFY(!run.out.contains("##success##"));
     QCOMPARE(SystemState::snapshot(out), QStringList());
+}
+
+void TestTracks::subtitlesPlacedOnlyAfterTheAvi_data()
+{
+    QTest::addColumn<bool>("usersOwn");
+    QTest::newRow("embedded lines, no .srt left") << false;
+    QTest::newRow("sidecar, the user's own .srt stays") << true;
+}
+
+// A folder that appears in the AVI's place as ffmpeg ends: the conversion
+// succeeds up to the very last step, where the AVI cannot take its name.
+void TestTracks::subtitlesPlacedOnlyAfterTheAvi()
+{
+    QFETCH(bool, usersOwn);
+    QVERIFY(QFile::copy(film, in + "/film.mkv"));
+    if (usersOwn) {
+        QVERIFY(TestMedia::writeFile(in + "/film.srt", subRip));
+        QVERIFY(TestMedia::writeFile(out + "/film.srt", "the user's own"));
+    }
+    const ToolFolder bin(work.filePath("bin"));
+    QVERIFY(bin.installAs("ffmpeg", "'" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "' \"$@\" && mkdir -p '"
+                                        + out.toUtf8() + "/film.avi/inside'"));
+    const ProcessRun run = convert(in + "/film.mkv", out + "/film.avi",
+                                   {"LANG=fr_FR.UTF-8", "PATH=" + bin.path() + ':' + qEnvironmentVariable("PATH")});
+    QVERIFY(run.finished && run.exitCode != 0);
+    QVERIFY2(run.err.contains("name"), run.err.constData());
+    // Only the folder and the user's own .srt, as it was: no part files either.
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+             usersOwn ? QStringList({"film.avi", "film.srt"}) : QStringList({"film.avi"}));
+    if (usersOwn)
+        QCOMPARE(TestMedia::readFile(out + "/film.srt"), QByteArray("the user's own"));
 }
 
 QTEST_GUILESS_MAIN(TestTracks)

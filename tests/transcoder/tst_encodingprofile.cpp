@@ -145,6 +145,16 @@ int combedPictures(const QString &avi)
     return match.hasMatch() ? match.captured(1).toInt() + match.captured(2).toInt() : -1;
 }
 
+// The pictures compared one by one in their order, whatever their times.
+double picturePsnr(const QString &converted, const QString &reference)
+{
+    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-i", "file:" + converted, "-i", "file:" + reference,
+                                              "-lavfi", "[0:v]settb=1,setpts=N[a];[1:v]settb=1,setpts=N[b];[a][b]psnr",
+                                              "-f", "null", "-"});
+    const QRegularExpressionMatch match = QRegularExpression("PSNR .*average:([0-9.]+)").match(QString::fromLatin1(log));
+    return match.hasMatch() ? match.captured(1).toDouble() : -1;
+}
+
 double rateValue(const QString &rational)
 {
     const QStringList parts = rational.split('/');
@@ -209,6 +219,7 @@ private slots:
     void fitsWhatPlayersDecode();
     void soundStaysWithItsPicture_data();
     void soundStaysWithItsPicture();
+    void bottomFieldFirstDeinterlacedBottomFirst();
 
 private:
     QString converted(int quality);
@@ -503,6 +514,28 @@ void TestEncodingProfile::soundStaysWithItsPicture()
     for (int i = 0; i < 4; ++i)
         QVERIFY2(qAbs(after[i] - before[i]) <= tolerance,
                  qPrintable(QString("beep %1: %2 s from its flash, %3 s before").arg(i).arg(after[i]).arg(before[i])));
+}
+
+// Fields taken in the wrong order make a moving picture jump back and forth
+// each frame; a DVD recorder's bottom-first fields are common.
+void TestEncodingProfile::bottomFieldFirstDeinterlacedBottomFirst()
+{
+    const QString input = work.filePath("bottom-first.mpg");
+    QVERIFY(TestMedia::make(input, {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=60:duration=1,scroll=h=0.02",
+                                    "-vf", "tinterlace=mode=interleave_bottom", "-c:v", "mpeg2video", "-q:v", "2",
+                                    "-flags", "+ildct+ilme", "-top", "0"}));
+    const QString avi = work.filePath("bottom-first.avi");
+    QVERIFY(runTool(tool, convertArguments(input, avi, 99)).contains("##success##"));
+    QList<double> likeness;
+    for (const QString parity : {"bff", "tff"}) {
+        const QString reference = work.filePath("deinterlaced-" + parity + ".mkv");
+        QVERIFY(TestMedia::make(reference, {"-i", input, "-vf", "setfield=" + parity + ",bwdif=mode=send_frame:parity="
+                                                                 + parity + ":deint=all", "-c:v", "ffv1"}));
+        likeness << picturePsnr(avi, reference);
+    }
+    // About 48 dB against the right order, 16 against the wrong one.
+    QVERIFY2(likeness[0] > 35 && likeness[1] < 25,
+             qPrintable(QString("%1 dB, %2 dB").arg(likeness[0]).arg(likeness[1])));
 }
 
 QTEST_GUILESS_MAIN(TestEncodingProfile)

@@ -66,6 +66,7 @@ private slots:
     void failuresLeaveNoSubtitles();
     void subtitlesPlacedOnlyAfterTheAvi_data();
     void subtitlesPlacedOnlyAfterTheAvi();
+    void slowFileGetsItsTimeLimitPerRead();
 
 private:
     // settings: "NAME=value" for the tool's environment, which keeps no locale of the test's own.
@@ -319,6 +320,23 @@ void TestTracks::subtitlesPlacedOnlyAfterTheAvi()
              usersOwn ? QStringList({"film.avi", "film.srt"}) : QStringList({"film.avi"}));
     if (usersOwn)
         QCOMPARE(TestMedia::readFile(out + "/film.srt"), QByteArray("the user's own"));
+}
+
+// Each read of the file takes 40 ms, reading all its subtitles (some 3 s)
+// longer than the one-second limit: only a read that stalls may end the conversion.
+void TestTracks::slowFileGetsItsTimeLimitPerRead()
+{
+    // Noise, so that the file is a few megabytes whatever the codec.
+    QVERIFY(TestMedia::make(in + "/slow-film.mkv",
+                            {"-f", "lavfi", "-i", "testsrc2=size=176x144:rate=25:duration=3,noise=alls=100:allf=t",
+                             "-i", work.filePath("eng.srt"), "-map", "0", "-map", "1", "-c:v", "ffv1",
+                             "-metadata:s:s:0", "language=fre"}));
+    const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
+    const ProcessRun run = convert(in + "/slow-film.mkv", out + "/film.avi",
+                                   {"LANG=fr_FR.UTF-8", "TARVELO_STALL_SECONDS=1", "LD_PRELOAD=" SLOWREAD_LIBRARY,
+                                    "ASAN_OPTIONS=" + asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0"});
+    QVERIFY2(succeeded(run), run.err.constData());
+    QVERIFY2(QFile::exists(out + "/film.srt"), run.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestTracks)

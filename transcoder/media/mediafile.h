@@ -79,6 +79,9 @@ private:
     const LibAv &libAv;
     AVFormatContext *context = nullptr;
     std::chrono::steady_clock::time_point deadline;
+    // Set while packets are read: the deadline moves on with every byte read.
+    std::chrono::milliseconds readStall{0};
+    std::int64_t lastPosition = -1;
     bool streamsFound = false;
     std::string lastError;
 };

@@ -27,6 +27,20 @@ bool converted(const ProcessRun &run)
     return run.succeeded() && run.out.contains("##success##");
 }
 
+// The names that the usage gives what the user types in.
+QStringList placeholders(const QString &text)
+{
+    static const QRegularExpression name("\\b(FILE|IN|OUT|Q)\\b");
+    QStringList found;
+    for (auto match = name.globalMatch(text); match.hasNext();) {
+        const QString placeholder = match.next().captured(1);
+        if (!found.contains(placeholder))
+            found.append(placeholder);
+    }
+    found.sort();
+    return found;
+}
+
 } // namespace
 
 using TestMedia::convertArguments;
@@ -40,6 +54,7 @@ private slots:
     void cleanupTestCase();
     void usageAndHelp_data();
     void usageAndHelp();
+    void helpNamesEachInputAsItsTextDoes();
     void probe_data();
     void probe();
     void convertReadsBack_data();
@@ -48,6 +63,8 @@ private slots:
     void oddFileNames();
     void failuresLeaveFolderAsItWas_data();
     void failuresLeaveFolderAsItWas();
+    void narrowOrFlatPictureConverts_data();
+    void narrowOrFlatPictureConverts();
     void refusesOutputOntoInput();
     void ignoresLibrariesInWorkingFolder();
     void qualityRaisesSizeAndFidelity();
@@ -180,6 +197,46 @@ void TestTranscoder::usageAndHelp()
         QVERIFY(usage.startsWith("tarvelo-transcode: the quality \"100\""));
     QVERIFY(usage.contains("Quality curve"));
     QVERIFY(!QFile::exists(work.filePath("a.avi")));
+}
+
+// A usage line and the text below it name the same inputs, and so does the
+// manual page's synopsis, whose lines are written apart from the tool.
+void TestTranscoder::helpNamesEachInputAsItsTextDoes()
+{
+    const Outcome help = run({"--help"}, work.path());
+    QCOMPARE(help.exitCode, 0);
+    QList<QStringList> usageLines;
+    QString line;
+    QString text;
+    const auto compare = [&]() -> bool {
+        if (line.isEmpty())
+            return true;
+        usageLines.append(placeholders(line));
+        if (placeholders(line) == placeholders(text))
+            return true;
+        qWarning("%s\n%s", qPrintable(line), qPrintable(text));
+        return false;
+    };
+    const QStringList lines = QString::fromUtf8(help.out).split('\n');
+    for (const QString &each : lines.mid(0, lines.indexOf(QString())))
+        if (each.startsWith("      ")) {
+            text += each;
+        } else if (each.startsWith("  ")) {
+            QVERIFY(compare());
+            line = each;
+            text.clear();
+        }
+    QVERIFY(compare());
+    QCOMPARE(usageLines.size(), 3);
+
+    QFile page(QStringLiteral(TARVELO_PROGRAM_DIR "/man/tarvelo-transcode.1"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString roff = QString::fromUtf8(page.readAll());
+    const int start = roff.indexOf(".SH SYNOPSIS");
+    const QStringList synopsis = roff.mid(start, roff.indexOf(".SH", start + 1) - start).split(".br\n");
+    QCOMPARE(synopsis.size(), usageLines.size());
+    for (int i = 0; i < synopsis.size(); ++i)
+        QCOMPARE(placeholders(synopsis.at(i)), usageLines.at(i));
 }
 
 void TestTranscoder::probe_data()
@@ -352,6 +409,27 @@ void TestTranscoder::failuresLeaveFolderAsItWas()
     QVERIFY(!outcome.out.contains("##success##"));
     QCOMPARE(outcome.err.count('\n'), 1);
     QCOMPARE(SystemState::snapshot(folder), before);
+}
+
+void TestTranscoder::narrowOrFlatPictureConverts_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::newRow("4 pixels wide") << "4x240";
+    QTest::newRow("6 lines high") << "320x6";
+}
+
+// The deinterlacer cannot work on a picture this narrow or flat, even when
+// its other side is large.
+void TestTranscoder::narrowOrFlatPictureConverts()
+{
+    QFETCH(QString, size);
+    const QString input = media("strip-" + size + ".mkv");
+    QVERIFY(TestMedia::makeLosslessClip(input, 0.5, size, false));
+    const QString output = freshFolder("strip") + "/strip.avi";
+    const Outcome outcome = run(convertArguments(input, output));
+    QVERIFY2(converted(outcome), outcome.err.constData());
+    const QJsonObject video = TestMedia::stream(TestMedia::probe(output), "video");
+    QCOMPARE(QString("%1x%2").arg(video.value("width").toInt()).arg(video.value("height").toInt()), size);
 }
 
 void TestTranscoder::refusesOutputOntoInput()

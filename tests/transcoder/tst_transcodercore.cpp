@@ -248,6 +248,8 @@ void TestTranscoderCore::envelopeFitsTheRate_data()
     row("23.976 kept", 24000, 1001, false, 24000, 1001, 1);
     row("15 kept", 15, 1, false, 15, 1, 1);
     row("12 kept", 12, 1, false, 12, 1, 1);
+    // The slowest steady rate that players show keeps its own pictures.
+    row("steady 10 kept", 10, 1, false, 10, 1, 1);
     row("phone's 29.69 to 29.97", 2969, 100, true, 30000, 1001, 1);
     row("varying 24.5 to 25", 49, 2, true, 25, 1, 1);
     row("varying 29.98 to 30", 2998, 100, true, 30, 1, 1);

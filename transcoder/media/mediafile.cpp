@@ -33,7 +33,15 @@ MediaFile::~MediaFile()
 
 int MediaFile::interrupted(void *opaque)
 {
-    const auto *file = static_cast<const MediaFile *>(opaque);
+    auto *file = static_cast<MediaFile *>(opaque);
+    // While packets are read, bytes coming in are progress: one read of a
+    // sparse subtitle track skips all the video up to its next line, which
+    // on a slow disk takes longer than any stall.
+    const AVIOContext *io = file->context ? file->context->pb : nullptr;
+    if (file->readStall.count() > 0 && io && io->pos != file->lastPosition) {
+        file->lastPosition = io->pos;
+        file->deadline = std::chrono::steady_clock::now() + file->readStall;
+    }
     return StopSignals::requested() || std::chrono::steady_clock::now() > file->deadline;
 }
 
@@ -449,6 +457,7 @@ bool MediaFile::readPackets(int streamIndex, std::chrono::milliseconds stallLimi
         return fail("out of memory");
     bool more = true;
     int result = 0;
+    readStall = stallLimit;
     while (more) {
         deadline = std::chrono::steady_clock::now() + stallLimit;
         result = libAv.av_read_frame(context, packet);
@@ -458,6 +467,7 @@ bool MediaFile::readPackets(int streamIndex, std::chrono::milliseconds stallLimi
         libAv.av_packet_unref(packet);
     }
     libAv.av_packet_free(&packet);
+    readStall = std::chrono::milliseconds(0);
     if (!more || result == AVERROR_EOF)
         return more;
     if (StopSignals::requested())

@@ -87,6 +87,9 @@ private:
     const LibAv &libAv;
     AVFormatContext *context = nullptr;
     std::chrono::steady_clock::time_point deadline;
+    // Set while packets are read: the deadline moves on with every byte read.
+    std::chrono::milliseconds readStall{0};
+    std::int64_t lastPosition = -1;
     bool streamsFound = false;
     double fileBytes = 0;
     std::string lastError;

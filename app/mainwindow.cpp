@@ -119,6 +119,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&conversionThread, &ConversionThread::fileExists, this, &MainWindow::OnFileExists,
             Qt::BlockingQueuedConnection);
     connect(&conversionThread, &ConversionThread::fileProgress, this, &MainWindow::OnFileProgress);
+    connect(&conversionThread, &ConversionThread::fileTracks, this, &MainWindow::OnFileTracks);
     // A close that had to wait for a run to stop is completed when it has.
     connect(&conversionThread, &QThread::finished, this, [this] {
         if (stoppingRun)

@@ -3,6 +3,7 @@
 
 #include "conversion/conversionthread.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QStringList>
 #include <QVector>
@@ -52,6 +53,7 @@ private slots:
     void OnFileCompleted(int index, bool isSuccess);
     void OnFileProgress(int index, uint completedDuration);
     void OnFileExists(QString outputFile);
+    void OnFileTracks(int index, QString soundLanguage, QString subtitles, QString subtitleLanguage);
     void on_btnAddFile_clicked();
     void on_btnRemoveFile_clicked();
     void on_btnChangeDir_clicked();
@@ -71,6 +73,7 @@ private:
     void setUpDefaultOutputFolder();
     void showSummary();
     void showOutcome(int row, bool converted);
+    void showTracks(int row, const QString &tracks);
     void stopConversion();
     bool listIsLocked() const;
     void addQueuedFiles();
@@ -81,6 +84,8 @@ private:
     QStringList inputNames;
     QVector<uint> durations;
     QStringList failedNames;
+    // The tracks each converted row's output got, worded, until its outcome is shown.
+    QHash<int, QString> outputTracks;
     ConversionThread conversionThread;
     bool stoppingRun = false;
     bool addingFiles = false;

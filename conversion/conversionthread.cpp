@@ -136,6 +136,9 @@ bool ConversionThread::runTool(int index, const QStringList &arguments)
             emit fileProgress(index, seconds);
     }
     output.append(process.readAllStandardOutput());
+    const ToolOutput::Tracks &tracks = output.tracks();
+    if (output.hasSuccessMarker() && !tracks.subtitles.isEmpty())
+        emit fileTracks(index, tracks.soundLanguage, tracks.subtitles, tracks.subtitleLanguage);
     return output.hasSuccessMarker();
 }
 

@@ -42,6 +42,10 @@ signals:
     // of file index converted so far.
     void fileProgress(int index, uint completedDuration);
     void fileExists(QString outputFile);
+    // Which sound and subtitles the converted file index got, as the tool
+    // tells them (tracksPrefix in protocol/toolprotocol.h): language codes,
+    // and the subtitles' kind. Emitted before its fileCompleted.
+    void fileTracks(int index, QString soundLanguage, QString subtitles, QString subtitleLanguage);
 
 protected:
     void run() override;

@@ -5,12 +5,38 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QTableWidgetItem>
+
+#include "protocol/toolprotocol.h"
+
+namespace {
+
+// A language by its own name ("Deutsch", "français"), which its readers
+// know whatever the window's language; the code where Qt knows none.
+QString languageName(const QString &code)
+{
+    const QLocale locale(code);
+    if (locale.language() == QLocale::C || locale.language() == QLocale::AnyLanguage)
+        return code;
+    // Qt names English after the United States'.
+    if (locale.language() == QLocale::English)
+        return QLocale::languageToString(QLocale::English);
+    return locale.nativeLanguageName();
+}
+
+bool isKnown(const QString &language)
+{
+    return language != QLatin1String(tracksNone) && language != QLatin1String(tracksUnknownLanguage);
+}
+
+} // namespace
 
 void MainWindow::on_btnConvert_clicked()
 {
@@ -26,6 +52,7 @@ void MainWindow::on_btnConvert_clicked()
     // Drops are refused as the add button is: the cursor says so at once.
     ui->tblFiles->setAcceptDrops(false);
     failedNames.clear();
+    outputTracks.clear();
 
     ui->prgrsConversion->setMaximum(100 * int(inputPaths.size()));
     ui->prgrsConversion->reset();
@@ -77,12 +104,47 @@ void MainWindow::OnFileExists(QString outputFile)
     conversionThread.overwriteExisting = box.clickedButton() == overwrite;
 }
 
+void MainWindow::OnFileTracks(int index, QString soundLanguage, QString subtitles, QString subtitleLanguage)
+{
+    if (index < 0 || index >= inputNames.size())
+        return;
+    QString sound = tr("Sound: none.");
+    if (soundLanguage == QLatin1String(tracksUnknownLanguage))
+        sound = tr("Sound: language not known.");
+    else if (isKnown(soundLanguage))
+        sound = tr("Sound: %1.").arg(languageName(soundLanguage));
+    const bool languageKnown = isKnown(subtitleLanguage);
+    const QString language = languageName(subtitleLanguage);
+    QString text = tr("Subtitles: none");
+    if (subtitles == QLatin1String(tracksInPicture)) {
+        text = languageKnown ? tr("Subtitles: %1, in the picture").arg(language) : tr("Subtitles: in the picture");
+    } else if (subtitles == QLatin1String(tracksInFile)) {
+        // The tool writes them beside the AVI, under its name.
+        QString file = ConversionThread::outputNameFor(inputNames.at(index));
+        file.replace(file.size() - 3, 3, QStringLiteral("srt"));
+        text = languageKnown ? tr("Subtitles: %1, %2").arg(language, file) : tr("Subtitles: %1").arg(file);
+    }
+    outputTracks.insert(index, sound + QLatin1Char(' ') + text);
+}
+
+// Below the path and the outcome, in the row's tool tip.
+void MainWindow::showTracks(int row, const QString &tracks)
+{
+    const QString tip = toolTipFor(inputPaths.at(row), tr("Converted") + QLatin1Char('\n') + tracks);
+    for (int column = 0; column < ui->tblFiles->columnCount(); ++column) {
+        if (QTableWidgetItem *item = ui->tblFiles->item(row, column))
+            item->setToolTip(tip);
+    }
+}
+
 void MainWindow::OnFileCompleted(int index, bool isSuccess)
 {
     if (index < 0 || index >= ui->tblFiles->rowCount() || index >= inputNames.size())
         return;
 
     showOutcome(index, isSuccess);
+    if (isSuccess && outputTracks.contains(index))
+        showTracks(index, outputTracks.take(index));
     if (!isSuccess)
         failedNames.append(inputNames.at(index));
     ui->prgrsConversion->setValue((index + 1) * 100);

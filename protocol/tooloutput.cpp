@@ -8,9 +8,20 @@
 namespace {
 
 constexpr qsizetype prefixLength = qsizetype(sizeof(progressPrefix) - 1);
+constexpr qsizetype tracksPrefixLength = qsizetype(sizeof(tracksPrefix) - 1);
 constexpr qsizetype markerLength = qsizetype(sizeof(successMarker) - 1);
 // The prefix and at most ten digits, the most a 32-bit count takes.
 constexpr qsizetype longestProgressLine = prefixLength + 10;
+// The prefix, three words and the blanks between them.
+constexpr qsizetype longestTracksLine = tracksPrefixLength + 3 * tracksLongestLanguage + 2;
+constexpr qsizetype longestLine = std::max(longestProgressLine, longestTracksLine);
+
+bool isLanguage(const QByteArray &word)
+{
+    return word == tracksNone
+           || (!word.isEmpty() && word.size() <= tracksLongestLanguage
+               && std::all_of(word.begin(), word.end(), [](char c) { return c >= 'a' && c <= 'z'; }));
+}
 
 } // namespace
 
@@ -42,6 +53,7 @@ void ToolOutput::readLines(const QByteArray &bytes, QList<uint> &values)
             const qint64 value = progressValue(line);
             if (value >= 0)
                 values.append(uint(value));
+            readTracks(line, &outputTracks);
         }
         line.clear();
         lineTooLong = false;
@@ -50,10 +62,10 @@ void ToolOutput::readLines(const QByteArray &bytes, QList<uint> &values)
 }
 
 // Adds bytes[start, end) to the unfinished line while it can still be a
-// progress line; false once it cannot.
+// line of the protocol; false once it cannot.
 bool ToolOutput::keepLine(const QByteArray &bytes, qsizetype start, qsizetype end)
 {
-    lineTooLong = lineTooLong || line.size() + (end - start) > longestProgressLine;
+    lineTooLong = lineTooLong || line.size() + (end - start) > longestLine;
     if (lineTooLong)
         line.clear();
     else
@@ -72,4 +84,19 @@ qint64 ToolOutput::progressValue(const QByteArray &line)
         return -1;
     const qint64 value = digits.toLongLong();
     return value <= std::numeric_limits<quint32>::max() ? value : -1;
+}
+
+// Three words, each of them checked, or the line is not taken.
+bool ToolOutput::readTracks(const QByteArray &line, Tracks *tracks)
+{
+    if (!line.startsWith(tracksPrefix))
+        return false;
+    const QList<QByteArray> words = line.mid(tracksPrefixLength).split(' ');
+    if (words.size() != 3 || !isLanguage(words.at(0)) || !isLanguage(words.at(2)))
+        return false;
+    const QByteArray &kind = words.at(1);
+    if (kind != tracksNone && kind != tracksInFile && kind != tracksInPicture)
+        return false;
+    *tracks = {QString::fromLatin1(words.at(0)), QString::fromLatin1(kind), QString::fromLatin1(words.at(2))};
+    return true;
 }

@@ -66,4 +66,21 @@ constexpr ToolArgumentSlot convertShape[] = {
 // may come late, or from a tool it did not write).
 constexpr const char progressPrefix[] = "@progress ";
 
+// Once the output is in place, right before the success marker, the tool
+// tells which sound and which subtitles it got, on one line: this prefix
+// and three words between single blanks, the sound's language, the
+// subtitles' kind and their language. A language is its ISO 639 code in
+// lower-case letters ("de", or "ger" where there is no two-letter one),
+// tracksUnknownLanguage where the file does not tell, tracksNone where there
+// is no such track. The kind is tracksNone, tracksInFile (NAME.srt beside
+// the AVI, the AVI's own name with .srt) or tracksInPicture (burned into the
+// film). Plain facts only: the window words them in the reader's language.
+constexpr const char tracksPrefix[] = "@tracks ";
+constexpr const char tracksNone[] = "-";
+constexpr const char tracksUnknownLanguage[] = "und";
+constexpr const char tracksInFile[] = "file";
+constexpr const char tracksInPicture[] = "picture";
+// The longest language code sent.
+constexpr int tracksLongestLanguage = 8;
+
 #endif // TOOLPROTOCOL_H

@@ -1,7 +1,10 @@
 #include "commandline.h"
 
-#include "transcoder/files/pathname.h"
+#include "convertcommand.h"
+#include "transcoder/encoding/decoderbuffer.h"
+#include "transcoder/encoding/playerenvelope.h"
 #include "transcoder/encoding/qualitycurve.h"
+#include "transcoder/files/pathname.h"
 
 #include "protocol/toolprotocol.h"
 
@@ -99,6 +102,15 @@ std::string shapeText(const ToolArgumentSlot (&shape)[size], const char *inputNa
     return text;
 }
 
+// A whole number with its thousands set apart, as people write it: 1,835,008.
+std::string grouped(long long value)
+{
+    std::string text = std::to_string(value);
+    for (int at = int(text.size()) - 3; at > 0; at -= 3)
+        text.insert(std::size_t(at), ",");
+    return text;
+}
+
 bool isHelp(int argc, char **argv)
 {
     return argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
@@ -139,9 +151,10 @@ std::string usage(const char *programName)
     const std::string name = programName ? programName : "tarvelo-transcode";
     return "Usage:\n"
            "  " + name + " " + shapeText(probeShape, "FILE") + "\n"
-           "      Print FILE's playing time in whole seconds, rounded up, between two\n"
-           "      '$' signs (\"$187$\"). Exit 0; without a duration print \"$$\", a\n"
-           "      reason on standard error and exit 1.\n"
+           "      Print how long FILE's pictures and sound play, in whole seconds\n"
+           "      rounded up, between two '$' signs (\"$187$\"); subtitle tracks and a\n"
+           "      header's claim that the streams contradict do not count. Exit 0;\n"
+           "      without a duration print \"$$\", a reason on standard error and exit 1.\n"
            "  " + name + " " + shapeText(convertShape, "IN") + "\n"
            "      Convert IN into the AVI file OUT (MPEG-4 Visual video tagged XVID,\n"
            "      MP3 audio) with the system's ffmpeg. Both Q are the same quality,\n"
@@ -159,8 +172,10 @@ std::string usage(const char *programName)
            "The output plays on DVD players, TVs and set-top boxes that play\n"
            "MPEG-4 AVI files: whatever the input and the quality, it stays within\n"
            "MPEG-4 Visual Advanced Simple Profile, level 5, as they decode it:\n"
-           "  - at most 720 pixels wide, and 576 lines at 25 pictures a second or\n"
-           "    less, 480 above; larger pictures are scaled down (never up) to\n"
+           "  - at most " + std::to_string(PlayerEnvelope::maximumWidth) + " pixels wide, and "
+           + std::to_string(PlayerEnvelope::maximumHeightUpTo25) + " lines at 25 pictures a second or\n"
+           "    less, " + std::to_string(PlayerEnvelope::maximumHeightAbove25)
+           + " above; larger pictures are scaled down (never up) to\n"
            "    square pixels at the shape they are shown at, turned phone videos\n"
            "    upright, in even sizes;\n"
            "  - at most 30 pictures a second: a faster rate is divided by the\n"
@@ -175,9 +190,11 @@ std::string usage(const char *programName)
            "  - interlaced pictures are deinterlaced at the frame rate (25i to\n"
            "    25p): all of a stream flagged interlaced, else those a detector\n"
            "    finds; progressive ones, and pictures too small for the\n"
-           "    deinterlacer (under 6x8), pass untouched;\n"
+           "    deinterlacer (under " + std::to_string(PlayerEnvelope::minimumDeinterlacedWidth) + "x"
+           + std::to_string(PlayerEnvelope::minimumDeinterlacedHeight) + "), pass untouched;\n"
            "  - at most 4,000 kb/s on average, and never more than a decoder buffer\n"
-           "    of 1,835,008 bits refilled at 4,854 kb/s holds; below that ceiling\n"
+           "    of " + grouped(DecoderBuffer::sizeBits) + " bits refilled at "
+           + grouped(DecoderBuffer::refillBitsPerSecond / 1000) + " kb/s holds; below that ceiling\n"
            "    every picture has the curve's quantiser;\n"
            "  - a keyframe at each cut that ffmpeg's scene detection finds (at the\n"
            "    extreme qualities it can miss one after heavy grain), at least\n"
@@ -207,20 +224,32 @@ std::string usage(const char *programName)
            "  - Text tracks (SubRip, ASS/SSA, mov_text, WebVTT) lose their styling\n"
            "    but keep italics, are timed to OUT, and are written with CR LF in\n"
            "    their language's code page (1250 to 1257, 932, 936, 949, 950),\n"
-           "    else in UTF-8 with a byte-order mark. Picture subtitles are left\n"
-           "    out, with a note on standard error.\n"
+           "    else in UTF-8 with a byte-order mark.\n"
+           "  - A picture track (PGS, VobSub, DVB) chosen where no text track or\n"
+           "    .srt qualifies is burned into the picture: where only forced\n"
+           "    subtitles are wanted, only the captions flagged forced (all of a\n"
+           "    track flagged forced), else all. Each is shown where and while the\n"
+           "    film shows it (to its end or the next caption), scaled with the\n"
+           "    picture in its palette's colours, on the deinterlaced picture; one\n"
+           "    placed outside a cropped picture is moved, whole, inside it.\n"
+           "    What a damaged track cannot decode is left out, with a note.\n"
            "  - The .srt appears only with a complete OUT. An existing one is\n"
            "    replaced only when OUT existed before, else left as it is, with a\n"
            "    note; subtitles that cannot be read never fail the conversion.\n"
            "\n"
            "Progress: when standard output is not a terminal, every growth of the\n"
            "converted whole seconds is written to it as a line \"" + progressPrefix + "N\".\n"
+           "Before the success marker a line \"" + tracksPrefix + "SOUND KIND LANGUAGE\" tells\n"
+           "the output's sound language, its subtitles (- none, file: the .srt,\n"
+           "picture: burned in) and their language (und: not known, -: none).\n"
            "\n"
            "An IN longer than two minutes is encoded on every core: its video in\n"
            "segments by one ffmpeg per core, its sound once, then joined into\n"
            "the file one ffmpeg would make. TARVELO_ENCODE_JOBS sets how many\n"
-           "(1: one ffmpeg for all). A conversion whose ffmpeg reports no progress\n"
-           "for TARVELO_STALL_SECONDS (60) fails.\n"
+           "(1: one ffmpeg for all). A long film gets longer segments, so that\n"
+           "their files stay few and within the open-file limit (ulimit -n). A\n"
+           "conversion whose ffmpeg reports no progress for TARVELO_STALL_SECONDS\n"
+           "(" + std::to_string(ConvertCommand::defaultStallSeconds) + ") fails.\n"
            "\n"
            "Exit status: 0 success, 1 failure, 2 bad arguments, 128+N stopped by signal N.\n";
 }

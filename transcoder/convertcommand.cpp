@@ -7,9 +7,11 @@
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
 #include "transcoder/tracks/readerlanguage.h"
+#include "transcoder/segments/seeksettler.h"
 #include "transcoder/segments/segmentedconversion.h"
 #include "transcoder/run/stopsignals.h"
 #include "transcoder/files/temporaryoutput.h"
+#include "transcoder/tracks/languagecode.h"
 #include "transcoder/tracks/trackchoice.h"
 
 #include "protocol/toolprotocol.h"
@@ -23,8 +25,6 @@
 #include <unistd.h>
 
 namespace {
-constexpr std::chrono::milliseconds inputTimeLimit(15000);
-constexpr std::chrono::milliseconds outputTimeLimit(15000);
 constexpr std::uint32_t xvidTag = MKTAG('X', 'V', 'I', 'D');
 
 // A number from the environment within [lowest, highest], else the default.
@@ -44,7 +44,8 @@ double setting(const char *name, double lowest, double highest, double byDefault
 // file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
 std::chrono::milliseconds stallLimit()
 {
-    return std::chrono::milliseconds(std::llround(setting("TARVELO_STALL_SECONDS", 0.1, 86400, 60) * 1000));
+    const double seconds = setting("TARVELO_STALL_SECONDS", 0.1, 86400, ConvertCommand::defaultStallSeconds);
+    return std::chrono::milliseconds(std::llround(seconds * 1000));
 }
 
 // One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1
@@ -53,6 +54,22 @@ int encodeJobs()
 {
     const long cores = sysconf(_SC_NPROCESSORS_ONLN);
     return int(setting("TARVELO_ENCODE_JOBS", 1, 64, double(std::clamp(cores, 1L, 64L))));
+}
+
+// A language as the tracks line carries it: its two-letter code where it
+// has one, letters only.
+std::string protocolLanguage(const std::string &tag)
+{
+    std::string code = LanguageCode::primary(tag);
+    for (const std::string &form : LanguageCode::forms(tag)) {
+        if (form.size() == 2) {
+            code = form;
+            break;
+        }
+    }
+    const bool letters = !code.empty() && code.size() <= std::size_t(tracksLongestLanguage)
+                         && std::all_of(code.begin(), code.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+    return letters ? code : tracksUnknownLanguage;
 }
 
 // Two minutes: a file that short is done in well under a minute by one
@@ -68,6 +85,7 @@ ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &
     , outputPath(outputPath)
     , quality(quality)
     , subtitles(libAv, inputPath, outputPath, stallLimit())
+    , captions(libAv, inputPath, outputPath, stallLimit())
 {
 }
 
@@ -125,7 +143,7 @@ std::string ConvertCommand::readInput()
     MediaFile input(libAv);
     // The streams are read, not only the headers: the output's size, rate
     // and sound are fitted to the input's.
-    if (!input.open(inputPath, inputTimeLimit) || !input.findStreams())
+    if (!input.open(inputPath, MediaFile::openTimeLimit) || !input.findStreams())
         return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
@@ -134,6 +152,10 @@ std::string ConvertCommand::readInput()
     const int sound = TrackChoice::sound(streams, reader);
     inputFacts = input.facts(sound);
     subtitles.choose(streams, reader, sound);
+    for (const StreamDescription &stream : streams) {
+        if (stream.index == sound)
+            soundLanguage = stream.language;
+    }
     // Without a duration the conversion still runs; only progress is not sent.
     duration = input.durationSeconds();
     return {};
@@ -151,10 +173,14 @@ bool ConvertCommand::convert(TemporaryOutput &output)
         return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
     const int jobs = encodeJobs();
-    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs);
-    if (plan.isSegmented() && !reachSeeks(plan))
-        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1);
-    const bool encoded = plan.isSegmented() ? encodeInSegments(output, plan, jobs, sender) : encodeInOne(output, sender);
+    FfmpegCommand command(inputPath, quality, inputFacts);
+    if (!burnCaptions(command))
+        return fail(StopSignals::stopReason());
+    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs, SegmentedConversion::mostSegments(jobs));
+    if (plan.isSegmented() && !settleSeeks(plan))
+        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1, 1);
+    const bool encoded = plan.isSegmented() ? encodeInSegments(command, output, plan, jobs, sender)
+                                            : encodeInOne(command, output, sender);
     if (!encoded || !checkWritten(output))
         return false;
     if (!subtitles.write(outputExisted))
@@ -163,11 +189,14 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     return true;
 }
 
-bool ConvertCommand::encodeInOne(TemporaryOutput &output, ProgressSender &sender)
+bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender)
 {
     ProgressReader reader;
-    const FfmpegJobs::Job job = {FfmpegCommand(inputPath, output.path(), quality, inputFacts).arguments(),
-                                 {output.fd()}, [&](const char *data, std::size_t size) {
+    std::vector<int> inherited = {output.fd()};
+    if (captions.exists())
+        inherited.push_back(captions.videoFd());
+    const FfmpegJobs::Job job = {command.arguments(output.path()), inherited,
+                                 [&](const char *data, std::size_t size) {
                                      if (reader.feed(data, size))
                                          sender.report(reader.seconds());
                                  }};
@@ -175,63 +204,45 @@ bool ConvertCommand::encodeInOne(TemporaryOutput &output, ProgressSender &sender
     return ffmpeg.run({job}) || fail(ffmpeg.error());
 }
 
-// A container without an index (MPEG transport and program streams) may
-// land a seek on the keyframe after its point; ffmpeg then decodes from
-// there. Each segment's point is settled where decoding really starts, in
-// time for the filters' past and on a kept picture, else from further back.
-// A film whose later segments could only decode from its start, at more
-// cost than their own span, is encoded in one go instead.
-bool ConvertCommand::reachSeeks(SegmentPlan &plan)
+// The chosen picture subtitles, decoded before ffmpeg starts: every
+// process of the conversion reads them. False only on a stop request.
+bool ConvertCommand::burnCaptions(FfmpegCommand &command)
+{
+    captions.choose(subtitles.pictureTrack(), subtitles.forcedOnly());
+    CaptionPlacement::Sizes sizes;
+    sizes.pictureWidth = inputFacts.quarterTurn ? inputFacts.height : inputFacts.width;
+    sizes.pictureHeight = inputFacts.quarterTurn ? inputFacts.width : inputFacts.height;
+    sizes.outputWidth = command.envelope().width();
+    sizes.outputHeight = command.envelope().height();
+    if (!captions.write(sizes, command.captionShift()))
+        return false;
+    if (captions.exists())
+        command.burnCaptions(captions.videoPath(), captions.shown());
+    return true;
+}
+
+// A film whose seeks cannot be settled (the input unreadable now, or its
+// later segments decodable only from the start) is encoded in one go.
+bool ConvertCommand::settleSeeks(SegmentPlan &plan)
 {
     MediaFile file(libAv);
-    if (!file.open(inputPath, inputTimeLimit) || !file.findStreams())
-        return false;
-    for (std::size_t i = 1; i < plan.segments().size(); ++i) {
-        double reach = plan.segments()[i].seek;
-        while (reach > 0 && !settleSeek(file, plan, i, reach))
-            reach = plan.fartherBack(i, reach);
-        if (reach <= 0) {
-            plan.setSeek(i, 0);
-            if (plan.segments()[i].start > plan.seconds(i))
-                return false;
-        }
-    }
-    return true;
+    return file.open(inputPath, MediaFile::openTimeLimit) && file.findStreams() && SeekSettler(file, plan).settle();
 }
 
-bool ConvertCommand::settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach)
+bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan,
+                                      int jobs, ProgressSender &sender)
 {
-    const double point = plan.decodingPoint(index, file.keyframeAfterSeek(reach, inputTimeLimit));
-    if (point < 0)
-        return false;
-    if (point <= reach + 1e-9) {
-        plan.setSeek(index, reach);
-        return true;
-    }
-    // A seek to the later point must find the same keyframe.
-    const double again = plan.decodingPoint(index, file.keyframeAfterSeek(point, inputTimeLimit));
-    if (again < 0 || again > point + 1e-9)
-        return false;
-    plan.setSeek(index, point);
-    return true;
-}
-
-bool ConvertCommand::encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, int jobs,
-                                      ProgressSender &sender)
-{
-    const SegmentedConversion::Setup setup = {inputPath, outputPath, quality, inputFacts, inputFacts.soundStream >= 0,
-                                              jobs, stallLimit()};
-    SegmentedConversion conversion(setup, plan, libAv);
+    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, stallLimit(), {}};
+    if (captions.exists())
+        setup.sharedInputs = {captions.videoFd()};
+    SegmentedConversion conversion(setup, command, plan, libAv);
     return conversion.run(output, sender) || fail(conversion.error());
 }
 
-// ffmpeg can exit 0 after writing little or nothing (an input that stops
-// decoding early); only a readable AVI of the promised kind is published.
-// The header and the first packets tell that; the file is not read through.
 bool ConvertCommand::checkWritten(const TemporaryOutput &output)
 {
     MediaFile written(libAv);
-    if (!written.open(output.path(), outputTimeLimit))
+    if (!written.open(output.path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable AVI file: " + written.error());
     const MediaFile::Stream video = written.videoStream();
     const MediaFile::Stream audio = written.audioStream();
@@ -254,7 +265,23 @@ bool ConvertCommand::publish(TemporaryOutput &output)
     if (!output.commit())
         return fail(output.error());
     subtitles.publish();
+    tellTracks();
     std::printf("%s\n", successMarker);
     std::fflush(stdout);
     return true;
+}
+
+void ConvertCommand::tellTracks() const
+{
+    const std::string sound = inputFacts.soundStream >= 0 ? protocolLanguage(soundLanguage) : tracksNone;
+    std::string kind = tracksNone;
+    std::string language = tracksNone;
+    if (captions.exists()) {
+        kind = tracksInPicture;
+        language = protocolLanguage(captions.language());
+    } else if (subtitles.published()) {
+        kind = tracksInFile;
+        language = protocolLanguage(subtitles.publishedLanguage());
+    }
+    std::printf("%s%s %s %s\n", tracksPrefix, sound.c_str(), kind.c_str(), language.c_str());
 }

@@ -3,12 +3,13 @@
 
 #include "transcoder/media/inputfacts.h"
 #include "transcoder/media/libav.h"
+#include "transcoder/subtitles/burnedcaptions.h"
 #include "transcoder/subtitles/subtitleoutput.h"
 
 #include <cstdint>
 #include <string>
 
-class MediaFile;
+class FfmpegCommand;
 class ProgressSender;
 class SegmentPlan;
 class TemporaryOutput;
@@ -18,6 +19,10 @@ class TemporaryOutput;
 class ConvertCommand
 {
 public:
+    // A conversion whose ffmpeg reports no progress for this long has stalled
+    // (TARVELO_STALL_SECONDS sets another limit).
+    static constexpr int defaultStallSeconds = 60;
+
     ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality);
     int run();
 
@@ -25,12 +30,14 @@ private:
     bool checkPaths();
     std::string readInput();
     bool convert(TemporaryOutput &output);
-    bool encodeInOne(TemporaryOutput &output, ProgressSender &sender);
-    bool reachSeeks(SegmentPlan &plan);
-    bool settleSeek(MediaFile &file, SegmentPlan &plan, std::size_t index, double reach);
-    bool encodeInSegments(TemporaryOutput &output, const SegmentPlan &plan, int jobs, ProgressSender &sender);
+    bool encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender);
+    bool settleSeeks(SegmentPlan &plan);
+    bool encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan, int jobs,
+                          ProgressSender &sender);
     bool checkWritten(const TemporaryOutput &output);
+    bool burnCaptions(FfmpegCommand &command);
     bool publish(TemporaryOutput &output);
+    void tellTracks() const;
     bool fail(const std::string &reason);
     int failureStatus() const;
 
@@ -39,6 +46,9 @@ private:
     int quality;
     LibAv libAv;
     SubtitleOutput subtitles;
+    BurnedCaptions captions;
+    // The chosen sound's language tag, and whether there is any sound.
+    std::string soundLanguage;
     // The AVI was there before: the user chose to replace it, and its .srt with it.
     bool outputExisted = false;
     // What reading the input told; the duration is 0 when unknown.

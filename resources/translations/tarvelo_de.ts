@@ -213,6 +213,38 @@ Die folgenden Dateien konnten nicht konvertiert werden:
         <source>Adding file %1 of %2</source>
         <translation>Datei %1 von %2 wird hinzugefügt</translation>
     </message>
+    <message>
+        <source>Sound: none.</source>
+        <translation>Ton: keiner.</translation>
+    </message>
+    <message>
+        <source>Sound: language not known.</source>
+        <translation>Ton: Sprache unbekannt.</translation>
+    </message>
+    <message>
+        <source>Sound: %1.</source>
+        <translation>Ton: %1.</translation>
+    </message>
+    <message>
+        <source>Subtitles: none</source>
+        <translation>Untertitel: keine</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, in the picture</source>
+        <translation>Untertitel: %1, im Bild</translation>
+    </message>
+    <message>
+        <source>Subtitles: in the picture</source>
+        <translation>Untertitel: im Bild</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, %2</source>
+        <translation>Untertitel: %1, %2</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1</source>
+        <translation>Untertitel: %1</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -213,6 +213,38 @@ No se pudieron convertir los siguientes archivos:
         <source>Adding file %1 of %2</source>
         <translation>Añadiendo el archivo %1 de %2</translation>
     </message>
+    <message>
+        <source>Sound: none.</source>
+        <translation>Sonido: ninguno.</translation>
+    </message>
+    <message>
+        <source>Sound: language not known.</source>
+        <translation>Sonido: idioma desconocido.</translation>
+    </message>
+    <message>
+        <source>Sound: %1.</source>
+        <translation>Sonido: %1.</translation>
+    </message>
+    <message>
+        <source>Subtitles: none</source>
+        <translation>Subtítulos: ninguno</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, in the picture</source>
+        <translation>Subtítulos: %1, en la imagen</translation>
+    </message>
+    <message>
+        <source>Subtitles: in the picture</source>
+        <translation>Subtítulos: en la imagen</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, %2</source>
+        <translation>Subtítulos: %1, %2</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1</source>
+        <translation>Subtítulos: %1</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

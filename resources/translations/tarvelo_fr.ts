@@ -213,6 +213,38 @@ Les fichiers suivants n&apos;ont pas pu être convertis :
         <source>Adding file %1 of %2</source>
         <translation>Ajout du fichier %1 sur %2</translation>
     </message>
+    <message>
+        <source>Sound: none.</source>
+        <translation>Son : aucun.</translation>
+    </message>
+    <message>
+        <source>Sound: language not known.</source>
+        <translation>Son : langue inconnue.</translation>
+    </message>
+    <message>
+        <source>Sound: %1.</source>
+        <translation>Son : %1.</translation>
+    </message>
+    <message>
+        <source>Subtitles: none</source>
+        <translation>Sous-titres : aucun</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, in the picture</source>
+        <translation>Sous-titres : %1, dans l’image</translation>
+    </message>
+    <message>
+        <source>Subtitles: in the picture</source>
+        <translation>Sous-titres : dans l’image</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, %2</source>
+        <translation>Sous-titres : %1, %2</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1</source>
+        <translation>Sous-titres : %1</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

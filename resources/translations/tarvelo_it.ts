@@ -213,6 +213,38 @@ La conversione dei seguenti file non è riuscita:
         <source>Adding file %1 of %2</source>
         <translation>Aggiunta del file %1 di %2</translation>
     </message>
+    <message>
+        <source>Sound: none.</source>
+        <translation>Audio: nessuno.</translation>
+    </message>
+    <message>
+        <source>Sound: language not known.</source>
+        <translation>Audio: lingua sconosciuta.</translation>
+    </message>
+    <message>
+        <source>Sound: %1.</source>
+        <translation>Audio: %1.</translation>
+    </message>
+    <message>
+        <source>Subtitles: none</source>
+        <translation>Sottotitoli: nessuno</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, in the picture</source>
+        <translation>Sottotitoli: %1, nell’immagine</translation>
+    </message>
+    <message>
+        <source>Subtitles: in the picture</source>
+        <translation>Sottotitoli: nell’immagine</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, %2</source>
+        <translation>Sottotitoli: %1, %2</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1</source>
+        <translation>Sottotitoli: %1</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -213,6 +213,38 @@ Nie udało się przekonwertować następujących plików:
         <source>Adding file %1 of %2</source>
         <translation>Dodawanie pliku %1 z %2</translation>
     </message>
+    <message>
+        <source>Sound: none.</source>
+        <translation>Dźwięk: brak.</translation>
+    </message>
+    <message>
+        <source>Sound: language not known.</source>
+        <translation>Dźwięk: język nieznany.</translation>
+    </message>
+    <message>
+        <source>Sound: %1.</source>
+        <translation>Dźwięk: %1.</translation>
+    </message>
+    <message>
+        <source>Subtitles: none</source>
+        <translation>Napisy: brak</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, in the picture</source>
+        <translation>Napisy: %1, w obrazie</translation>
+    </message>
+    <message>
+        <source>Subtitles: in the picture</source>
+        <translation>Napisy: w obrazie</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, %2</source>
+        <translation>Napisy: %1, %2</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1</source>
+        <translation>Napisy: %1</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

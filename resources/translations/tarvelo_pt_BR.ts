@@ -213,6 +213,38 @@ Não foi possível converter os seguintes arquivos:
         <source>Adding file %1 of %2</source>
         <translation>Adicionando arquivo %1 de %2</translation>
     </message>
+    <message>
+        <source>Sound: none.</source>
+        <translation>Áudio: nenhum.</translation>
+    </message>
+    <message>
+        <source>Sound: language not known.</source>
+        <translation>Áudio: idioma desconhecido.</translation>
+    </message>
+    <message>
+        <source>Sound: %1.</source>
+        <translation>Áudio: %1.</translation>
+    </message>
+    <message>
+        <source>Subtitles: none</source>
+        <translation>Legendas: nenhuma</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, in the picture</source>
+        <translation>Legendas: %1, na imagem</translation>
+    </message>
+    <message>
+        <source>Subtitles: in the picture</source>
+        <translation>Legendas: na imagem</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, %2</source>
+        <translation>Legendas: %1, %2</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1</source>
+        <translation>Legendas: %1</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -213,6 +213,38 @@ The following files failed to be converted:
         <source>Adding file %1 of %2</source>
         <translation>Добавление файла %1 из %2</translation>
     </message>
+    <message>
+        <source>Sound: none.</source>
+        <translation>Звук: нет.</translation>
+    </message>
+    <message>
+        <source>Sound: language not known.</source>
+        <translation>Звук: язык неизвестен.</translation>
+    </message>
+    <message>
+        <source>Sound: %1.</source>
+        <translation>Звук: %1.</translation>
+    </message>
+    <message>
+        <source>Subtitles: none</source>
+        <translation>Субтитры: нет</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, in the picture</source>
+        <translation>Субтитры: %1, в изображении</translation>
+    </message>
+    <message>
+        <source>Subtitles: in the picture</source>
+        <translation>Субтитры: в изображении</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1, %2</source>
+        <translation>Субтитры: %1, %2</translation>
+    </message>
+    <message>
+        <source>Subtitles: %1</source>
+        <translation>Субтитры: %1</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -34,6 +34,8 @@ private slots:
 
     void batchConvertsWithProgressWithinEachFile();
     void corruptFileFailsAndTheRunGoesOn();
+    void tracksAreWordedInTheToolTip_data();
+    void tracksAreWordedInTheToolTip();
     void existingOutputsAreOverwrittenOrIgnored();
     void failedOverwriteKeepsTheOldFile();
     void outputThatIsTheInputIsNeverTouched();
@@ -56,6 +58,7 @@ private:
     std::unique_ptr<ModalAnswerer> answerer;
     QString summary;
     QStringList summaryColours;
+    QStringList summaryTips;
 };
 
 void TestConversionRun::initTestCase()
@@ -84,6 +87,7 @@ void TestConversionRun::init()
     QVERIFY(QDir().mkpath(output));
     summary.clear();
     summaryColours.clear();
+    summaryTips.clear();
 
     window = std::make_unique<MainWindow>();
     window->show();
@@ -94,8 +98,10 @@ void TestConversionRun::init()
         if (box->windowTitle() != QLatin1String("Conversion Completed!"))
             return;
         summary = box->text();
-        for (int row = 0; row < widget<QTableWidget>("tblFiles")->rowCount(); ++row)
+        for (int row = 0; row < widget<QTableWidget>("tblFiles")->rowCount(); ++row) {
             summaryColours << rowColour(row);
+            summaryTips << widget<QTableWidget>("tblFiles")->item(row, 1)->toolTip();
+        }
         ModalAnswerer::clickButton(box, QStringLiteral("New Conversion"));
     };
 }
@@ -162,6 +168,11 @@ void TestConversionRun::batchConvertsWithProgressWithinEachFile()
     QTRY_VERIFY_WITH_TIMEOUT(!summary.isEmpty(), 120000);
     QCOMPARE(summary, QStringLiteral("Completed converting the selected files!"));
     QCOMPARE(summaryColours, QStringList({"green", "green", "green"}));
+    // Each row tells what its output got, below its path, as the tool told it.
+    for (int row = 0; row < 3; ++row) {
+        const QString tip = summaryTips.at(row);
+        QVERIFY2(tip.startsWith(media) && tip.endsWith("Sound: language not known. Subtitles: none"), qPrintable(tip));
+    }
 
     // The long clip's band was entered from real progress notifications
     // while its row was still uncoloured.
@@ -194,6 +205,35 @@ void TestConversionRun::corruptFileFailsAndTheRunGoesOn()
     QCOMPARE(summaryColours, QStringList({"green", "red", "green"}));
     QCOMPARE(window->failures(), QStringList{"bad.mp4"});
     QCOMPARE(outputFiles(), QStringList({"-lead ünï.avi", "a.avi"}));
+}
+
+void TestConversionRun::tracksAreWordedInTheToolTip_data()
+{
+    QTest::addColumn<QStringList>("words");   // as the tool sends them
+    QTest::addColumn<QString>("tracks");
+    QTest::newRow("burned in") << QStringList{"en", "picture", "de"}
+                               << "Sound: English. Subtitles: Deutsch, in the picture";
+    QTest::newRow("beside the AVI") << QStringList{"ger", "file", "fr"}
+                                    << "Sound: Deutsch. Subtitles: français, it's $x ##y.srt";
+    QTest::newRow("nothing known") << QStringList{"-", "file", "und"} << "Sound: none. Subtitles: it's $x ##y.srt";
+}
+
+// What the worker hands over from the tool, worded below the row's path.
+void TestConversionRun::tracksAreWordedInTheToolTip()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, tracks);
+    // A third row, so that no summary ends the run and clears the list.
+    addFiles(media, {"a.mp4", "it's $x ##y.mp4", "long.mp4"});
+    QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileTracks", Q_ARG(int, 1), Q_ARG(QString, words.at(0)),
+                                      Q_ARG(QString, words.at(1)), Q_ARG(QString, words.at(2))));
+    QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileCompleted", Q_ARG(int, 1), Q_ARG(bool, true)));
+    QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileCompleted", Q_ARG(int, 0), Q_ARG(bool, true)));
+    auto *table = widget<QTableWidget>("tblFiles");
+    for (int column = 0; column < 3; ++column)
+        QCOMPARE(table->item(1, column)->toolTip(), media + "/it's $x ##y.mp4\nConverted\n" + tracks);
+    // A row the tool told nothing of keeps its plain outcome.
+    QCOMPARE(table->item(0, 0)->toolTip(), media + "/a.mp4\nConverted");
 }
 
 void TestConversionRun::existingOutputsAreOverwrittenOrIgnored()

@@ -17,6 +17,8 @@ private slots:
     void worksWithoutAPlaceForTheSeconds();
     void conversionOutputIsReadAcrossReads_data();
     void conversionOutputIsReadAcrossReads();
+    void tracksLine_data();
+    void tracksLine();
 };
 
 void TestProtocolReaders::readsTheNumberBetweenTheDollars_data()
@@ -121,6 +123,34 @@ void TestProtocolReaders::conversionOutputIsReadAcrossReads()
         read += output.append(bytes);
     QCOMPARE(read, values);
     QTEST(output.hasSuccessMarker(), "success");
+}
+
+// Only a well-formed tracks line counts: its words end up in a tool tip.
+void TestProtocolReaders::tracksLine_data()
+{
+    QTest::addColumn<QList<QByteArray>>("reads");
+    QTest::addColumn<QStringList>("words");
+    QTest::newRow("split across reads") << QList<QByteArray>{"@progress 2\n@tracks en", "g picture de\n"}
+                                        << QStringList{"eng", "picture", "de"};
+    QTest::newRow("no sound, a file of unknown language") << QList<QByteArray>{"@tracks - file und\n"}
+                                                          << QStringList{"-", "file", "und"};
+    QTest::newRow("unknown kind") << QList<QByteArray>{"@tracks en sidecar de\n"} << QStringList{"", "", ""};
+    QTest::newRow("a word too many") << QList<QByteArray>{"@tracks en file de x\n"} << QStringList{"", "", ""};
+    QTest::newRow("markup in a word") << QList<QByteArray>{"@tracks <b>x file de\n"} << QStringList{"", "", ""};
+    QTest::newRow("unfinished line") << QList<QByteArray>{"@tracks en file de"} << QStringList{"", "", ""};
+    QTest::newRow("a word too long, then a good line")
+        << QList<QByteArray>{"@tracks abcdefghi file de\n@tracks fr - -\n"} << QStringList{"fr", "-", "-"};
+}
+
+void TestProtocolReaders::tracksLine()
+{
+    QFETCH(QList<QByteArray>, reads);
+    QFETCH(QStringList, words);
+    ToolOutput output;
+    for (const QByteArray &bytes : reads)
+        output.append(bytes);
+    const ToolOutput::Tracks &tracks = output.tracks();
+    QCOMPARE((QStringList{tracks.soundLanguage, tracks.subtitles, tracks.subtitleLanguage}), words);
 }
 
 QTEST_APPLESS_MAIN(TestProtocolReaders)

@@ -39,21 +39,30 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce_data()
     QTest::addColumn<double>("duration");
     QTest::addColumn<double>("segmentSeconds");
     QTest::addColumn<int>("jobs");
+    QTest::addColumn<int>("most");
     QTest::addColumn<int>("count");
     // One process where segments cannot help.
-    QTest::newRow("one job") << facts({25, 1}) << 600.0 << 120.0 << 1 << 1;
-    QTest::newRow("as short as a segment") << facts({25, 1}) << 120.0 << 120.0 << 8 << 1;
-    QTest::newRow("duration unknown") << facts({25, 1}) << 0.0 << 120.0 << 2 << 1;
-    QTest::newRow("rate unknown") << facts({0, 1}) << 600.0 << 120.0 << 2 << 1;
+    QTest::newRow("one job") << facts({25, 1}) << 600.0 << 120.0 << 1 << 1000 << 1;
+    QTest::newRow("as short as a segment") << facts({25, 1}) << 120.0 << 120.0 << 8 << 1000 << 1;
+    QTest::newRow("duration unknown") << facts({25, 1}) << 0.0 << 120.0 << 2 << 1000 << 1;
+    QTest::newRow("rate unknown") << facts({0, 1}) << 600.0 << 120.0 << 2 << 1000 << 1;
     // Five two-minute segments would leave one process alone with the last:
     // six of 100 s end together, 20 % sooner.
-    QTest::newRow("10 min, 2 jobs") << facts({25, 1}) << 600.0 << 120.0 << 2 << 6;
+    QTest::newRow("10 min, 2 jobs") << facts({25, 1}) << 600.0 << 120.0 << 2 << 1000 << 6;
     // A sound track a few hundredths longer adds no seventh segment.
-    QTest::newRow("10 min and a little, 2 jobs") << facts({25, 1}) << 600.02 << 120.0 << 2 << 6;
-    QTest::newRow("2 h film, 8 jobs") << facts({25, 1}) << 7200.0 << 120.0 << 8 << 72;
-    QTest::newRow("2 h NTSC film, 8 jobs") << facts({24000, 1001}) << 7200.0 << 120.0 << 8 << 104;
-    QTest::newRow("50 to 25, 4 jobs") << facts({50, 1}) << 1000.0 << 120.0 << 4 << 12;
-    QTest::newRow("short segments") << facts({30, 1}) << 7.0 << 2.0 << 2 << 4;
+    QTest::newRow("10 min and a little, 2 jobs") << facts({25, 1}) << 600.02 << 120.0 << 2 << 1000 << 6;
+    QTest::newRow("2 h film, 8 jobs") << facts({25, 1}) << 7200.0 << 120.0 << 8 << 1000 << 72;
+    QTest::newRow("2 h NTSC film, 8 jobs") << facts({24000, 1001}) << 7200.0 << 120.0 << 8 << 1000 << 104;
+    QTest::newRow("50 to 25, 4 jobs") << facts({50, 1}) << 1000.0 << 120.0 << 4 << 1000 << 12;
+    QTest::newRow("short segments") << facts({30, 1}) << 7.0 << 2.0 << 2 << 1000 << 4;
+    // However long the film, or its header's claim, its segments stay as
+    // few as their files may be: longer ones, still in whole rounds.
+    QTest::newRow("136 years claimed") << facts({25, 1}) << 4294967295.0 << 120.0 << 2 << 64 << 64;
+    QTest::newRow("34 hours") << facts({25, 1}) << 122400.0 << 120.0 << 2 << 64 << 64;
+    QTest::newRow("2 h film within the bound") << facts({25, 1}) << 7200.0 << 120.0 << 2 << 64 << 60;
+    QTest::newRow("300 short segments, room for 20") << facts({25, 1}) << 300.0 << 1.0 << 2 << 20 << 20;
+    QTest::newRow("room for 20, 3 jobs") << facts({25, 1}) << 300.0 << 1.0 << 3 << 20 << 18;
+    QTest::newRow("room for one") << facts({25, 1}) << 600.0 << 120.0 << 2 << 1 << 1;
 }
 
 void TestSegmentPlan::segmentsCoverEveryPictureOnce()
@@ -62,8 +71,9 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce()
     QFETCH(double, duration);
     QFETCH(double, segmentSeconds);
     QFETCH(int, jobs);
+    QFETCH(int, most);
     QFETCH(int, count);
-    const SegmentPlan plan(input, duration, segmentSeconds, jobs);
+    const SegmentPlan plan(input, duration, segmentSeconds, jobs, most);
     const std::vector<SegmentPlan::Segment> &segments = plan.segments();
     QCOMPARE(int(segments.size()), count);
     QCOMPARE(plan.isSegmented(), count > 1);
@@ -81,7 +91,7 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce()
         QVERIFY(segments[i].firstPicture / rate > segments[i].start);
         QVERIFY((segments[i].firstPicture - 1) / rate < segments[i].start);
     }
-    QVERIFY(std::abs(total - duration) < 1e-6);
+    QVERIFY(std::abs(total - duration) < 1e-6 * std::max(1.0, duration / 1000));
 }
 
 // A single run forces a keyframe every whole number of pictures that fits
@@ -89,14 +99,17 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce()
 void TestSegmentPlan::keyframesStayTenSecondsApartAcrossJoins()
 {
     for (const InputFacts::Rate rate : {InputFacts::Rate{25, 1}, InputFacts::Rate{24000, 1001}}) {
-        const SegmentPlan plan(facts(rate), 1800, 120, 2);
         const double perSecond = rate.value();
         const double every = PlayerEnvelope(facts(rate)).keyframeSeconds() * perSecond;
         QVERIFY(std::abs(every - std::round(every)) < 1e-9 && every / perSecond <= 10);
         QCOMPARE(std::llround(every), rate.num == 25 ? 250LL : 239LL);
-        QVERIFY(plan.isSegmented());
-        for (const SegmentPlan::Segment &segment : plan.segments())
-            QCOMPARE(segment.firstPicture % std::llround(every), 0LL);
+        // Also where a long film gets longer segments.
+        for (const SegmentPlan &plan : {SegmentPlan(facts(rate), 1800, 120, 2, 1000),
+                                        SegmentPlan(facts(rate), 122400, 120, 2, 64)}) {
+            QVERIFY(plan.isSegmented());
+            for (const SegmentPlan::Segment &segment : plan.segments())
+                QCOMPARE(segment.firstPicture % std::llround(every), 0LL);
+        }
     }
 }
 
@@ -105,7 +118,7 @@ void TestSegmentPlan::keyframesStayTenSecondsApartAcrossJoins()
 void TestSegmentPlan::decodingStartsOnAKeptSourcePicture()
 {
     for (const double videoStart : {0.0, 0.043}) {
-        SegmentPlan plan(facts({50, 1}, false, videoStart), 600, 120, 2);
+        SegmentPlan plan(facts({50, 1}, false, videoStart), 600, 120, 2, 1000);
         const auto onAKeptPicture = [videoStart](double seek) {
             const double sourcePicture = (seek - videoStart) * 50 + 0.5;
             return seek == 0
@@ -135,7 +148,7 @@ void TestSegmentPlan::decodingStartsOnAKeptSourcePicture()
         QVERIFY(moves < 8);
     }
     // A slideshow's picture before the join may lie seconds back.
-    const SegmentPlan slideshow(facts({1, 2}, true), 600, 120, 2);
+    const SegmentPlan slideshow(facts({1, 2}, true), 600, 120, 2, 1000);
     QVERIFY(slideshow.segments()[1].seek <= slideshow.segments()[1].start - 6);
 }
 

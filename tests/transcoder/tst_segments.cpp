@@ -95,6 +95,7 @@ private slots:
     void twoJobsMakeTheFilmOfOne();
     void picturesKeepTheirTimesAcrossAGap();
     void decoderBufferHoldsAcrossJoins();
+    void manySegmentsWithinFewDescriptors();
 
 private:
     ProcessRun convert(const QString &input, const QString &output, int jobs, int quality = 50) const;
@@ -204,6 +205,29 @@ void TestSegments::decoderBufferHoldsAcrossJoins()
     const ProcessRun run = convert(input, output, 2, 99);
     QVERIFY2(run.succeeded(), run.err.constData());
     QVERIFY(bufferHolds(output, 30));
+}
+
+// Every segment is a file held open until the join: a film cut finer than
+// the descriptors the tool may open allow is cut into fewer segments, not
+// refused.
+void TestSegments::manySegmentsWithinFewDescriptors()
+{
+    const QString input = work.filePath("forty.mkv");
+    QVERIFY(TestMedia::make(input, {"-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=40", "-f", "lavfi",
+                                    "-i", "sine=duration=40", "-c:v", "ffv1", "-c:a", "flac"}));
+    const QString output = work.filePath("forty/out.avi");
+    QDir().mkpath(QFileInfo(output).path());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TARVELO_ENCODE_JOBS", "2");
+    environment.insert("TARVELO_SEGMENT_SECONDS", "1");
+    const ProcessRun run = runProcess("sh", QStringList{"-c", "ulimit -n 48 && exec \"$0\" \"$@\"", tool}
+                                                + TestMedia::convertArguments(input, output),
+                                      environment, {}, 60000);
+    QVERIFY2(run.succeeded(), run.err.constData());
+    QCOMPARE(ffprobe({"-select_streams", "v", "-show_entries", "packet=size", "file:" + output}).size(), 400);
+    // Many segments still, each opening with a keyframe: one process would
+    // force only the four of every ten seconds.
+    QVERIFY(keyframes(output).size() > 8);
 }
 
 QTEST_GUILESS_MAIN(TestSegments)

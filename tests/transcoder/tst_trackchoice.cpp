@@ -166,10 +166,10 @@ void TestTrackChoice::chosenSoundIsMapped()
     const auto count = [](const std::vector<std::string> &arguments, const char *value) {
         return std::count(arguments.begin(), arguments.end(), value);
     };
-    const std::vector<std::string> withSound = FfmpegCommand("in.mkv", "/out.avi", 50, facts).arguments();
+    const std::vector<std::string> withSound = FfmpegCommand("in.mkv", 50, facts).arguments("/out.avi");
     QCOMPARE(count(withSound, "0:3"), 1);
     QCOMPARE(count(withSound, "-map"), 2);
-    QCOMPARE(count(FfmpegCommand("in.mkv", "/out.avi", 50, {}).arguments(), "-map"), 1);
+    QCOMPARE(count(FfmpegCommand("in.mkv", 50, {}).arguments("/out.avi"), "-map"), 1);
 }
 
 void TestTrackChoice::codePage_data()

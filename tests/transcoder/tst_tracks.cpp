@@ -60,8 +60,13 @@ private slots:
     void sidecarReplacedOnlyWithItsAvi();
     void textOutsideUtf8_data();
     void textOutsideUtf8();
+    void embeddedTextReachesTheSrt_data();
+    void embeddedTextReachesTheSrt();
     void failuresLeaveNoSubtitles_data();
     void failuresLeaveNoSubtitles();
+    void subtitlesPlacedOnlyAfterTheAvi_data();
+    void subtitlesPlacedOnlyAfterTheAvi();
+    void slowFileGetsItsTimeLimitPerRead();
 
 private:
     // settings: "NAME=value" for the tool's environment, which keeps no locale of the test's own.
@@ -139,6 +144,8 @@ void TestTracks::readersLanguage()
     const double heard = pitch(out + "/film.avi");
     QVERIFY2(std::abs(heard - tone) < tone / 10, qPrintable(QString::number(heard)));
     QCOMPARE(QFile::exists(out + "/film.srt"), subtitles);
+    // What the window is told the output got.
+    QVERIFY2(run.out.contains(subtitles ? "@tracks de file de\n" : "@tracks en - -\n"), run.out.constData());
     if (!subtitles)
         return;
     // German in Windows-1252 with CR LF, styling gone, italics kept, on the
@@ -224,6 +231,42 @@ void TestTracks::textOutsideUtf8()
     }
 }
 
+void TestTracks::embeddedTextReachesTheSrt_data()
+{
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("storing");
+    QTest::addColumn<QByteArray>("written");
+    const QByteArray both = "1\r\n00:00:00,500 --> 00:00:01,000\r\nOne\r\n\r\n"
+                            "2\r\n00:00:01,000 --> 00:00:02,000\r\nTwo\r\n\r\n";
+    // Phones record their captions in this form.
+    QTest::newRow("mov_text in MP4") << "mp4" << QStringList{"-c:s", "mov_text"} << both;
+    QTest::newRow("mov_text in MOV") << "mov" << QStringList{"-c:s", "mov_text"} << both;
+    // Without its end, the first line would be shown over the second.
+    QTest::newRow("a line without an end ends where the next begins")
+        << "mkv" << QStringList{"-c:s", "copy", "-bsf:s", "setts=duration=0"}
+        << QByteArray("1\r\n00:00:00,500 --> 00:00:01,000\r\nOne\r\n\r\n2\r\n00:00:01,000 --> ");
+}
+
+void TestTracks::embeddedTextReachesTheSrt()
+{
+    QFETCH(QString, extension);
+    QFETCH(QStringList, storing);
+    QFETCH(QByteArray, written);
+    QVERIFY(TestMedia::writeFile(work.filePath("lines.srt"),
+                                 "1\n00:00:00,500 --> 00:00:01,000\nOne\n\n2\n00:00:01,000 --> 00:00:02,000\nTwo\n"));
+    const QString input = in + "/lines." + extension;
+    QVERIFY(TestMedia::make(input, QStringList{"-i", work.filePath("picture.mkv"), "-i", work.filePath("lines.srt"),
+                                               "-map", "0", "-map", "1", "-c:v", "mpeg4",
+                                               "-metadata:s:s:0", "language=fre"} + storing));
+    const ProcessRun run = convert(input, out + "/lines.avi", {"LANG=fr_FR.UTF-8"});
+    QVERIFY2(succeeded(run), run.err.constData());
+    QByteArray srt = TestMedia::readFile(out + "/lines.srt");
+    // Which code page the lines are written in is the track choice's own test.
+    if (srt.startsWith("\xEF\xBB\xBF"))
+        srt.remove(0, 3);
+    QVERIFY2(srt.startsWith(written), srt.toPercentEncoding().constData());
+}
+
 void TestTracks::failuresLeaveNoSubtitles_data()
 {
     const QByteArray ffmpeg = "'" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "'";
@@ -248,6 +291,54 @@ void TestTracks::failuresLeaveNoSubtitles()
     QVERIFY(run.finished && run.exitCode != 0);
     QVERIFY(!run.out.contains("##success##"));
     QCOMPARE(SystemState::snapshot(out), QStringList());
+}
+
+void TestTracks::subtitlesPlacedOnlyAfterTheAvi_data()
+{
+    QTest::addColumn<bool>("usersOwn");
+    QTest::newRow("embedded lines, no .srt left") << false;
+    QTest::newRow("sidecar, the user's own .srt stays") << true;
+}
+
+// A folder that appears in the AVI's place as ffmpeg ends: the conversion
+// succeeds up to the very last step, where the AVI cannot take its name.
+void TestTracks::subtitlesPlacedOnlyAfterTheAvi()
+{
+    QFETCH(bool, usersOwn);
+    QVERIFY(QFile::copy(film, in + "/film.mkv"));
+    if (usersOwn) {
+        QVERIFY(TestMedia::writeFile(in + "/film.srt", subRip));
+        QVERIFY(TestMedia::writeFile(out + "/film.srt", "the user's own"));
+    }
+    const ToolFolder bin(work.filePath("bin"));
+    QVERIFY(bin.installAs("ffmpeg", "'" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "' \"$@\" && mkdir -p '"
+                                        + out.toUtf8() + "/film.avi/inside'"));
+    const ProcessRun run = convert(in + "/film.mkv", out + "/film.avi",
+                                   {"LANG=fr_FR.UTF-8", "PATH=" + bin.path() + ':' + qEnvironmentVariable("PATH")});
+    QVERIFY(run.finished && run.exitCode != 0);
+    QVERIFY2(run.err.contains("name"), run.err.constData());
+    // Only the folder and the user's own .srt, as it was: no part files either.
+    QCOMPARE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+             usersOwn ? QStringList({"film.avi", "film.srt"}) : QStringList({"film.avi"}));
+    if (usersOwn)
+        QCOMPARE(TestMedia::readFile(out + "/film.srt"), QByteArray("the user's own"));
+}
+
+// Each read of the file takes 40 ms, reading all its subtitles (some 3 s)
+// longer than the one-second limit: only a read that stalls may end the conversion.
+void TestTracks::slowFileGetsItsTimeLimitPerRead()
+{
+    // Noise, so that the file is a few megabytes whatever the codec.
+    QVERIFY(TestMedia::make(in + "/slow-film.mkv",
+                            {"-f", "lavfi", "-i", "testsrc2=size=176x144:rate=25:duration=3,noise=alls=100:allf=t",
+                             "-i", work.filePath("eng.srt"), "-map", "0", "-map", "1", "-c:v", "ffv1",
+                             "-metadata:s:s:0", "language=fre"}));
+    const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
+    const ProcessRun run = convert(in + "/slow-film.mkv", out + "/film.avi",
+                                   {"LANG=fr_FR.UTF-8", "TARVELO_STALL_SECONDS=1", "LD_PRELOAD=" SLOWREAD_LIBRARY,
+                                    "ASAN_OPTIONS=" + asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0"});
+    QVERIFY2(succeeded(run), run.err.constData());
+    QVERIFY2(QFile::exists(out + "/film.srt"), run.err.constData());
 }
 
 QTEST_GUILESS_MAIN(TestTracks)

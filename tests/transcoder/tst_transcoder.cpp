@@ -27,6 +27,20 @@ bool converted(const ProcessRun &run)
     return run.succeeded() && run.out.contains("##success##");
 }
 
+// The names that the usage gives what the user types in.
+QStringList placeholders(const QString &text)
+{
+    static const QRegularExpression name("\\b(FILE|IN|OUT|Q)\\b");
+    QStringList found;
+    for (auto match = name.globalMatch(text); match.hasNext();) {
+        const QString placeholder = match.next().captured(1);
+        if (!found.contains(placeholder))
+            found.append(placeholder);
+    }
+    found.sort();
+    return found;
+}
+
 } // namespace
 
 using TestMedia::convertArguments;
@@ -40,6 +54,7 @@ private slots:
     void cleanupTestCase();
     void usageAndHelp_data();
     void usageAndHelp();
+    void helpNamesEachInputAsItsTextDoes();
     void probe_data();
     void probe();
     void convertReadsBack_data();
@@ -48,6 +63,8 @@ private slots:
     void oddFileNames();
     void failuresLeaveFolderAsItWas_data();
     void failuresLeaveFolderAsItWas();
+    void narrowOrFlatPictureConverts_data();
+    void narrowOrFlatPictureConverts();
     void refusesOutputOntoInput();
     void ignoresLibrariesInWorkingFolder();
     void qualityRaisesSizeAndFidelity();
@@ -118,6 +135,19 @@ void TestTranscoder::initTestCase()
                                                   "-map", "0", "-map", "1", "-c", "copy",
                                                   "-disposition:v", "attached_pic"}));
 
+    // A last caption that never ends, as converted picture subtitles may
+    // have: its track claims 49 days.
+    QVERIFY(TestMedia::writeFile(media("forever.srt"), "1\n00:00:01,000 --> 00:00:02,000\nHello\n\n"
+                                                       "2\n00:00:02,500 --> 1193:02:47,295\nForever\n\n"));
+    QVERIFY(TestMedia::make(media("forever.mkv"), {"-i", media("clip.mkv"), "-i", media("forever.srt"),
+                                                    "-map", "0", "-map", "1", "-c", "copy", "-c:s", "srt"}));
+    // A header claiming 136 years (2^32 s) for 0.4 s of pictures.
+    QByteArray patched = TestMedia::readFile(media("short.mp4"));
+    const qsizetype header = patched.indexOf("mvhd");
+    QVERIFY(header > 0);
+    patched.replace(header + 16, 8, QByteArray::fromHex("00000001" "ffffffff"));
+    QVERIFY(TestMedia::writeFile(media("years.mp4"), patched));
+
     QFile empty(media("empty.avi"));
     QVERIFY(empty.open(QIODevice::WriteOnly));
     empty.close();
@@ -169,6 +199,46 @@ void TestTranscoder::usageAndHelp()
     QVERIFY(!QFile::exists(work.filePath("a.avi")));
 }
 
+// A usage line and the text below it name the same inputs, and so does the
+// manual page's synopsis, whose lines are written apart from the tool.
+void TestTranscoder::helpNamesEachInputAsItsTextDoes()
+{
+    const Outcome help = run({"--help"}, work.path());
+    QCOMPARE(help.exitCode, 0);
+    QList<QStringList> usageLines;
+    QString line;
+    QString text;
+    const auto compare = [&]() -> bool {
+        if (line.isEmpty())
+            return true;
+        usageLines.append(placeholders(line));
+        if (placeholders(line) == placeholders(text))
+            return true;
+        qWarning("%s\n%s", qPrintable(line), qPrintable(text));
+        return false;
+    };
+    const QStringList lines = QString::fromUtf8(help.out).split('\n');
+    for (const QString &each : lines.mid(0, lines.indexOf(QString())))
+        if (each.startsWith("      ")) {
+            text += each;
+        } else if (each.startsWith("  ")) {
+            QVERIFY(compare());
+            line = each;
+            text.clear();
+        }
+    QVERIFY(compare());
+    QCOMPARE(usageLines.size(), 3);
+
+    QFile page(QStringLiteral(TARVELO_PROGRAM_DIR "/man/tarvelo-transcode.1"));
+    QVERIFY(page.open(QIODevice::ReadOnly));
+    const QString roff = QString::fromUtf8(page.readAll());
+    const int start = roff.indexOf(".SH SYNOPSIS");
+    const QStringList synopsis = roff.mid(start, roff.indexOf(".SH", start + 1) - start).split(".br\n");
+    QCOMPARE(synopsis.size(), usageLines.size());
+    for (int i = 0; i < synopsis.size(); ++i)
+        QCOMPARE(placeholders(synopsis.at(i)), usageLines.at(i));
+}
+
 void TestTranscoder::probe_data()
 {
     QTest::addColumn<QString>("file");
@@ -178,6 +248,9 @@ void TestTranscoder::probe_data()
     QTest::newRow("no audio") << media("silent.mkv") << "$3$\n";
     // The encoder's delay and padding make this 3.03 s.
     QTest::newRow("audio only, just over 3 s") << media("audio.mp3") << "$4$\n";
+    // Only pictures and sound play.
+    QTest::newRow("subtitle open for 49 days") << media("forever.mkv") << "$3$\n";
+    QTest::newRow("header claims 136 years") << media("years.mp4") << "$1$\n";
     QTest::newRow("empty") << media("empty.avi") << QString();
     QTest::newRow("text") << media("notes.avi") << QString();
     QTest::newRow("missing") << media("missing.avi") << QString();
@@ -338,6 +411,27 @@ void TestTranscoder::failuresLeaveFolderAsItWas()
     QCOMPARE(SystemState::snapshot(folder), before);
 }
 
+void TestTranscoder::narrowOrFlatPictureConverts_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::newRow("4 pixels wide") << "4x240";
+    QTest::newRow("6 lines high") << "320x6";
+}
+
+// The deinterlacer cannot work on a picture this narrow or flat, even when
+// its other side is large.
+void TestTranscoder::narrowOrFlatPictureConverts()
+{
+    QFETCH(QString, size);
+    const QString input = media("strip-" + size + ".mkv");
+    QVERIFY(TestMedia::makeLosslessClip(input, 0.5, size, false));
+    const QString output = freshFolder("strip") + "/strip.avi";
+    const Outcome outcome = run(convertArguments(input, output));
+    QVERIFY2(converted(outcome), outcome.err.constData());
+    const QJsonObject video = TestMedia::stream(TestMedia::probe(output), "video");
+    QCOMPARE(QString("%1x%2").arg(video.value("width").toInt()).arg(video.value("height").toInt()), size);
+}
+
 void TestTranscoder::refusesOutputOntoInput()
 {
     const QString folder = freshFolder("same");
@@ -412,10 +506,12 @@ void TestTranscoder::progressLines()
                                 environmentWithPath(fakeFfmpegPath(QTest::currentDataTag(), script)));
     QVERIFY2(converted(outcome), outcome.err.constData());
 
-    // Rising whole seconds, never past the file's length, then the marker alone.
+    // Rising whole seconds, never past the file's length, then what the
+    // output got and the marker.
     QList<QByteArray> lines = outcome.out.split('\n');
     QCOMPARE(lines.takeLast(), QByteArray());
     QCOMPARE(lines.takeLast(), QByteArray(successMarker));
+    QCOMPARE(lines.takeLast(), QByteArray(tracksPrefix) + "und - -");
     QVERIFY(!lines.isEmpty());
     QCOMPARE(lines.last(), QByteArray(progressPrefix) + '3');
     int previous = 0;

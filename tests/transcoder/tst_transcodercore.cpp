@@ -1,6 +1,7 @@
 #include "transcoder/commandline.h"
 #include "transcoder/encoding/ffmpegcommand.h"
 #include "transcoder/files/partfile.h"
+#include "transcoder/media/playingtime.h"
 #include "transcoder/encoding/playerenvelope.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
@@ -108,6 +109,8 @@ private slots:
     void sceneCutThresholdFollowsQuantiserAndSize();
     void partNamesAreHiddenDistinctAndBounded();
     void onlyPartsOfGoneWritersAreRemoved();
+    void playingTimeIsWhatPicturesAndSoundPlay_data();
+    void playingTimeIsWhatPicturesAndSoundPlay();
 };
 
 void TestTranscoderCore::curveNeverGetsWorseAndKeepsItsAnchors()
@@ -245,6 +248,8 @@ void TestTranscoderCore::envelopeFitsTheRate_data()
     row("23.976 kept", 24000, 1001, false, 24000, 1001, 1);
     row("15 kept", 15, 1, false, 15, 1, 1);
     row("12 kept", 12, 1, false, 12, 1, 1);
+    // The slowest steady rate that players show keeps its own pictures.
+    row("steady 10 kept", 10, 1, false, 10, 1, 1);
     row("phone's 29.69 to 29.97", 2969, 100, true, 30000, 1001, 1);
     row("varying 24.5 to 25", 49, 2, true, 25, 1, 1);
     row("varying 29.98 to 30", 2998, 100, true, 30, 1, 1);
@@ -310,13 +315,13 @@ void TestTranscoderCore::envelopeTakesOnlyMpeg1SoundRates()
     }
     InputFacts slow;
     slow.sampleRate = 22050;
-    QVERIFY(valueAfter(FfmpegCommand("in.vob", "/out.avi", 50, slow).arguments(), "-af")
+    QVERIFY(valueAfter(FfmpegCommand("in.vob", 50, slow).arguments("/out.avi"), "-af")
                 .contains(QLatin1String("sample_rates=44100,")));
 }
 
 void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()
 {
-    const std::vector<std::string> arguments = FfmpegCommand("-i clip.mp4", "/out/x.avi", 50, {}).arguments();
+    const std::vector<std::string> arguments = FfmpegCommand("-i clip.mp4", 50, {}).arguments("/out/x.avi");
     const QString current = QDir::currentPath();
     QCOMPARE(valueAfter(arguments, "-i"), "file:" + current + "/-i clip.mp4");
     QCOMPARE(QString::fromStdString(arguments.back()), QStringLiteral("file:/out/x.avi"));
@@ -329,7 +334,7 @@ void TestTranscoderCore::ffmpegArgumentsFollowTheCurveWithinThePlayersReach()
 {
     for (int quality = 0; quality <= 99; ++quality) {
         const std::vector<std::string> arguments =
-            FfmpegCommand("in.mp4", "/out.avi", quality, facts(1920, 1080, {60, 1})).arguments();
+            FfmpegCommand("in.mp4", quality, facts(1920, 1080, {60, 1})).arguments("/out.avi");
         const QualityCurve curve(quality);
         const QByteArray where = "Q " + QByteArray::number(quality);
         // The slider's quantiser is rate control's floor, left only where
@@ -392,7 +397,7 @@ void TestTranscoderCore::ffmpegFiltersFollowTheInput()
     QFETCH(InputFacts, input);
     QFETCH(QStringList, present);
     QFETCH(QStringList, absent);
-    const QString filters = valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, input).arguments(), "-vf");
+    const QString filters = valueAfter(FfmpegCommand("in.mp4", 50, input).arguments("/out.avi"), "-vf");
     for (const QString &part : present)
         QVERIFY2(filters.contains(part), qPrintable(filters));
     for (const QString &part : absent)
@@ -409,7 +414,7 @@ void TestTranscoderCore::ffmpegSegmentsKeepTheSingleRunsTimeline()
     second.hasStart = true;
     second.start = 100;
     const QString filters =
-        valueAfter(FfmpegCommand("in.mp4", "/out.avi", 50, late).segmentArguments(second, 1835008, false), "-vf");
+        valueAfter(FfmpegCommand("in.mp4", 50, late).segmentArguments(second, 1835008, false, "/out.avi"), "-vf");
     QVERIFY2(filters.contains("setpts=PTS-0.520000/TB,setpts=PTS+0.520000/TB,") && !filters.contains("tpad"),
              qPrintable(filters));
 }
@@ -436,7 +441,7 @@ void TestTranscoderCore::sceneCutThresholdFollowsQuantiserAndSize()
     QFETCH(int, width);
     QFETCH(int, height);
     const std::vector<std::string> arguments =
-        FfmpegCommand("in.mp4", "/out.avi", quality, facts(width, height, {25, 1})).arguments();
+        FfmpegCommand("in.mp4", quality, facts(width, height, {25, 1})).arguments("/out.avi");
     QFETCH(int, lowest);
     QFETCH(int, highest);
     const int threshold = valueAfter(arguments, "-sc_threshold").toInt();
@@ -492,6 +497,59 @@ void TestTranscoderCore::onlyPartsOfGoneWritersAreRemoved()
     QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                                            QDir::Name), expected);
     QVERIFY(QFile::exists(precious));
+}
+
+void TestTranscoderCore::playingTimeIsWhatPicturesAndSoundPlay_data()
+{
+    const double unknown = PlayingTime::unknown;
+    QTest::addColumn<double>("container");
+    QTest::addColumn<double>("pictureEnd");
+    QTest::addColumn<double>("soundEnd");
+    QTest::addColumn<bool>("withSubtitles");
+    QTest::addColumn<double>("fileBytes");
+    QTest::addColumn<bool>("doubtful");
+    // Where the playing streams' packets were seen to end, once checked.
+    QTest::addColumn<double>("packetsEnd");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("container agrees with its streams")
+        << 20.011 << 20.0 << 20.009 << true << 4e6 << false << unknown << 20.011;
+    QTest::newRow("subtitle open for 49 days, streams timed")
+        << 4294972.3 << 20.0 << 20.01 << true << 4e6 << false << unknown << 20.01;
+    QTest::newRow("subtitle open for 49 days, streams untimed")
+        << 4294972.3 << unknown << unknown << true << 4e6 << true << 20.005 << 20.005;
+    QTest::newRow("header claims 136 years, streams timed")
+        << 4294967295.0 << 2.0 << 2.02 << false << 5e4 << false << unknown << 2.02;
+    QTest::newRow("header claims 136 years, streams untimed")
+        << 4294967295.0 << unknown << unknown << false << 5e4 << true << 2.02 << 2.02;
+    QTest::newRow("streams longer than the header") << 10.0 << 20.0 << 20.0 << false << 4e6 << false << unknown << 20.0;
+    QTest::newRow("packets bear the claim out")
+        << 7200.0 << unknown << unknown << true << 1e9 << true << unknown << 7200.0;
+    QTest::newRow("packets end within the slack")
+        << 7200.0 << unknown << unknown << true << 1e9 << true << 7190.0 << 7200.0;
+    QTest::newRow("untimed without subtitles") << 7200.0 << unknown << unknown << false << 1e9 << false << unknown
+                                               << 7200.0;
+    QTest::newRow("nothing told") << unknown << unknown << unknown << true << 1e9 << false << unknown << unknown;
+}
+
+void TestTranscoderCore::playingTimeIsWhatPicturesAndSoundPlay()
+{
+    QFETCH(double, container);
+    QFETCH(double, pictureEnd);
+    QFETCH(double, soundEnd);
+    QFETCH(bool, withSubtitles);
+    QFETCH(double, fileBytes);
+    QFETCH(bool, doubtful);
+    QFETCH(double, packetsEnd);
+    QFETCH(double, seconds);
+    PlayingTime time(container);
+    time.addStream(true, pictureEnd);
+    time.addStream(true, soundEnd);
+    if (withSubtitles)
+        time.addStream(false, container);
+    QCOMPARE(time.isDoubtful(fileBytes), doubtful);
+    if (doubtful)
+        time.setEndOfPackets(packetsEnd);
+    QCOMPARE(time.seconds(), seconds);
 }
 
 QTEST_GUILESS_MAIN(TestTranscoderCore)

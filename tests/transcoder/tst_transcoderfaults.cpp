@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,6 +26,9 @@ const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
 const QByteArray earlierOutput = "the user's earlier file";
 
 enum class TemporaryFile { Unnamed, Named };
+// In segments: the 3 s clip in four segments for two jobs, and its sound, so
+// that several ffmpeg processes run at once.
+enum class Layout { Whole, InSegments };
 
 using Outcome = ProcessRun;
 
@@ -50,6 +54,8 @@ private slots:
     void cleanup();
     void stopSignalsEndEverything_data();
     void stopSignalsEndEverything();
+    void firstOfTwoStopSignalsDecides();
+    void ffmpegStartsWithStopSignalsUnblocked();
     void killedToolTakesFfmpegAlong_data();
     void killedToolTakesFfmpegAlong();
     void misbehavingFfmpeg_data();
@@ -61,7 +67,8 @@ private:
     QString media(const QString &name) const { return root.filePath("media/" + name); }
     QString freshFolder(const QString &name) const;
     QString standIn(const QString &name, const QByteArray &script) const;
-    QProcessEnvironment environment(const QString &standInFolder, TemporaryFile temporary) const;
+    QProcessEnvironment environment(const QString &standInFolder, TemporaryFile temporary,
+                                    Layout layout = Layout::Whole) const;
     Outcome run(const QStringList &arguments, const QProcessEnvironment &environment) const;
     bool startAndWaitForFfmpeg(QProcess &process, const QStringList &arguments,
                                const QProcessEnvironment &environment) const;
@@ -122,13 +129,12 @@ QString TestTranscoderFaults::standIn(const QString &name, const QByteArray &scr
     return folder.path();
 }
 
-QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFolder, TemporaryFile temporary) const
+QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFolder, TemporaryFile temporary,
+                                                     Layout layout) const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PATH", standInFolder + ':' + environment.value("PATH"));
-    // Rows tagged "in segments" take the path of several ffmpeg processes at
-    // once: the 3 s clip in four segments for two jobs, and its sound.
-    if (QString(QTest::currentDataTag()).contains("in segments")) {
+    if (layout == Layout::InSegments) {
         environment.insert("TARVELO_ENCODE_JOBS", "2");
         environment.insert("TARVELO_SEGMENT_SECONDS", "1");
     }
@@ -177,12 +183,15 @@ void TestTranscoderFaults::stopSignalsEndEverything_data()
 {
     QTest::addColumn<int>("signalNumber");
     QTest::addColumn<TemporaryFile>("temporary");
+    QTest::addColumn<Layout>("layout");
     for (int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
-        QTest::addRow("%s, unnamed", sigabbrev_np(signalNumber)) << signalNumber << TemporaryFile::Unnamed;
-        QTest::addRow("%s, part file", sigabbrev_np(signalNumber)) << signalNumber << TemporaryFile::Named;
+        QTest::addRow("%s, unnamed", sigabbrev_np(signalNumber))
+            << signalNumber << TemporaryFile::Unnamed << Layout::Whole;
+        QTest::addRow("%s, part file", sigabbrev_np(signalNumber))
+            << signalNumber << TemporaryFile::Named << Layout::Whole;
     }
-    QTest::newRow("TERM, unnamed, in segments") << SIGTERM << TemporaryFile::Unnamed;
-    QTest::newRow("TERM, part file, in segments") << SIGTERM << TemporaryFile::Named;
+    QTest::newRow("TERM, unnamed, in segments") << SIGTERM << TemporaryFile::Unnamed << Layout::InSegments;
+    QTest::newRow("TERM, part file, in segments") << SIGTERM << TemporaryFile::Named << Layout::InSegments;
 }
 
 // A stop is the tool's own decision to fail, not a death by the signal.
@@ -190,6 +199,7 @@ void TestTranscoderFaults::stopSignalsEndEverything()
 {
     QFETCH(int, signalNumber);
     QFETCH(TemporaryFile, temporary);
+    QFETCH(Layout, layout);
     const QString folder = freshFolder("stop");
     QVERIFY(writeFile(folder + "/stop-me.avi", earlierOutput));
     const QStringList before = SystemState::snapshot(folder);
@@ -197,7 +207,7 @@ void TestTranscoderFaults::stopSignalsEndEverything()
 
     QProcess process;
     QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/stop-me.avi"),
-                                  environment(slow, temporary)));
+                                  environment(slow, temporary, layout)));
     if (temporary == TemporaryFile::Named)
         QVERIFY(SystemState::snapshot(folder).size() >= 2);
     ::kill(pid_t(process.processId()), signalNumber);
@@ -209,16 +219,68 @@ void TestTranscoderFaults::stopSignalsEndEverything()
     QCOMPARE(SystemState::snapshot(folder), before);
 }
 
+// A second, different stop changes neither the exit status nor the reason.
+void TestTranscoderFaults::firstOfTwoStopSignalsDecides()
+{
+    const QString folder = freshFolder("two-stops");
+    // Deaf to SIGTERM, ffmpeg keeps the tool at its stop for the grace.
+    const QString deaf = standIn("two-stops", "trap '' TERM; while :; do echo out_time_us=1000000; sleep 0.1; done");
+    QProcess process;
+    QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/two.avi"),
+                                  environment(deaf, TemporaryFile::Unnamed)));
+    const pid_t pid = pid_t(process.processId());
+    QVERIFY(pid > 0);
+    ::kill(pid, SIGINT);
+    // Two signals pending at once are delivered lowest number first; only
+    // one that has arrived is the first.
+    QTest::qWait(200);
+    QCOMPARE(process.state(), QProcess::Running);
+    ::kill(pid, SIGHUP);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 128 + SIGINT);
+    const QByteArray err = process.readAllStandardError();
+    QVERIFY2(err.contains(QByteArray("stopped by ") + strsignal(SIGINT)), err.constData());
+    QVERIFY(noneLeft());
+}
+
+// The tool holds the stop signals back while it starts ffmpeg; ffmpeg itself
+// must get them, or a stop waits out its grace and ends in SIGKILL.
+void TestTranscoderFaults::ffmpegStartsWithStopSignalsUnblocked()
+{
+    const QString folder = freshFolder("mask");
+    // Not a shell script: the shell clears its signal mask as it starts.
+    const QString bin = freshFolder("bin-mask");
+    QFile ffmpeg(bin + "/ffmpeg");
+    QVERIFY(ffmpeg.open(QIODevice::WriteOnly));
+    ffmpeg.write("#!/usr/bin/perl\n"
+                 "open my $status, '<', '/proc/self/status' or die;\n"
+                 "print STDERR grep { /^SigBlk/ } <$status>;\n"
+                 "exit 1;\n");
+    ffmpeg.close();
+    QVERIFY(ffmpeg.setPermissions(ffmpeg.permissions() | QFile::ExeOwner));
+    const Outcome outcome = run(convertArguments(media("short.mkv"), folder + "/mask.avi"),
+                                environment(bin, TemporaryFile::Unnamed));
+    const QRegularExpressionMatch blocked = QRegularExpression("SigBlk:[^0-9a-f]*([0-9a-f]+)").match(outcome.err);
+    QVERIFY2(blocked.hasMatch(), outcome.err.constData());
+    bool ok = false;
+    const qulonglong mask = blocked.captured(1).toULongLong(&ok, 16);
+    QVERIFY(ok);
+    for (int signalNumber : {SIGTERM, SIGINT, SIGHUP})
+        QVERIFY2(!(mask & (1ULL << (signalNumber - 1))), sigabbrev_np(signalNumber));
+}
+
 void TestTranscoderFaults::killedToolTakesFfmpegAlong_data()
 {
     QTest::addColumn<QString>("script");
     QTest::addColumn<TemporaryFile>("temporary");
+    QTest::addColumn<Layout>("layout");
     const QString converting = "exec \"$real\" -re \"$@\"";
-    QTest::newRow("converting, unnamed") << converting << TemporaryFile::Unnamed;
-    QTest::newRow("converting, part file") << converting << TemporaryFile::Named;
-    QTest::newRow("converting, part file, in segments") << converting << TemporaryFile::Named;
+    QTest::newRow("converting, unnamed") << converting << TemporaryFile::Unnamed << Layout::Whole;
+    QTest::newRow("converting, part file") << converting << TemporaryFile::Named << Layout::Whole;
+    QTest::newRow("converting, part file, in segments") << converting << TemporaryFile::Named << Layout::InSegments;
     // Writing nothing, it never meets the broken pipe that would end it too.
-    QTest::newRow("silent") << "while :; do sleep 1; done" << TemporaryFile::Unnamed;
+    QTest::newRow("silent") << "while :; do sleep 1; done" << TemporaryFile::Unnamed << Layout::Whole;
 }
 
 // Nothing can clean up after SIGKILL at once: ffmpeg must die with the tool,
@@ -227,10 +289,11 @@ void TestTranscoderFaults::killedToolTakesFfmpegAlong()
 {
     QFETCH(QString, script);
     QFETCH(TemporaryFile, temporary);
+    QFETCH(Layout, layout);
     const QString folder = freshFolder("killed");
     QVERIFY(writeFile(folder + "/killed.avi", earlierOutput));
     const QStringList before = SystemState::snapshot(folder);
-    const QProcessEnvironment slow = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
+    const QProcessEnvironment slow = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary, layout);
 
     QProcess process;
     QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/killed.avi"), slow));
@@ -242,8 +305,7 @@ void TestTranscoderFaults::killedToolTakesFfmpegAlong()
         QCOMPARE(SystemState::snapshot(folder), before);
         return;
     }
-    const bool segmented = QString(QTest::currentDataTag()).contains("in segments");
-    QVERIFY(QDir(folder).entryList(QDir::Files | QDir::Hidden).size() > (segmented ? 3 : 1));
+    QVERIFY(QDir(folder).entryList(QDir::Files | QDir::Hidden).size() > (layout == Layout::InSegments ? 3 : 1));
     const Outcome next = run(convertArguments(media("short.mkv"), folder + "/next.avi"),
                              environment(root.path(), temporary));
     QVERIFY2(next.out.contains("##success##"), next.err.constData());
@@ -256,12 +318,17 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
 {
     QTest::addColumn<QString>("script");
     QTest::addColumn<TemporaryFile>("temporary");
+    QTest::addColumn<Layout>("layout");
     QTest::addColumn<bool>("stop");
     QTest::addColumn<QString>("stallSeconds");
     QTest::addColumn<QString>("reason");   // empty: the conversion must succeed
-    const auto add = [](const char *name, const QString &script, TemporaryFile temporary, bool stop,
-                        const QString &stallSeconds, const QString &reason) {
-        QTest::newRow(name) << script << temporary << stop << stallSeconds << reason;
+    const auto addIn = [](Layout layout, const char *name, const QString &script, TemporaryFile temporary,
+                          bool stop, const QString &stallSeconds, const QString &reason) {
+        QTest::newRow(name) << script << temporary << layout << stop << stallSeconds << reason;
+    };
+    const auto add = [&](const char *name, const QString &script, TemporaryFile temporary, bool stop,
+                         const QString &stallSeconds, const QString &reason) {
+        addIn(Layout::Whole, name, script, temporary, stop, stallSeconds, reason);
     };
     const auto addBoth = [&](const char *name, const QString &script, const QString &reason) {
         add(qPrintable(QString(name) + ", unnamed"), script, TemporaryFile::Unnamed, false, {}, reason);
@@ -273,7 +340,7 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
     addBoth("complete AVI, status 1", complete + "echo 'No space left on device' >&2; exit 1", "No space left");
     addBoth("complete AVI, then a crash", complete + "kill -SEGV $$", "killed by");
     // The later segments would work on for ever: the first failure must end them.
-    add("full disk, in segments", "case \"$*\" in *trim=start*) while :; do echo out_time_us=1000000; sleep 0.1; "
+    addIn(Layout::InSegments, "full disk, in segments", "case \"$*\" in *trim=start*) while :; do echo out_time_us=1000000; sleep 0.1; "
         "done;; esac; " + complete + "echo 'No space left on device' >&2; exit 1", TemporaryFile::Named, false, {},
         "No space left");
     // ffmpeg's log starts with its banner; the reason is what it said last.
@@ -287,7 +354,7 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
 
     const QString wait = "while :; do sleep 1; done";
     add("silent from the start", wait, TemporaryFile::Unnamed, false, "1", "no progress");
-    add("silent from the start, in segments", wait, TemporaryFile::Named, false, "1", "no progress");
+    addIn(Layout::InSegments, "silent from the start, in segments", wait, TemporaryFile::Named, false, "1", "no progress");
     add("silent after a report", "echo out_time_us=1000000; " + wait, TemporaryFile::Unnamed, false, "1",
         "no progress");
     add("silent, deaf to SIGTERM", "trap '' TERM; " + wait, TemporaryFile::Unnamed, false, "1", "no progress");
@@ -314,6 +381,7 @@ void TestTranscoderFaults::misbehavingFfmpeg()
 {
     QFETCH(QString, script);
     QFETCH(TemporaryFile, temporary);
+    QFETCH(Layout, layout);
     QFETCH(bool, stop);
     QFETCH(QString, stallSeconds);
     QFETCH(QString, reason);
@@ -321,7 +389,7 @@ void TestTranscoderFaults::misbehavingFfmpeg()
     const QString output = folder + "/result.avi";
     QVERIFY(writeFile(output, earlierOutput));
     const QStringList before = SystemState::snapshot(folder);
-    QProcessEnvironment misbehaving = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary);
+    QProcessEnvironment misbehaving = environment(standIn(QTest::currentDataTag(), script.toUtf8()), temporary, layout);
     if (!stallSeconds.isEmpty())
         misbehaving.insert("TARVELO_STALL_SECONDS", stallSeconds);
     // Without ffmpeg, but still with the stand-in systemctl that comes first.

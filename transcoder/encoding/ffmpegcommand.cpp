@@ -1,7 +1,6 @@
 #include "ffmpegcommand.h"
 
 #include "transcoder/files/pathname.h"
-#include "qualitycurve.h"
 
 #include <cstdio>
 
@@ -163,25 +162,26 @@ std::string trimFilter(const VideoSegment &segment, InputFacts::Rate rate)
 
 } // namespace
 
-FfmpegCommand::FfmpegCommand(const std::string &inputPath, const std::string &outputPath, int quality,
-                             const InputFacts &facts)
+FfmpegCommand::FfmpegCommand(const std::string &inputPath, int quality, const InputFacts &facts)
     : inputPath(inputPath)
-    , outputPath(outputPath)
-    , quality(quality)
+    , curve(quality)
     , soundStream(facts.soundStream)
     , videoStart(facts.videoStart)
-    , envelope(facts)
+    , playerEnvelope(facts)
 {
 }
 
-std::vector<std::string> FfmpegCommand::arguments() const
+std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
     arguments.insert(arguments.end(), {
         "-i", PathName::url(inputPath),
+    });
+    addCaptionInput(arguments, false, 0);
+    arguments.insert(arguments.end(), {
         // The first video that is not cover art (capital V) is the film; an
         // input without one fails here.
-        "-map", "0:V:0",
+        "-map", videoMap(),
         "-sn", "-dn", "-map_chapters", "-1",
         "-max_muxing_queue_size", "4096",
         // MP3 starts before zero by its encoder delay. Shifting every stream
@@ -201,34 +201,78 @@ std::vector<std::string> FfmpegCommand::arguments() const
 
 std::string FfmpegCommand::videoFilters(bool fromStart) const
 {
+    return scaledFilters(fromStart) + "setsar=1";
+}
+
+std::string FfmpegCommand::scaledFilters(bool fromStart) const
+{
     // The encoder needs 4:2:0 pictures; so does the detector's measure,
     // which misses the combs of 4:2:2 ones.
     std::string filters = "format=yuv420p," + deinterlaceFilters();
-    if (envelope.pictureStep() > 1)
-        filters += "framestep=" + std::to_string(envelope.pictureStep()) + ",";
+    if (playerEnvelope.pictureStep() > 1)
+        filters += "framestep=" + std::to_string(playerEnvelope.pictureStep()) + ",";
     // The first picture goes onto the output's grid of picture times, a
     // whole number of pictures after the start: AVI has no timestamps, and a
     // picture half a step off would be rounded onto its successor's place.
     // The shift is the input's own, so that a segment decoded from the
     // middle lands on the same grid.
     filters += "setpts=PTS-" + seconds(videoStart) + "/TB,";
-    const InputFacts::Rate rate = envelope.frameRate();
-    if (envelope.retimes())
+    const InputFacts::Rate rate = playerEnvelope.frameRate();
+    if (playerEnvelope.retimes())
         filters += "fps=" + std::to_string(rate.num) + "/" + std::to_string(rate.den) + ",";
-    const int leading = envelope.leadingPictures();
+    const int leading = playerEnvelope.leadingPictures();
     if (leading > 0 && fromStart)
         filters += "tpad=start=" + std::to_string(leading) + ":start_mode=clone,";
     else if (leading > 0)
         filters += "setpts=PTS+" + seconds(leading / rate.value()) + "/TB,";
-    if (envelope.width() > 0) {
+    if (playerEnvelope.width() > 0) {
         // Lanczos keeps a reduced picture sharp; a picture at its size stays untouched.
-        filters += "scale=" + std::to_string(envelope.width()) + ":" + std::to_string(envelope.height());
-        filters += envelope.scalesDown() ? ":flags=lanczos," : ",";
+        filters += "scale=" + std::to_string(playerEnvelope.width()) + ":" + std::to_string(playerEnvelope.height());
+        filters += playerEnvelope.scalesDown() ? ":flags=lanczos," : ",";
     } else {
         filters += "scale=w='min(720,iw)':h='min(480,ih)':force_original_aspect_ratio=decrease"
                    ":force_divisible_by=2,";
     }
-    return filters + "setsar=1";
+    return filters;
+}
+
+void FfmpegCommand::burnCaptions(const std::string &videoPath, const CaptionSwitch::Spans &shown)
+{
+    // ffmpeg takes an argument of up to 128 KiB; the rest of the graph is short.
+    constexpr std::size_t longestSwitch = 120000;
+    captionVideo = videoPath;
+    captionShown = CaptionSwitch::expression(shown, longestSwitch);
+    if (captionShown.empty())
+        captionVideo.clear();
+}
+
+double FfmpegCommand::captionShift() const
+{
+    const InputFacts::Rate rate = playerEnvelope.frameRate();
+    const int leading = playerEnvelope.leadingPictures();
+    return -videoStart + (leading > 0 && rate.value() > 0 ? leading / rate.value() : 0);
+}
+
+std::string FfmpegCommand::videoMap() const
+{
+    return burns() ? "[film]" : "0:V:0";
+}
+
+// The captions' video is read from the caption in effect a little before
+// the segment's decoding point on, every picture of it kept: it holds one
+// picture per change of caption, so a caption begun long before the point
+// is still there, and the segment decodes none of the film's earlier ones.
+void FfmpegCommand::addCaptionInput(std::vector<std::string> &arguments, bool segmented, double seek) const
+{
+    if (!burns())
+        return;
+    if (segmented)
+        arguments.insert(arguments.end(), {"-threads", "1"});
+    // A second of leeway for the rate filters' and the padding's shifts.
+    const double captionSeek = seek + captionShift() - 1;
+    if (seek > 0 && captionSeek > 0)
+        arguments.insert(arguments.end(), {"-ss", seconds(captionSeek), "-noaccurate_seek"});
+    arguments.insert(arguments.end(), {"-protocol_whitelist", "file", "-f", "nut", "-i", "file:" + captionVideo});
 }
 
 // Players show interlaced pictures whole, so every movement combs; each
@@ -241,11 +285,11 @@ std::string FfmpegCommand::videoFilters(bool fromStart) const
 // them in interlaced footage only.
 std::string FfmpegCommand::deinterlaceFilters() const
 {
-    if (envelope.tooSmallToDeinterlace())
+    if (playerEnvelope.tooSmallToDeinterlace())
         return {};
-    if (envelope.scan() == InputFacts::Scan::TopFieldFirst)
+    if (playerEnvelope.scan() == InputFacts::Scan::TopFieldFirst)
         return "setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,";
-    if (envelope.scan() == InputFacts::Scan::BottomFieldFirst)
+    if (playerEnvelope.scan() == InputFacts::Scan::BottomFieldFirst)
         return "setfield=bff,bwdif=mode=send_frame:parity=bff:deint=all,";
     return "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
 }
@@ -253,24 +297,38 @@ std::string FfmpegCommand::deinterlaceFilters() const
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::string &moreFilters,
                              bool fromStart, long long bufferBits) const
 {
-    const QualityCurve curve(quality);
+    if (burns()) {
+        // The captions go onto the deinterlaced picture at its output size,
+        // so they stay sharp and cost blending only at that size; the
+        // overlay lies below the picture, out of the way, while none is
+        // shown. Each picture takes the caption of its own time, as both
+        // inputs are synchronised; the captions' video outlasts the film, so
+        // ending with the shorter input ends with the film.
+        std::string scaled = scaledFilters(fromStart);
+        scaled.pop_back();   // its closing comma
+        arguments.insert(arguments.end(), {
+            "-filter_complex", "[0:V:0]" + scaled + "[picture];[picture][1:v]overlay=y='if("
+                                   + captionShown + ",0,main_h)':shortest=1:format=yuv420,setsar=1" + moreFilters
+                                   + "[film]",
+        });
+    } else {
+        arguments.insert(arguments.end(), {"-vf", videoFilters(fromStart) + moreFilters});
+    }
     arguments.insert(arguments.end(), {
-        "-vf", videoFilters(fromStart) + moreFilters,
         "-c:v", "mpeg4",
         // Hardware players look for this FourCC.
         "-vtag", "XVID",
         "-pix_fmt", "yuv420p",
     });
     addPlayerLimits(arguments, curve.videoQuantiser(), bufferBits);
-    addEncodingProfile(arguments, curve.videoQuantiser(), envelope);
+    addEncodingProfile(arguments, curve.videoQuantiser(), playerEnvelope);
 }
 
 // These options only apply when the input has sound; without it ffmpeg
 // leaves them unused and writes a video-only file.
 void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 {
-    const QualityCurve curve(quality);
-    const int sampleRate = envelope.sampleRate();
+    const int sampleRate = playerEnvelope.sampleRate();
     arguments.insert(arguments.end(), {
         "-c:a", "libmp3lame",
         "-q:a", curve.mp3QualityText(),
@@ -286,8 +344,8 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
     });
 }
 
-std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &segment,
-                                                        long long bufferBits, bool withSound) const
+std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &segment, long long bufferBits,
+                                                        bool withSound, const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
     // The input's own timestamps, from zero as in the single run, so that
@@ -299,12 +357,15 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &seg
     // One process runs per core: the decoder's and filters' own threads
     // would only contend with the other segments, at a tenth more work.
     arguments.insert(arguments.end(), {"-threads", "1", "-filter_threads", "1"});
+    arguments.insert(arguments.end(), {"-i", PathName::url(inputPath)});
+    addCaptionInput(arguments, true, segment.seek);
+    if (burns())
+        arguments.insert(arguments.end(), {"-filter_complex_threads", "1"});
     arguments.insert(arguments.end(), {
-        "-i", PathName::url(inputPath),
-        "-map", "0:V:0", "-an", "-sn", "-dn", "-map_chapters", "-1",
+        "-map", videoMap(), "-an", "-sn", "-dn", "-map_chapters", "-1",
         "-avoid_negative_ts", "disabled",
     });
-    addVideo(arguments, trimFilter(segment, envelope.frameRate()), !segment.hasStart, bufferBits);
+    addVideo(arguments, trimFilter(segment, playerEnvelope.frameRate()), !segment.hasStart, bufferBits);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     // Where streams may start apart (MPEG transport and program streams),
     // ffmpeg starts the timeline at the earliest stream it reads, so the
@@ -319,7 +380,7 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &seg
     return arguments;
 }
 
-std::vector<std::string> FfmpegCommand::soundArguments() const
+std::vector<std::string> FfmpegCommand::soundArguments(const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
     arguments.insert(arguments.end(), {
@@ -332,8 +393,8 @@ std::vector<std::string> FfmpegCommand::soundArguments() const
     return arguments;
 }
 
-std::vector<std::string> FfmpegCommand::joinArguments(const std::string &listPath,
-                                                     const std::string &soundPath) const
+std::vector<std::string> FfmpegCommand::joinArguments(const std::string &listPath, const std::string &soundPath,
+                                                     const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
     // The list names the segments by their own paths.

@@ -24,7 +24,13 @@ TemporaryOutput::~TemporaryOutput()
 
 bool TemporaryOutput::fail(const std::string &what)
 {
-    lastError = what + ": " + std::strerror(errno);
+    // Out of descriptors, the folder is not to blame.
+    if (errno == EMFILE)
+        lastError = "too many open files: the tool reached its limit (ulimit -n)";
+    else if (errno == ENFILE)
+        lastError = "too many open files: the system reached its limit";
+    else
+        lastError = what + ": " + std::strerror(errno);
     return false;
 }
 

@@ -83,7 +83,23 @@ bool LibAv::resolveAll()
         && LIBAV_RESOLVE(avcodec, avcodec_open2)
         && LIBAV_RESOLVE(avcodec, avcodec_decode_subtitle2)
         && LIBAV_RESOLVE(avcodec, avsubtitle_free)
-        && LIBAV_RESOLVE(avcodec, avcodec_free_context);
+        && LIBAV_RESOLVE(avcodec, avcodec_free_context)
+        && LIBAV_RESOLVE(avutil, av_frame_alloc)
+        && LIBAV_RESOLVE(avutil, av_frame_get_buffer)
+        && LIBAV_RESOLVE(avutil, av_frame_free)
+        && LIBAV_RESOLVE(avcodec, av_packet_rescale_ts)
+        && LIBAV_RESOLVE(avcodec, avcodec_find_encoder)
+        && LIBAV_RESOLVE(avcodec, avcodec_send_frame)
+        && LIBAV_RESOLVE(avcodec, avcodec_receive_packet)
+        && LIBAV_RESOLVE(avcodec, avcodec_parameters_from_context)
+        && LIBAV_RESOLVE(avformat, avformat_alloc_output_context2)
+        && LIBAV_RESOLVE(avformat, avformat_new_stream)
+        && LIBAV_RESOLVE(avformat, avformat_free_context)
+        && LIBAV_RESOLVE(avformat, avformat_write_header)
+        && LIBAV_RESOLVE(avformat, av_write_frame)
+        && LIBAV_RESOLVE(avformat, av_write_trailer)
+        && LIBAV_RESOLVE(avformat, avio_open)
+        && LIBAV_RESOLVE(avformat, avio_closep);
 }
 
 #undef LIBAV_RESOLVE

@@ -7,6 +7,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/dict.h>
 #include <libavutil/error.h>
+#include <libavutil/frame.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 }
@@ -60,6 +61,23 @@ public:
     decltype(&::avcodec_decode_subtitle2) avcodec_decode_subtitle2 = nullptr;
     decltype(&::avsubtitle_free) avsubtitle_free = nullptr;
     decltype(&::avcodec_free_context) avcodec_free_context = nullptr;
+    // Writing the picture captions to burn as a video of their own.
+    decltype(&::av_frame_alloc) av_frame_alloc = nullptr;
+    decltype(&::av_frame_get_buffer) av_frame_get_buffer = nullptr;
+    decltype(&::av_frame_free) av_frame_free = nullptr;
+    decltype(&::av_packet_rescale_ts) av_packet_rescale_ts = nullptr;
+    decltype(&::avcodec_find_encoder) avcodec_find_encoder = nullptr;
+    decltype(&::avcodec_send_frame) avcodec_send_frame = nullptr;
+    decltype(&::avcodec_receive_packet) avcodec_receive_packet = nullptr;
+    decltype(&::avcodec_parameters_from_context) avcodec_parameters_from_context = nullptr;
+    decltype(&::avformat_alloc_output_context2) avformat_alloc_output_context2 = nullptr;
+    decltype(&::avformat_new_stream) avformat_new_stream = nullptr;
+    decltype(&::avformat_free_context) avformat_free_context = nullptr;
+    decltype(&::avformat_write_header) avformat_write_header = nullptr;
+    decltype(&::av_write_frame) av_write_frame = nullptr;
+    decltype(&::av_write_trailer) av_write_trailer = nullptr;
+    decltype(&::avio_open) avio_open = nullptr;
+    decltype(&::avio_closep) avio_closep = nullptr;
 
 private:
     void *open(const char *soname);

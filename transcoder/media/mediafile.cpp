@@ -10,6 +10,16 @@
 #include <cstring>
 #include <sys/stat.h>
 
+namespace {
+
+// Cover art is a one-frame "video" stream; it is not the film.
+bool isCoverArt(const AVStream *stream)
+{
+    return stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && (stream->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+} // namespace
+
 MediaFile::MediaFile(const LibAv &libAv)
     : libAv(libAv)
 {
@@ -23,7 +33,15 @@ MediaFile::~MediaFile()
 
 int MediaFile::interrupted(void *opaque)
 {
-    const auto *file = static_cast<const MediaFile *>(opaque);
+    auto *file = static_cast<MediaFile *>(opaque);
+    // While packets are read, bytes coming in are progress: one read of a
+    // sparse subtitle track skips all the video up to its next line, which
+    // on a slow disk takes longer than any stall.
+    const AVIOContext *io = file->context ? file->context->pb : nullptr;
+    if (file->readStall.count() > 0 && io && io->pos != file->lastPosition) {
+        file->lastPosition = io->pos;
+        file->deadline = std::chrono::steady_clock::now() + file->readStall;
+    }
     return StopSignals::requested() || std::chrono::steady_clock::now() > file->deadline;
 }
 
@@ -49,6 +67,7 @@ bool MediaFile::open(const std::string &path, std::chrono::milliseconds timeLimi
         return fail("is not a regular file");
     if (info.st_size == 0)
         return fail("the file is empty");
+    fileBytes = double(info.st_size);
     if (!libAv.isLoaded())
         return fail(libAv.error());
 
@@ -86,40 +105,128 @@ std::string MediaFile::formatName() const
     return context && context->iformat ? context->iformat->name : "";
 }
 
-std::int64_t MediaFile::streamDuration() const
+namespace {
+
+// Reading the last packets to check a doubtful playing time costs at most
+// this, so that a file without an index to seek by still probes quickly.
+constexpr std::chrono::milliseconds endCheckTimeLimit(400);
+constexpr int endCheckPackets = 5000;
+// The check seeks to this much before the end it checks.
+constexpr double endCheckLead = 10;
+constexpr double endCheckFarthest = 1e12;
+
+bool plays(const AVStream *stream)
 {
-    std::int64_t longest = AV_NOPTS_VALUE;
+    const AVMediaType type = stream->codecpar->codec_type;
+    return (type == AVMEDIA_TYPE_VIDEO && !isCoverArt(stream)) || type == AVMEDIA_TYPE_AUDIO;
+}
+
+// Subtitle and data streams carry times that may make a container's claim.
+bool timedOther(const AVStream *stream)
+{
+    const AVMediaType type = stream->codecpar->codec_type;
+    return type == AVMEDIA_TYPE_SUBTITLE || type == AVMEDIA_TYPE_DATA;
+}
+
+} // namespace
+
+// Where the first picture or sound starts, in seconds on the file's
+// timeline: the playing time is counted from there.
+double MediaFile::playingStart() const
+{
+    double earliest = double(startTime()) / AV_TIME_BASE;
+    bool found = false;
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
-        if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0)
+        if (!plays(stream) || stream->start_time == AV_NOPTS_VALUE)
             continue;
-        const std::int64_t duration = libAv.av_rescale_q(stream->duration, stream->time_base, AVRational{1, AV_TIME_BASE});
-        if (longest == AV_NOPTS_VALUE || duration > longest)
-            longest = duration;
+        const double start = stream->start_time * av_q2d(stream->time_base);
+        earliest = found ? std::min(earliest, start) : start;
+        found = true;
     }
-    return longest;
+    return earliest;
+}
+
+// What the header and the streams' own durations tell, before any packet is read.
+PlayingTime MediaFile::playingTime() const
+{
+    const std::int64_t claim = context->duration;
+    PlayingTime time(claim != AV_NOPTS_VALUE && claim > 0 ? double(claim) / AV_TIME_BASE : PlayingTime::unknown);
+    const double from = playingStart();
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        if (!plays(stream) && !timedOther(stream))
+            continue;
+        double end = PlayingTime::unknown;
+        if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
+            const double start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time * av_q2d(stream->time_base)
+                                                                        : from;
+            end = std::max(0.0, start - from) + stream->duration * av_q2d(stream->time_base);
+        }
+        time.addStream(plays(stream), end);
+    }
+    return time;
+}
+
+// Where the playing streams' packets end, read from a seek to just before
+// the claimed end through to the file's end; unknown when a packet bears
+// the claim out, or the end is not reached within the check's bounds.
+double MediaFile::endOfPlayingPackets(const PlayingTime &time)
+{
+    const double claim = time.seconds();
+    deadline = std::min(deadline, std::chrono::steady_clock::now() + endCheckTimeLimit);
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        context->streams[i]->discard = AVDISCARD_DEFAULT;
+    // A claim beyond any real film is sought no further than this, within the timestamps' range.
+    const double from = std::clamp(claim - endCheckLead, 0.0, endCheckFarthest);
+    const double start = playingStart();
+    const std::int64_t target = std::int64_t((start + from) * AV_TIME_BASE);
+    if (libAv.avformat_seek_file(context, -1, INT64_MIN, target, target, 0) < 0)
+        return PlayingTime::unknown;
+    AVPacket *packet = libAv.av_packet_alloc();
+    if (!packet)
+        return PlayingTime::unknown;
+    double end = PlayingTime::unknown;
+    bool confirmed = false;
+    int result = 0;
+    for (int count = 0; !confirmed && count < endCheckPackets; ++count) {
+        result = libAv.av_read_frame(context, packet);
+        if (result < 0)
+            break;
+        const AVStream *stream = context->streams[packet->stream_index];
+        const std::int64_t at = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (plays(stream) && at != AV_NOPTS_VALUE) {
+            const double until = (double(at) + double(std::max<std::int64_t>(packet->duration, 0)))
+                                 * av_q2d(stream->time_base);
+            end = std::max(end, until - start);
+            confirmed = end >= time.confirmingEnd();
+        }
+        libAv.av_packet_unref(packet);
+    }
+    libAv.av_packet_free(&packet);
+    return result == AVERROR_EOF && !confirmed ? end : PlayingTime::unknown;
 }
 
 std::uint32_t MediaFile::durationSeconds()
 {
     if (!context)
         return 0;
-    // The container's own figure costs nothing; the streams are only read
-    // (which decodes a little) where the container keeps no duration.
-    std::int64_t duration = context->duration;
-    if (duration == AV_NOPTS_VALUE || duration <= 0) {
+    // The header's figures cost nothing; the streams are only read (which
+    // decodes a little) where neither the container nor a stream keeps one.
+    PlayingTime time = playingTime();
+    if (!(time.seconds() > 0)) {
         if (!findStreams())
             return 0;
-        duration = context->duration;
-        if (duration == AV_NOPTS_VALUE || duration <= 0)
-            duration = streamDuration();
+        time = playingTime();
     }
-    if (duration == AV_NOPTS_VALUE || duration <= 0) {
+    if (time.isDoubtful(fileBytes))
+        time.setEndOfPackets(endOfPlayingPackets(time));
+    const double seconds = std::ceil(time.seconds() - 1e-6);
+    if (!(seconds > 0)) {
         fail("the file has no playing time");
         return 0;
     }
-    const std::int64_t seconds = (duration + AV_TIME_BASE - 1) / AV_TIME_BASE;
-    if (seconds > std::int64_t(UINT32_MAX)) {
+    if (seconds > double(UINT32_MAX)) {
         fail("the playing time is out of range");
         return 0;
     }
@@ -131,8 +238,7 @@ MediaFile::Stream MediaFile::firstStream(int mediaType) const
     Stream found;
     for (unsigned i = 0; context && i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
-        // Cover art is a one-frame "video" stream; it is not the film.
-        if (stream->codecpar->codec_type != mediaType || (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+        if (stream->codecpar->codec_type != mediaType || isCoverArt(stream))
             continue;
         found.index = int(i);
         found.codecId = stream->codecpar->codec_id;
@@ -306,9 +412,7 @@ StreamDescription::Kind kindOf(const AVStream *stream)
 {
     switch (stream->codecpar->codec_type) {
     case AVMEDIA_TYPE_VIDEO:
-        // Cover art is a one-frame "video" stream; it is not the film.
-        return stream->disposition & AV_DISPOSITION_ATTACHED_PIC ? StreamDescription::Kind::Other
-                                                                 : StreamDescription::Kind::Video;
+        return isCoverArt(stream) ? StreamDescription::Kind::Other : StreamDescription::Kind::Video;
     case AVMEDIA_TYPE_AUDIO:
         return StreamDescription::Kind::Audio;
     case AVMEDIA_TYPE_SUBTITLE:
@@ -353,6 +457,7 @@ bool MediaFile::readPackets(int streamIndex, std::chrono::milliseconds stallLimi
         return fail("out of memory");
     bool more = true;
     int result = 0;
+    readStall = stallLimit;
     while (more) {
         deadline = std::chrono::steady_clock::now() + stallLimit;
         result = libAv.av_read_frame(context, packet);
@@ -362,6 +467,7 @@ bool MediaFile::readPackets(int streamIndex, std::chrono::milliseconds stallLimi
         libAv.av_packet_unref(packet);
     }
     libAv.av_packet_free(&packet);
+    readStall = std::chrono::milliseconds(0);
     if (!more || result == AVERROR_EOF)
         return more;
     if (StopSignals::requested())

@@ -2,6 +2,7 @@
 #define MEDIAFILE_H
 
 #include "inputfacts.h"
+#include "playingtime.h"
 #include "streamdescription.h"
 
 #include <chrono>
@@ -28,6 +29,10 @@ public:
         bool exists() const { return index >= 0; }
     };
 
+    // Opening a file, and each read of one, answers within this: far beyond
+    // a slow network file or a disk spinning up, yet a stuck read still ends.
+    static constexpr std::chrono::milliseconds openTimeLimit{15000};
+
     // libAv must outlive the file; nothing opens until it is loaded.
     explicit MediaFile(const LibAv &libAv);
     ~MediaFile();
@@ -40,7 +45,8 @@ public:
 
     const std::string &error() const { return lastError; }
     std::string formatName() const;
-    // Whole seconds rounded up, so that converted seconds never exceed it; 0 when unknown.
+    // How long the pictures and sound play (PlayingTime), in whole seconds
+    // rounded up, so that converted seconds never exceed it; 0 when unknown.
     std::uint32_t durationSeconds();
     Stream videoStream() const;
     Stream audioStream() const;
@@ -73,13 +79,19 @@ private:
     Stream firstStream(int mediaType) const;
     static int interrupted(void *opaque);
     bool fail(const std::string &what, int errorCode = 0);
-    std::int64_t streamDuration() const;
+    double playingStart() const;
+    PlayingTime playingTime() const;
+    double endOfPlayingPackets(const PlayingTime &time);
     void addVideoFacts(InputFacts &facts) const;
 
     const LibAv &libAv;
     AVFormatContext *context = nullptr;
     std::chrono::steady_clock::time_point deadline;
+    // Set while packets are read: the deadline moves on with every byte read.
+    std::chrono::milliseconds readStall{0};
+    std::int64_t lastPosition = -1;
     bool streamsFound = false;
+    double fileBytes = 0;
     std::string lastError;
 };
 

@@ -2,7 +2,6 @@
 
 #include "transcoder/encoding/decoderbuffer.h"
 #include "transcoder/media/mediafile.h"
-#include "transcoder/encoding/playerenvelope.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
 
@@ -10,9 +9,37 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
+#include <sys/resource.h>
 
 namespace {
-constexpr std::chrono::milliseconds readTimeLimit(15000);
+
+// Sixteen rounds of the jobs keep every core busy to the end, and a
+// two-hour film in its two-minute segments; more would add files and
+// joins, not speed.
+constexpr int roundsPerJob = 16;
+constexpr int fewestBound = 64;
+// Besides one per segment: the output, the sound, the list of segments,
+// the join's pipes and its own opening of them, a segment encoded again;
+// and each running ffmpeg's pipes. Twice what was seen to be needed.
+constexpr int descriptorsBeside = 12;
+constexpr int descriptorsPerJob = 4;
+
+// Descriptors open now (standard ones, any inherited), -1 when unknown.
+int openDescriptors()
+{
+    DIR *folder = opendir("/proc/self/fd");
+    if (!folder)
+        return -1;
+    int count = 0;
+    while (const dirent *entry = readdir(folder)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    closedir(folder);
+    // The folder's own.
+    return count - 1;
+}
 
 // ffmpeg inherits our descriptors and opens each by its own /proc path,
 // whatever the folder's name holds and whether the file has a name at all.
@@ -30,11 +57,24 @@ DecoderBuffer played(const std::vector<long long> &pictureBits, InputFacts::Rate
 }
 } // namespace
 
-SegmentedConversion::SegmentedConversion(const Setup &setup, const SegmentPlan &plan, const LibAv &libAv)
+SegmentedConversion::SegmentedConversion(const Setup &setup, const FfmpegCommand &command, const SegmentPlan &plan,
+                                         const LibAv &libAv)
     : setup(setup)
+    , command(command)
     , plan(plan)
     , libAv(libAv)
 {
+}
+
+int SegmentedConversion::mostSegments(int jobs)
+{
+    const int bound = std::max(fewestBound, roundsPerJob * jobs);
+    rlimit limit;
+    const int open = openDescriptors();
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || open < 0)
+        return bound;
+    const long long free = (long long)limit.rlim_cur - open - descriptorsBeside - descriptorsPerJob * jobs;
+    return int(std::clamp(free, 1LL, (long long)bound));
 }
 
 bool SegmentedConversion::fail(const std::string &reason)
@@ -47,7 +87,7 @@ bool SegmentedConversion::fail(const std::string &reason)
 bool SegmentedConversion::createPiece(Piece &piece)
 {
     piece.file = std::make_unique<TemporaryOutput>(setup.outputPath);
-    piece.pictureBits.clear();
+    piece.hasPictures = false;
     return piece.file->create() || fail(piece.file->error());
 }
 
@@ -68,8 +108,8 @@ bool SegmentedConversion::encode(ProgressSender &sender)
 {
     std::vector<FfmpegJobs::Job> jobs;
     if (sound.file) {
-        const FfmpegCommand command(setup.inputPath, sound.file->path(), setup.quality, setup.facts);
-        jobs.push_back({command.soundArguments(), {sound.file->fd()}, [](const char *, std::size_t) {}});
+        jobs.push_back(
+            {command.soundArguments(sound.file->path()), {sound.file->fd()}, [](const char *, std::size_t) {}});
     }
     // Progress is the sum of the segments' converted seconds, each within its
     // span. ffmpeg tells the furthest time of its outputs: the sound that a
@@ -77,7 +117,6 @@ bool SegmentedConversion::encode(ProgressSender &sender)
     std::vector<ProgressReader> readers(segments.size());
     std::vector<std::uint32_t> done(segments.size(), 0);
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        const FfmpegCommand command(setup.inputPath, segments[i].file->path(), setup.quality, setup.facts);
         const SegmentPlan::Segment &segment = plan.segments()[i];
         const double start = setup.withSound && segment.hasStart ? segment.start : 0;
         const double span = plan.seconds(i);
@@ -90,55 +129,67 @@ bool SegmentedConversion::encode(ProgressSender &sender)
                 total += seconds;
             sender.report(total);
         };
-        jobs.push_back({command.segmentArguments(plan.segments()[i], DecoderBuffer::sizeBits, setup.withSound),
-                        {segments[i].file->fd()}, onProgress});
+        jobs.push_back({command.segmentArguments(segment, DecoderBuffer::sizeBits, setup.withSound,
+                                                 segments[i].file->path()),
+                        inheritedWith(segments[i].file->fd()), onProgress});
     }
     FfmpegJobs runner(setup.jobs, setup.stallLimit);
     return runner.run(jobs) || fail(runner.error());
 }
 
-bool SegmentedConversion::readPictures(Piece &piece)
+std::vector<int> SegmentedConversion::inheritedWith(int fd) const
+{
+    std::vector<int> inherited = setup.sharedInputs;
+    inherited.push_back(fd);
+    return inherited;
+}
+
+bool SegmentedConversion::readPictures(Piece &piece, std::vector<long long> &pictureBits)
 {
     MediaFile file(libAv);
-    if (!file.open(piece.file->path(), readTimeLimit))
+    if (!file.open(piece.file->path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable segment: " + file.error());
-    return file.videoPacketBits(piece.pictureBits, setup.stallLimit)
-           || fail("cannot read back a segment: " + file.error());
+    if (!file.videoPacketBits(pictureBits, setup.stallLimit))
+        return fail("cannot read back a segment: " + file.error());
+    piece.hasPictures = !pictureBits.empty();
+    return true;
 }
 
 // Each segment was encoded as if it began with a full decoder buffer. Played
 // after the one before it, it begins with what that one leaves; where that
 // is too little for its own first pictures, it is encoded again from there.
+// One segment's pictures are held at a time, however long the film.
 bool SegmentedConversion::carryBuffer()
 {
-    const InputFacts::Rate rate = PlayerEnvelope(setup.facts).frameRate();
+    const InputFacts::Rate rate = command.envelope().frameRate();
     long long carried = DecoderBuffer::sizeBits;
+    std::vector<long long> pictureBits;
     for (std::size_t i = 0; i < segments.size(); ++i) {
-        if (!readPictures(segments[i]))
+        if (!readPictures(segments[i], pictureBits))
             return false;
-        DecoderBuffer buffer = played(segments[i].pictureBits, rate, carried);
+        DecoderBuffer buffer = played(pictureBits, rate, carried);
         if (buffer.underflowed() && carried < DecoderBuffer::sizeBits) {
-            if (!reencode(i, carried))
+            if (!reencode(i, carried, pictureBits))
                 return false;
-            buffer = played(segments[i].pictureBits, rate, carried);
+            buffer = played(pictureBits, rate, carried);
         }
         carried = buffer.bits();
     }
     return true;
 }
 
-bool SegmentedConversion::reencode(std::size_t index, long long bufferBits)
+bool SegmentedConversion::reencode(std::size_t index, long long bufferBits, std::vector<long long> &pictureBits)
 {
     Piece again;
     if (!createPiece(again))
         return false;
-    const FfmpegCommand command(setup.inputPath, again.file->path(), setup.quality, setup.facts);
     FfmpegJobs runner(1, setup.stallLimit);
-    const FfmpegJobs::Job job = {command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound),
-                                 {again.file->fd()}, [](const char *, std::size_t) {}};
+    const FfmpegJobs::Job job = {
+        command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound, again.file->path()),
+        inheritedWith(again.file->fd()), [](const char *, std::size_t) {}};
     if (!runner.run({job}))
         return fail(runner.error());
-    if (!readPictures(again))
+    if (!readPictures(again, pictureBits))
         return false;
     segments[index] = std::move(again);
     return true;
@@ -151,10 +202,10 @@ bool SegmentedConversion::join(TemporaryOutput &output)
         return false;
     std::string text = "ffconcat version 1.0\n";
     std::vector<int> inherited = {output.fd(), list.file->fd()};
-    const InputFacts::Rate rate = PlayerEnvelope(setup.facts).frameRate();
+    const InputFacts::Rate rate = command.envelope().frameRate();
     for (std::size_t i = 0; i < segments.size(); ++i) {
         // A segment past the real end of a file whose duration said more holds nothing.
-        if (segments[i].pictureBits.empty())
+        if (!segments[i].hasPictures)
             continue;
         text += "file 'file:" + fdPath(*segments[i].file) + "'\n";
         // Each segment lasts its span, also where the input has no pictures at its end.
@@ -170,9 +221,9 @@ bool SegmentedConversion::join(TemporaryOutput &output)
         return fail(std::string("cannot write the list of segments: ") + std::strerror(errno));
     if (sound.file)
         inherited.push_back(sound.file->fd());
-    const FfmpegCommand command(setup.inputPath, output.path(), setup.quality, setup.facts);
     FfmpegJobs runner(1, setup.stallLimit);
-    return runner.run({{command.joinArguments(fdPath(*list.file), sound.file ? fdPath(*sound.file) : std::string()),
-                        inherited, [](const char *, std::size_t) {}}})
+    const std::string soundPath = sound.file ? fdPath(*sound.file) : std::string();
+    return runner.run({{command.joinArguments(fdPath(*list.file), soundPath, output.path()), inherited,
+                        [](const char *, std::size_t) {}}})
            || fail(runner.error());
 }

@@ -23,16 +23,24 @@ class SegmentedConversion
 public:
     struct Setup
     {
-        std::string inputPath;
+        // The pieces lie beside it.
         std::string outputPath;
-        int quality = 0;
-        InputFacts facts;
         bool withSound = false;
         int jobs = 1;
         std::chrono::milliseconds stallLimit;
+        // Files every segment's ffmpeg reads besides the input (the captions to burn).
+        std::vector<int> sharedInputs;
     };
 
-    SegmentedConversion(const Setup &setup, const SegmentPlan &plan, const LibAv &libAv);
+    // How many segments a conversion of so many jobs may be cut into. Every
+    // segment is a file held open until the join, which reads them all at
+    // once; so their number is bounded, by a few rounds of the jobs and by
+    // the descriptors this process may still open.
+    static int mostSegments(int jobs);
+
+    // command, plan and libAv must outlive the conversion.
+    SegmentedConversion(const Setup &setup, const FfmpegCommand &command, const SegmentPlan &plan,
+                        const LibAv &libAv);
 
     // Writes into output; false with error() when anything failed or was stopped.
     bool run(TemporaryOutput &output, ProgressSender &sender);
@@ -42,18 +50,20 @@ private:
     struct Piece
     {
         std::unique_ptr<TemporaryOutput> file;
-        std::vector<long long> pictureBits;
+        bool hasPictures = false;
     };
 
     bool createPiece(Piece &piece);
     bool encode(ProgressSender &sender);
     bool carryBuffer();
-    bool reencode(std::size_t index, long long bufferBits);
-    bool readPictures(Piece &piece);
+    bool reencode(std::size_t index, long long bufferBits, std::vector<long long> &pictureBits);
+    bool readPictures(Piece &piece, std::vector<long long> &pictureBits);
     bool join(TemporaryOutput &output);
     bool fail(const std::string &reason);
+    std::vector<int> inheritedWith(int fd) const;
 
     Setup setup;
+    const FfmpegCommand &command;
     const SegmentPlan &plan;
     const LibAv &libAv;
     std::vector<Piece> segments;

@@ -35,21 +35,41 @@ double lastEnd(double duration, Cut cut, int jobs)
     return *std::max_element(ends.begin(), ends.end());
 }
 
+// Segments in whole rounds of the jobs, as near count as most allows.
+int wholeRounds(int count, int jobs, int most)
+{
+    const int up = (count + jobs - 1) / jobs * jobs;
+    if (up <= most)
+        return up;
+    const int down = most / jobs * jobs;
+    return down >= 2 ? down : std::min(count, most);
+}
+
+// Lengths to try between the longest and half of it: on the grid of the
+// forced keyframes, and few enough that a claim of years plans at once.
+constexpr int mostLengthsTried = 16;
+
 // The processes finish together when the segments come in whole rounds of
 // the jobs. Long segments are cut on the forced keyframes, so that a join
 // adds none, at the length, down to half of it, with which the last process
 // ends soonest, a short tail joining the last or not; short ones (tests)
-// are equal parts in a multiple of the jobs.
-Cut bestCut(double duration, double segmentSeconds, int jobs, double keyframeSeconds)
+// are equal parts in a multiple of the jobs. A film that would need more
+// than most segments gets longer ones.
+Cut bestCut(double duration, double segmentSeconds, int jobs, int most, double keyframeSeconds)
 {
     if (segmentSeconds < 2 * keyframeSeconds) {
-        const int count = int(std::ceil(duration / segmentSeconds));
-        return {duration / ((count + jobs - 1) / jobs * jobs)};
+        const double wanted = std::min(std::ceil(duration / segmentSeconds), double(most));
+        return {duration / wholeRounds(int(wanted), jobs, most)};
     }
+    const double lowest = std::max(segmentSeconds / 2, duration / most);
+    double first = std::floor(std::max(segmentSeconds, duration / most) / keyframeSeconds + 1e-9) * keyframeSeconds;
+    if (first < lowest)
+        first = std::ceil(lowest / keyframeSeconds) * keyframeSeconds;
+    const double step = keyframeSeconds
+                        * std::max(1.0, std::ceil((first - lowest) / keyframeSeconds / mostLengthsTried));
     Cut best;
     double bestEnd = 0;
-    for (double length = std::floor(segmentSeconds / keyframeSeconds + 1e-9) * keyframeSeconds;
-         length >= segmentSeconds / 2; length -= keyframeSeconds) {
+    for (double length = first; length >= lowest; length -= step) {
         for (const double tail : {keyframeSeconds, 1e-9}) {
             const double end = lastEnd(duration, {length, tail}, jobs);
             if (best.length == 0 || end < bestEnd) {
@@ -63,7 +83,8 @@ Cut bestCut(double duration, double segmentSeconds, int jobs, double keyframeSec
 
 } // namespace
 
-SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double segmentSeconds, int jobs)
+SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double segmentSeconds, int jobs,
+                         int mostSegments)
     : facts(facts)
     , duration(durationSeconds)
 {
@@ -72,9 +93,10 @@ SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double
     pictureStep = envelope.pictureStep();
     list.push_back({});
     // Without a rate there is no picture grid to cut on.
-    if (jobs <= 1 || outputRate.num <= 0 || !(segmentSeconds > 0) || !(durationSeconds > segmentSeconds))
+    if (jobs <= 1 || mostSegments < 2 || outputRate.num <= 0 || !(segmentSeconds > 0)
+        || !(durationSeconds > segmentSeconds))
         return;
-    const Cut cut = bestCut(durationSeconds, segmentSeconds, jobs, envelope.keyframeSeconds());
+    const Cut cut = bestCut(durationSeconds, segmentSeconds, jobs, mostSegments, envelope.keyframeSeconds());
     const double length = cut.length;
     const double rate = outputRate.value();
     for (int index = 1; cut.hasBoundary(durationSeconds, index); ++index) {

@@ -22,8 +22,10 @@ public:
     using Segment = VideoSegment;
 
     // The duration in seconds (0 when unknown); segmentSeconds is both the
-    // length of a segment and the playing time up to which one process does it all.
-    SegmentPlan(const InputFacts &facts, double durationSeconds, double segmentSeconds, int jobs);
+    // length of a segment and the playing time up to which one process does
+    // it all. Never more than mostSegments: a longer film gets longer ones,
+    // so that its pieces, their files and the time to plan them stay few.
+    SegmentPlan(const InputFacts &facts, double durationSeconds, double segmentSeconds, int jobs, int mostSegments);
 
     const std::vector<Segment> &segments() const { return list; }
     bool isSegmented() const { return list.size() > 1; }

@@ -91,8 +91,10 @@ void SubtitleOutput::choose(const std::vector<StreamDescription> &streams, const
     for (const StreamDescription &stream : streams) {
         if (stream.index == chosen.text)
             track = stream;
+        if (stream.index == chosen.picture)
+            picture = stream;
     }
-    pictureTrack = chosen.picture;
+    onlyForced = chosen.forcedOnly;
 }
 
 // Never onto the input or the AVI, nor onto what the user keeps there.
@@ -113,9 +115,6 @@ bool SubtitleOutput::mayWrite(bool replaceExisting)
 
 bool SubtitleOutput::write(bool replaceExisting)
 {
-    if (pictureTrack >= 0)
-        note("the subtitle track " + std::to_string(pictureTrack)
-             + " holds pictures, which players cannot read from a .srt file; it is left out");
     if ((sidecarPath.empty() && track.index < 0) || !mayWrite(replaceExisting))
         return true;
     file = std::make_unique<TemporaryOutput>(subtitlePath);
@@ -183,5 +182,7 @@ void SubtitleOutput::publish()
 {
     if (file && !file->commit())
         note(subtitlePath + ": " + file->error());
+    else
+        isPublished = file != nullptr;
     file.reset();
 }

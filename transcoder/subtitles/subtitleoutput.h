@@ -36,6 +36,15 @@ public:
     bool write(bool replaceExisting);
     // Gives the written file its name; the AVI must have its own already.
     void publish();
+    // The picture track chosen where no text track or file qualified, to be
+    // burned into the film (index -1: none), and whether only its forced
+    // captions are wanted.
+    const StreamDescription &pictureTrack() const { return picture; }
+    bool forcedOnly() const { return onlyForced; }
+    // After publish(): whether NAME.srt was written, and the language of its
+    // track (empty for a file kept beside the input, or when unknown).
+    bool published() const { return isPublished; }
+    const std::string &publishedLanguage() const { return track.language; }
 
 private:
     bool mayWrite(bool replaceExisting);
@@ -52,7 +61,9 @@ private:
     std::string subtitlePath;
     std::string sidecarPath;
     StreamDescription track;   // index -1: no text track chosen
-    int pictureTrack = -1;     // chosen where no text track was, but not written
+    StreamDescription picture;
+    bool onlyForced = false;
+    bool isPublished = false;
     std::unique_ptr<TemporaryOutput> file;
 };
 

@@ -8,7 +8,6 @@
 #include <algorithm>
 
 namespace {
-constexpr std::chrono::milliseconds openTimeLimit(15000);
 constexpr AVRational milliseconds{1, 1000};
 // A cue whose end the file does not tell stays until the next one, at most this long.
 constexpr std::int64_t longestOpenCue = 5000;
@@ -75,7 +74,7 @@ bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::
                            std::chrono::milliseconds stallLimit)
 {
     MediaFile input(libAv);
-    if (!input.open(path, openTimeLimit) || !input.findStreams())
+    if (!input.open(path, MediaFile::openTimeLimit) || !input.findStreams())
         return fail(input.error());
     track = input.stream(streamIndex);
     if (!track || track->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)

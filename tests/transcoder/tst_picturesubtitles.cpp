@@ -1,0 +1,258 @@
+#include "processrun.h"
+#include "testmedia.h"
+
+#include "transcoder/media/libav.h"
+#include "transcoder/subtitles/captiontimeline.h"
+#include "transcoder/subtitles/picturetrack.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Picture subtitles burned in by the real tool and read back with the real
+// ffmpeg, picture by picture. The film is a cropped one (960x400 of a
+// 960x540 disc picture, on which the captions are placed), converted to
+// 720x300: its bottom captions lie in the cropped-away bar and must be
+// moved into the picture.
+namespace {
+
+const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
+constexpr int rate = 25;
+constexpr int filmSeconds = 8;
+
+struct Caption
+{
+    double start;
+    double end;
+    int y;   // on the 960x540 canvas; every caption is 200x40 from x 380
+    bool forced;
+};
+
+// A at the bottom; B at the top, forced, across the joins of 2-second
+// segments and begun over a second before the third segment's decoding
+// point; C at the bottom again.
+const Caption captions[] = {{0.6, 1.6, 470, false}, {1.7, 5.8, 80, true}, {6.4, 7.4, 470, false}};
+
+void append16(QByteArray &bytes, int value)
+{
+    bytes.append(char(value >> 8)).append(char(value));
+}
+
+void append32(QByteArray &bytes, quint32 value)
+{
+    append16(bytes, int(value >> 16));
+    append16(bytes, int(value & 0xffff));
+}
+
+QByteArray segment(char type, double seconds, const QByteArray &payload)
+{
+    QByteArray bytes("PG");
+    append32(bytes, quint32(qRound64(seconds * 90000)));
+    append32(bytes, 0);
+    bytes.append(type);
+    append16(bytes, int(payload.size()));
+    return bytes + payload;
+}
+
+// A Blu-ray subtitle stream (.sup): each caption a white box shown by one
+// display set and cleared by an empty one. damaged: the last caption names
+// a palette the stream never defines.
+QByteArray blurayStream(bool damaged)
+{
+    QByteArray stream;
+    int composition = 0;
+    const int count = int(std::size(captions));
+    for (int i = 0; i < count; ++i) {
+        const Caption &caption = captions[i];
+        const auto presentation = [&](int state, bool withObject) {
+            QByteArray pcs;
+            append16(pcs, 960);
+            append16(pcs, 540);
+            pcs.append(char(0x10));
+            append16(pcs, composition++);
+            pcs.append(char(state)).append(char(0)).append(char(damaged && i == count - 1 ? 5 : 0));
+            pcs.append(char(withObject ? 1 : 0));
+            if (withObject) {
+                append16(pcs, 0);
+                pcs.append(char(0)).append(char(caption.forced ? 0x40 : 0));
+                append16(pcs, 380);
+                append16(pcs, caption.y);
+            }
+            return pcs;
+        };
+        QByteArray window(1, char(1));
+        window.append(char(0));
+        for (int value : {380, caption.y, 200, 40})
+            append16(window, value);
+        // Entry 1: white (Y 235, Cr and Cb neutral), opaque.
+        const QByteArray palette = QByteArray::fromHex("0000" "01eb8080ff");
+        QByteArray lines;
+        for (int row = 0; row < 40; ++row)
+            lines += QByteArray::fromHex("00c0c801" "0000");   // 200 pixels of entry 1, end of line
+        QByteArray object;
+        append16(object, 0);
+        object.append(char(0)).append(char(0xc0));
+        const int length = int(lines.size()) + 4;
+        object.append(char(length >> 16)).append(char(length >> 8)).append(char(length));
+        append16(object, 200);
+        append16(object, 40);
+        object += lines;
+        stream += segment(0x16, caption.start, presentation(0x80, true)) + segment(0x17, caption.start, window)
+                  + segment(0x14, caption.start, palette) + segment(0x15, caption.start, object)
+                  + segment(char(0x80), caption.start, {});
+        stream += segment(0x16, caption.end, presentation(0, false)) + segment(0x17, caption.end, window)
+                  + segment(char(0x80), caption.end, {});
+    }
+    return stream;
+}
+
+// The mean brightness of a region of every picture of the AVI.
+QList<double> brightness(const QString &avi, const QString &crop)
+{
+    const ProcessRun decoded = runProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", "file:" + avi, "-vf",
+                                                     "crop=" + crop + ",format=gray", "-f", "rawvideo", "-"});
+    const QStringList size = crop.split(':');
+    const qsizetype pictureSize = size.at(0).toInt() * size.at(1).toInt();
+    QList<double> means;
+    for (qsizetype at = 0; at + pictureSize <= decoded.out.size(); at += pictureSize) {
+        double sum = 0;
+        for (qsizetype i = at; i < at + pictureSize; ++i)
+            sum += quint8(decoded.out.at(i));
+        means.append(sum / double(pictureSize));
+    }
+    return means;
+}
+
+} // namespace
+
+class TestPictureSubtitles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void burnedWhereAndWhenShown_data();
+    void burnedWhereAndWhenShown();
+    void forcedCaptionsOnly();
+
+private:
+    bool makeFilm(const QString &path, bool damaged, const QString &codec);
+
+    QTemporaryDir work;
+};
+
+bool TestPictureSubtitles::makeFilm(const QString &path, bool damaged, const QString &codec)
+{
+    const QString sup = work.filePath(damaged ? "damaged.sup" : "captions.sup");
+    if (!TestMedia::writeFile(sup, blurayStream(damaged)))
+        return false;
+    const QString seconds = QString::number(filmSeconds);
+    // The stream's own times: ffmpeg would otherwise move its first caption to 0.
+    return TestMedia::make(path, {"-copyts", "-f", "lavfi", "-i", "color=c=0x181818:size=960x400:rate=25:duration=" + seconds,
+                                  "-f", "lavfi", "-i", "sine=frequency=440:duration=" + seconds,
+                                  // Re-encoded, each caption ends where the stream clears it.
+                                  "-fix_sub_duration", "-i", sup,
+                                  "-map", "0", "-map", "1", "-map", "2", "-c:v", "libx264", "-preset", "ultrafast",
+                                  "-g", "25", "-c:a", "flac", "-c:s", codec, "-metadata:s:a:0", "language=eng",
+                                  "-metadata:s:s:0", "language=ger"});
+}
+
+void TestPictureSubtitles::initTestCase()
+{
+    if (!TestMedia::available())
+        QSKIP("ffmpeg and ffprobe are needed");
+    QVERIFY(work.isValid());
+}
+
+void TestPictureSubtitles::burnedWhereAndWhenShown_data()
+{
+    QTest::addColumn<QString>("codec");
+    QTest::addColumn<bool>("damaged");
+    QTest::addColumn<QStringList>("settings");
+    const QStringList single{"TARVELO_ENCODE_JOBS=1"};
+    QTest::newRow("Blu-ray") << "copy" << false << single;
+    QTest::newRow("Blu-ray, in segments") << "copy" << false
+                                          << QStringList{"TARVELO_ENCODE_JOBS=2", "TARVELO_SEGMENT_SECONDS=2"};
+    QTest::newRow("DVD") << "dvdsub" << false << single;
+    QTest::newRow("damaged") << "copy" << true << single;
+}
+
+// A German reader of English sound gets every caption of the German track,
+// each on the pictures from its start to its end, inside the picture.
+void TestPictureSubtitles::burnedWhereAndWhenShown()
+{
+    QFETCH(QString, codec);
+    QFETCH(bool, damaged);
+    QFETCH(QStringList, settings);
+    const QString film = work.filePath(QString("film-%1-%2.mkv").arg(codec).arg(damaged));
+    const QString avi = work.filePath("film.avi");
+    QVERIFY(QFile::exists(film) || makeFilm(film, damaged, codec));
+    QFile::remove(avi);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+        environment.remove(name);
+    environment.insert("LANG", "de_DE.UTF-8");
+    for (const QString &setting : settings)
+        environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    const ProcessRun run = runProcess(tool, TestMedia::convertArguments(film, avi), environment, {}, 120000);
+    QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
+    QCOMPARE(run.err.contains("damaged"), damaged);
+    QVERIFY2(run.out.contains("@tracks en picture de\n"), run.out.constData());
+
+    // The captions at 0.75 of the size: 150x30 from x 285, the top one from
+    // y 7.5, the bottom ones at the picture's foot (y 270 to 300).
+    const QList<double> top = brightness(avi, "120:20:300:12");
+    const QList<double> bottom = brightness(avi, "120:20:300:276");
+    const QList<double> above = brightness(avi, "120:20:300:240");
+    QCOMPARE(top.size(), filmSeconds * rate);
+    for (int picture = 0; picture < top.size(); ++picture) {
+        const double at = double(picture) / rate;
+        bool nearEdge = false;
+        bool topShown = false, bottomShown = false;
+        for (const Caption &caption : captions) {
+            // Within one picture of each edge.
+            nearEdge = nearEdge || std::abs(at - caption.start) <= 1.0 / rate || std::abs(at - caption.end) <= 1.0 / rate;
+            const bool shown = at >= caption.start && at < caption.end && !(damaged && &caption == &captions[2]);
+            (caption.y < 270 ? topShown : bottomShown) |= shown;
+        }
+        if (nearEdge)
+            continue;
+        const QString where = QString("picture %1").arg(picture);
+        QVERIFY2((top.at(picture) > 180) == topShown, qPrintable(where + QString(": %1").arg(top.at(picture))));
+        QVERIFY2((bottom.at(picture) > 180) == bottomShown, qPrintable(where + QString(": %1").arg(bottom.at(picture))));
+        QVERIFY2(above.at(picture) < 60, qPrintable(where));
+    }
+}
+
+// Where only forced captions are wanted, an ordinary track gives only the
+// captions it flags forced, a track flagged forced all of them; where all
+// are wanted, every one. Each keeps its own span.
+void TestPictureSubtitles::forcedCaptionsOnly()
+{
+    const QString film = work.filePath("film-copy-0.mkv");
+    QVERIFY(QFile::exists(film) || makeFilm(film, false, "copy"));
+    LibAv libAv;
+    QVERIFY2(libAv.load(), libAv.error().c_str());
+    const QList<QPair<bool, bool>> cases{{true, false}, {true, true}, {false, false}};
+    for (const auto &[forcedOnly, trackForced] : cases) {
+        QList<QPair<qint64, qint64>> spans;
+        CaptionTimeline timeline([&](const PictureCaption &, std::int64_t start, std::int64_t end) {
+            spans.append({start, end});
+            return true;
+        });
+        PictureTrack track(libAv);
+        QVERIFY(track.read(film.toStdString(), 2, forcedOnly, trackForced, std::chrono::seconds(30),
+                           [&](PictureCaption caption) { return timeline.add(std::move(caption)); }));
+        QVERIFY(timeline.finish());
+        QList<QPair<qint64, qint64>> expected;
+        for (const Caption &caption : captions) {
+            if (caption.forced || !forcedOnly || trackForced)
+                expected.append({qRound64(caption.start * 1000), qRound64(caption.end * 1000)});
+        }
+        QCOMPARE(spans, expected);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestPictureSubtitles)
+#include "tst_picturesubtitles.moc"

@@ -1,0 +1,30 @@
+#ifndef SEEKSETTLER_H
+#define SEEKSETTLER_H
+
+#include <cstddef>
+
+class MediaFile;
+class SegmentPlan;
+
+// A container without an index (MPEG transport and program streams) may
+// land a seek on the keyframe after its point; ffmpeg then decodes from
+// there. Each segment's point is settled where decoding really starts, in
+// time for the filters' past and on a kept picture, else from further back.
+class SeekSettler
+{
+public:
+    // The file must be open with its streams found; both must outlive this.
+    SeekSettler(MediaFile &input, SegmentPlan &plan);
+
+    // False when a later segment could only decode from the film's start, at
+    // more cost than its own span: the film is better encoded in one go.
+    bool settle();
+
+private:
+    bool settleAt(std::size_t index, double reach);
+
+    MediaFile &input;
+    SegmentPlan &plan;
+};
+
+#endif // SEEKSETTLER_H

@@ -1,0 +1,61 @@
+#ifndef PICTURETRACK_H
+#define PICTURETRACK_H
+
+#include "picturecaption.h"
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+class LibAv;
+struct AVCodecContext;
+struct AVPacket;
+struct AVStream;
+struct AVSubtitle;
+
+// The captions of a picture subtitle track (Blu-ray, DVD, DVB), decoded
+// in-process and handed on one at a time, on the output's timeline (see
+// SubtitleTrack). Pieces the caller does not want (all but the forced ones,
+// where only those are burned) are dropped here. A piece of the track that
+// cannot be decoded is skipped and counted; the rest goes on.
+class PictureTrack
+{
+public:
+    using Sink = std::function<bool(PictureCaption caption)>;
+
+    // libAv must be loaded and outlive the object.
+    explicit PictureTrack(const LibAv &libAv);
+    ~PictureTrack();
+    PictureTrack(const PictureTrack &) = delete;
+    PictureTrack &operator=(const PictureTrack &) = delete;
+
+    // forcedOnly, trackForced: see CaptionTimeline::keeps. False when the
+    // track cannot be opened, or on a stop request, or when sink refused;
+    // a read that breaks off later keeps what came before and tells it in
+    // error().
+    bool read(const std::string &path, int streamIndex, bool forcedOnly, bool trackForced,
+              std::chrono::milliseconds stallLimit, const Sink &sink);
+    // Undecodable packets, and the output time of the first, in milliseconds.
+    int damaged() const { return damagedCount; }
+    std::int64_t firstDamaged() const { return firstDamagedAt; }
+    const std::string &error() const { return lastError; }
+
+private:
+    bool openDecoder(const AVStream *stream);
+    bool decode(const AVPacket &packet, const Sink &sink);
+    PictureCaption caption(const AVSubtitle &subtitle, std::int64_t shown, std::int64_t duration) const;
+    bool fail(const std::string &what, int errorCode = 0);
+
+    const LibAv &libAv;
+    AVCodecContext *decoder = nullptr;
+    const AVStream *track = nullptr;
+    std::int64_t origin = 0;   // the output's time 0, in milliseconds of the input
+    bool forcedOnly = false;
+    bool trackForced = false;
+    bool refused = false;
+    int damagedCount = 0;
+    std::int64_t firstDamagedAt = 0;
+    std::string lastError;
+};
+
+#endif // PICTURETRACK_H

@@ -8,7 +8,6 @@
 #include <cstring>
 
 namespace {
-constexpr std::chrono::milliseconds openTimeLimit(15000);
 constexpr AVRational milliseconds{1, 1000};
 // Larger than any disc's canvas: a piece beyond it is damage, not a caption.
 constexpr int largestPiece = 8192;
@@ -57,7 +56,7 @@ bool PictureTrack::read(const std::string &path, int streamIndex, bool forcedOnl
     this->forcedOnly = forcedOnly;
     this->trackForced = trackForced;
     MediaFile input(libAv);
-    if (!input.open(path, openTimeLimit) || !input.findStreams())
+    if (!input.open(path, MediaFile::openTimeLimit) || !input.findStreams())
         return fail(input.error());
     track = input.stream(streamIndex);
     if (!track || track->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)

@@ -147,17 +147,19 @@ std::string ConvertCommand::readInput()
         return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
-    const std::vector<StreamDescription> streams = input.streamDescriptions();
+    std::vector<StreamDescription> streams = input.streamDescriptions();
     const std::string reader = ReaderLanguage::fromEnvironment();
     const int sound = TrackChoice::sound(streams, reader);
     inputFacts = input.facts(sound);
+    // Without a duration the conversion still runs; only progress is not sent.
+    duration = input.durationSeconds();
+    if (TrackChoice::needsCueCounts(streams))
+        input.countCues(streams, cueCountTimeLimit);
     subtitles.choose(streams, reader, sound);
     for (const StreamDescription &stream : streams) {
         if (stream.index == sound)
             soundLanguage = stream.language;
     }
-    // Without a duration the conversion still runs; only progress is not sent.
-    duration = input.durationSeconds();
     return {};
 }
 

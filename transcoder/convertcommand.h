@@ -7,6 +7,7 @@
 #include "transcoder/subtitles/subtitleoutput.h"
 
 #include <cstdint>
+#include <chrono>
 #include <string>
 
 class FfmpegCommand;
@@ -22,6 +23,10 @@ public:
     // A conversion whose ffmpeg reports no progress for this long has stalled
     // (TARVELO_STALL_SECONDS sets another limit).
     static constexpr int defaultStallSeconds = 60;
+    // Where the container does not count its subtitle cues, they are counted
+    // for at most this long before the conversion starts: on a long film
+    // from a slow disk, part of it tells as much.
+    static constexpr std::chrono::seconds cueCountTimeLimit{10};
 
     ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality);
     int run();

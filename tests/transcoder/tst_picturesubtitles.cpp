@@ -154,7 +154,7 @@ bool TestPictureSubtitles::makeFilm(const QString &path, bool damaged, const QSt
                                   "-fix_sub_duration", "-i", sup,
                                   "-map", "0", "-map", "1", "-map", "2", "-c:v", "libx264", "-preset", "ultrafast",
                                   "-g", "25", "-c:a", "flac", "-c:s", codec, "-metadata:s:a:0", "language=eng",
-                                  "-metadata:s:s:0", "language=ger"});
+                                  "-metadata:s:s:0", "language=ger", "-disposition:s:0", "default"});
 }
 
 void TestPictureSubtitles::initTestCase()
@@ -169,12 +169,18 @@ void TestPictureSubtitles::burnedWhereAndWhenShown_data()
     QTest::addColumn<QString>("codec");
     QTest::addColumn<bool>("damaged");
     QTest::addColumn<QStringList>("settings");
-    const QStringList single{"TARVELO_ENCODE_JOBS=1"};
-    QTest::newRow("Blu-ray") << "copy" << false << single;
-    QTest::newRow("Blu-ray, in segments") << "copy" << false
-                                          << QStringList{"TARVELO_ENCODE_JOBS=2", "TARVELO_SEGMENT_SECONDS=2"};
-    QTest::newRow("DVD") << "dvdsub" << false << single;
-    QTest::newRow("damaged") << "copy" << true << single;
+    QTest::addColumn<bool>("forcedOnly");
+    const QStringList single{"TARVELO_ENCODE_JOBS=1", "LANG=de_DE.UTF-8"};
+    QTest::newRow("Blu-ray") << "copy" << false << single << false;
+    QTest::newRow("Blu-ray, in segments")
+        << "copy" << false << QStringList{"TARVELO_ENCODE_JOBS=2", "TARVELO_SEGMENT_SECONDS=2", "LANG=de_DE.UTF-8"}
+        << false;
+    QTest::newRow("DVD") << "dvdsub" << false << single << false;
+    QTest::newRow("damaged") << "copy" << true << single << false;
+    // The track is the default one, yet without a reader's language only
+    // its forced caption is wanted.
+    QTest::newRow("no reader's language: the forced caption alone")
+        << "copy" << false << QStringList{"TARVELO_ENCODE_JOBS=1", "LANG=C"} << true;
 }
 
 // A German reader of English sound gets every caption of the German track,
@@ -184,6 +190,7 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
     QFETCH(QString, codec);
     QFETCH(bool, damaged);
     QFETCH(QStringList, settings);
+    QFETCH(bool, forcedOnly);
     const QString film = work.filePath(QString("film-%1-%2.mkv").arg(codec).arg(damaged));
     const QString avi = work.filePath("film.avi");
     QVERIFY(QFile::exists(film) || makeFilm(film, damaged, codec));
@@ -192,7 +199,6 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
         environment.remove(name);
-    environment.insert("LANG", "de_DE.UTF-8");
     for (const QString &setting : settings)
         environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
     const ProcessRun run = runProcess(tool, TestMedia::convertArguments(film, avi), environment, {}, 120000);
@@ -213,7 +219,8 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
         for (const Caption &caption : captions) {
             // Within one picture of each edge.
             nearEdge = nearEdge || std::abs(at - caption.start) <= 1.0 / rate || std::abs(at - caption.end) <= 1.0 / rate;
-            const bool shown = at >= caption.start && at < caption.end && !(damaged && &caption == &captions[2]);
+            const bool shown = at >= caption.start && at < caption.end && !(damaged && &caption == &captions[2])
+                               && (caption.forced || !forcedOnly);
             (caption.y < 270 ? topShown : bottomShown) |= shown;
         }
         if (nearEdge)

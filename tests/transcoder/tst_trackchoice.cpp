@@ -19,7 +19,7 @@ namespace {
 // A stream list in short: "a eng d" is audio in English flagged default;
 // kinds a (audio), v (video), s (SubRip), x (ASS), p (DVD pictures); flags
 // d default, f forced, c commentary, h hearing impaired, i visually impaired;
-// "-" for no language.
+// "-" for no language; "#40": a subtitle track of 40 cues.
 std::vector<StreamDescription> streams(const QString &list)
 {
     std::vector<StreamDescription> result;
@@ -39,6 +39,8 @@ std::vector<StreamDescription> streams(const QString &list)
         stream.commentary = flags.contains('c');
         stream.hearingImpaired = flags.contains('h');
         stream.visualImpaired = flags.contains('i');
+        if (parts.last().startsWith('#'))
+            stream.cueCount = parts.last().mid(1).toInt();
         result.push_back(stream);
     }
     return result;
@@ -64,6 +66,7 @@ private slots:
     void languagesMatchInEveryForm();
     void choice_data();
     void choice();
+    void cuesCountedOnlyWhereTheyDecide();
     void chosenSoundIsMapped();
     void codePage_data();
     void codePage();
@@ -114,36 +117,60 @@ void TestTrackChoice::choice_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("reader");
     QTest::addColumn<int>("sound");
-    QTest::addColumn<int>("text");
-    QTest::addColumn<int>("picture");
+    QTest::addColumn<QString>("subtitles");   // "s3": text track 3, "p2": pictures, "p2 forced": their forced captions
     const QString film = "v -, a eng, a ger d";
-    QTest::newRow("reader's language, 639-1 against 639-2B") << film << "en" << 1 << -1 << -1;
-    QTest::newRow("639-2T tag") << "v -, a eng d, a deu" << "de" << 2 << -1 << -1;
-    QTest::newRow("no match: the default") << film << "fr" << 2 << -1 << -1;
-    QTest::newRow("no reader: the default") << film << "" << 2 << -1 << -1;
-    QTest::newRow("no default: the first") << "v -, a eng, a fre" << "de" << 1 << -1 << -1;
+    QTest::newRow("reader's language, 639-1 against 639-2B") << film << "en" << 1 << "";
+    QTest::newRow("639-2T tag") << "v -, a eng d, a deu" << "de" << 2 << "";
+    QTest::newRow("no match: the default") << film << "fr" << 2 << "";
+    QTest::newRow("no reader: the default") << film << "" << 2 << "";
+    QTest::newRow("no default: the first") << "v -, a eng, a fre" << "de" << 1 << "";
     QTest::newRow("commentary in the reader's language is passed over")
-        << "v -, a ger c, a eng d, a ger" << "de" << 3 << -1 << -1;
-    QTest::newRow("extras are not the default either") << "v -, a eng hd, a eng id, a fre" << "de" << 3 << -1 << -1;
-    QTest::newRow("only extras: the first") << "v -, a eng c, a ger dh" << "de" << 1 << -1 << -1;
-    QTest::newRow("no sound: subtitles in the reader's language") << "v -, s eng" << "en" << -1 << 1 << -1;
-    QTest::newRow("foreign sound: the reader's language") << "v -, a ger d, s eng, x ger d" << "en" << 1 << 2 << -1;
-    QTest::newRow("sound in the reader's language: none") << "v -, a eng, s eng d, x ger d" << "en" << 1 << -1 << -1;
+        << "v -, a ger c, a eng d, a ger" << "de" << 3 << "";
+    QTest::newRow("extras are not the default either") << "v -, a eng hd, a eng id, a fre" << "de" << 3 << "";
+    QTest::newRow("only extras: the reader's language") << "v -, a ger c, a eng dh, a fre i" << "de" << 1 << "";
+    QTest::newRow("only extras: then the default") << "v -, a ger c, a eng dh, a fre i" << "it" << 2 << "";
+    QTest::newRow("no sound: subtitles in the reader's language") << "v -, s eng" << "en" << -1 << "s1";
+    QTest::newRow("foreign sound: the reader's language") << "v -, a ger d, s eng, x ger d" << "en" << 1 << "s2";
+    QTest::newRow("sound in the reader's language: none") << "v -, a eng, s eng d, x ger d" << "en" << 1 << "";
     QTest::newRow("the default sound in the reader's language: none")
-        << "v -, a eng, a ger d, s eng, x ger d" << "de" << 2 << -1 << -1;
+        << "v -, a eng, a ger d, s eng, x ger d" << "de" << 2 << "";
     QTest::newRow("sound matches, subtitles forced in that language")
-        << "v -, a eng, s eng, s eng f" << "en" << 1 << 3 << -1;
+        << "v -, a eng, s eng, s eng f" << "en" << 1 << "s3";
     QTest::newRow("French reader, German sound: French subtitles")
-        << "v -, a eng, a ger d, s eng d, x fre" << "fr" << 2 << 4 << -1;
+        << "v -, a eng, a ger d, s eng d, x fre" << "fr" << 2 << "s4";
     QTest::newRow("no subtitles in the reader's language: the default")
-        << "v -, a eng, a ger d, s eng, x ger d" << "fr" << 2 << 4 << -1;
-    QTest::newRow("or the forced") << "v -, a ger, s eng, x ger f" << "fr" << 1 << 3 << -1;
-    QTest::newRow("a full track beats forced lines and hearing-impaired ones")
-        << "v -, a ger, s fre f, s fre h, s fre" << "fr" << 1 << 4 << -1;
-    QTest::newRow("no reader: default or forced") << "v -, a ger, s eng, x ger d" << "" << 1 << 3 << -1;
-    QTest::newRow("no reader, no flags: none") << "v -, a ger, s eng, x ger" << "" << 1 << -1 << -1;
-    QTest::newRow("pictures chosen where no text is") << "v -, a ger, p eng, s ger" << "en" << 1 << -1 << 2;
-    QTest::newRow("text beats pictures") << "v -, a ger, p eng, s eng" << "en" << 1 << 3 << -1;
+        << "v -, a eng, a ger d, s eng, x ger d" << "fr" << 2 << "s4";
+    QTest::newRow("or the forced") << "v -, a ger, s eng, x ger f" << "fr" << 1 << "s3";
+    QTest::newRow("of those the fullest") << "v -, a ger, s ger f, p ger d" << "fr" << 1 << "p3";
+    QTest::newRow("a full track beats hearing-impaired ones, forced lines and commentaries")
+        << "v -, a ger, s fre f, s fre c, s fre h, s fre" << "fr" << 1 << "s5";
+    QTest::newRow("only extras: subtitles in the reader's language")
+        << "v -, a eng, s ger c, s eng dh, s fre i" << "de" << 1 << "s2";
+    QTest::newRow("only extras: then the default subtitles")
+        << "v -, a eng, s ger c, s eng dh, s fre i" << "it" << 1 << "s3";
+    QTest::newRow("no reader: default or forced") << "v -, a ger, s eng, x ger d" << "" << 1 << "s3";
+    QTest::newRow("no reader, no flags: none") << "v -, a ger, s eng, x ger" << "" << 1 << "";
+    QTest::newRow("no reader: the forced captions in the sound's language")
+        << "v -, a ger, p eng f, p ger" << "" << 1 << "p3 forced";
+    QTest::newRow("pictures chosen where no text is") << "v -, a ger, p eng, s ger" << "en" << 1 << "p2";
+    QTest::newRow("text beats pictures") << "v -, a ger, p eng, s eng" << "en" << 1 << "s3";
+    QTest::newRow("pictures in the reader's language beat default text")
+        << "v -, a eng, s eng d, p ger" << "de" << 1 << "p3";
+    QTest::newRow("full pictures beat forced text") << "v -, a eng, s ger f, p ger" << "de" << 1 << "p3";
+    QTest::newRow("sound understood: a forced picture track whole")
+        << "v -, a eng, p eng, p eng f" << "en" << 1 << "p3";
+    QTest::newRow("sound understood: the forced captions of pictures, never a full text track")
+        << "v -, a eng, s eng, p eng" << "en" << 1 << "p3 forced";
+    QTest::newRow("sound understood: forced text beats pictures") << "v -, a eng, p eng, s eng f" << "en" << 1 << "s3";
+    QTest::newRow("a tenth of the cues counts as forced") << "v -, a eng, s eng #40, s eng #4" << "en" << 1 << "s3";
+    QTest::newRow("more than a tenth does not") << "v -, a eng, s eng #40, s eng #5" << "en" << 1 << "";
+    QTest::newRow("unknown counts do not") << "v -, a eng, s eng, s eng #4" << "en" << 1 << "";
+    QTest::newRow("counted against pictures too")
+        << "v -, a eng, p eng #400, s eng #12" << "en" << 1 << "s3";
+    QTest::newRow("a few-cue picture track is burned whole")
+        << "v -, a eng, p eng #400, p eng #12" << "en" << 1 << "p3";
+    QTest::newRow("a few-cue track is not the full one")
+        << "v -, a eng, s ger #12, s ger #400" << "de" << 1 << "s3";
 }
 
 // The subtitles are chosen against the sound chosen by the same rules.
@@ -155,8 +182,20 @@ void TestTrackChoice::choice()
     const std::vector<StreamDescription> described = streams(list);
     QCOMPARE(TrackChoice::sound(described, reader.toStdString()), sound);
     const TrackChoice::Subtitles chosen = TrackChoice::subtitles(described, reader.toStdString(), sound);
-    QTEST(chosen.text, "text");
-    QTEST(chosen.picture, "picture");
+    QString subtitles = chosen.text >= 0 ? QString("s%1").arg(chosen.text)
+                        : chosen.picture >= 0 ? QString("p%1").arg(chosen.picture) : QString();
+    if (chosen.forcedOnly)
+        subtitles += " forced";
+    QTEST(subtitles, "subtitles");
+}
+
+// Counting reads the whole file, so only where two tracks share a language.
+void TestTrackChoice::cuesCountedOnlyWhereTheyDecide()
+{
+    for (const char *list : {"s eng, a eng, p eng", "s eng f, s eng", "s ger #40, s deu"})
+        QVERIFY2(TrackChoice::needsCueCounts(streams(list)), list);
+    for (const char *list : {"s eng, a eng, s ger", "s eng #40, s eng #3", "s -, s -", "s eng f, s eng f"})
+        QVERIFY2(!TrackChoice::needsCueCounts(streams(list)), list);
 }
 
 void TestTrackChoice::chosenSoundIsMapped()

@@ -62,6 +62,7 @@ private slots:
     void textOutsideUtf8();
     void embeddedTextReachesTheSrt_data();
     void embeddedTextReachesTheSrt();
+    void foreignPartsWithoutAFlagReachTheSrt();
     void failuresLeaveNoSubtitles_data();
     void failuresLeaveNoSubtitles();
     void subtitlesPlacedOnlyAfterTheAvi_data();
@@ -265,6 +266,30 @@ void TestTracks::embeddedTextReachesTheSrt()
     if (srt.startsWith("\xEF\xBB\xBF"))
         srt.remove(0, 3);
     QVERIFY2(srt.startsWith(written), srt.toPercentEncoding().constData());
+}
+
+// An English reader of English sound gets the few lines of foreign speech
+// from an unflagged track, counted against the full one (Matroska as ffmpeg
+// writes it keeps no counts, so the tool counts them).
+void TestTracks::foreignPartsWithoutAFlagReachTheSrt()
+{
+    QByteArray full;
+    for (int cue = 0; cue < 20; ++cue)
+        full += QString("%1\n00:00:00,%2 --> 00:00:00,%3\nLine\n\n").arg(cue + 1).arg(cue * 50, 3, 10, QChar('0'))
+                    .arg(cue * 50 + 40, 3, 10, QChar('0')).toLatin1();
+    QVERIFY(TestMedia::writeFile(work.filePath("full.srt"), full));
+    QVERIFY(TestMedia::writeFile(work.filePath("foreign.srt"), "1\n00:00:01,000 --> 00:00:02,000\nBonjour\n\n"
+                                                               "2\n00:00:02,000 --> 00:00:02,500\nMerci\n"));
+    const QString input = in + "/parts.mkv";
+    QVERIFY(TestMedia::make(input, {"-i", work.filePath("picture.mkv"), "-f", "lavfi", "-i", "sine=duration=3",
+                                    "-i", work.filePath("full.srt"), "-i", work.filePath("foreign.srt"),
+                                    "-map", "0", "-map", "1", "-map", "2", "-map", "3", "-c:v", "copy", "-c:a", "flac",
+                                    "-metadata:s:a:0", "language=eng", "-metadata:s:s:0", "language=eng",
+                                    "-metadata:s:s:1", "language=eng"}));
+    const ProcessRun run = convert(input, out + "/parts.avi", {"LANG=en_GB.UTF-8"});
+    QVERIFY2(succeeded(run), run.err.constData());
+    const QByteArray srt = TestMedia::readFile(out + "/parts.srt");
+    QVERIFY2(srt.contains("Bonjour") && srt.contains("Merci") && !srt.contains("Line"), srt.constData());
 }
 
 void TestTracks::failuresLeaveNoSubtitles_data()

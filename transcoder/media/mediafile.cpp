@@ -5,6 +5,7 @@
 #include "transcoder/run/stopsignals.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -422,6 +423,23 @@ StreamDescription::Kind kindOf(const AVStream *stream)
     }
 }
 
+// MP4 counts a track's samples in its header, mkvmerge writes Matroska's
+// statistics tags ("NUMBER_OF_FRAMES-eng"); other containers keep none.
+int knownCueCount(const LibAv &libAv, const AVStream *stream)
+{
+    if (stream->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)
+        return -1;
+    if (stream->nb_frames > 0 && stream->nb_frames <= INT_MAX)
+        return int(stream->nb_frames);
+    const AVDictionaryEntry *tag = libAv.av_dict_get(stream->metadata, "NUMBER_OF_FRAMES", nullptr,
+                                                     AV_DICT_IGNORE_SUFFIX);
+    if (!tag)
+        return -1;
+    char *end = nullptr;
+    const long count = std::strtol(tag->value, &end, 10);
+    return end != tag->value && *end == '\0' && count >= 0 && count <= INT_MAX ? int(count) : -1;
+}
+
 } // namespace
 
 std::vector<StreamDescription> MediaFile::streamDescriptions() const
@@ -440,9 +458,43 @@ std::vector<StreamDescription> MediaFile::streamDescriptions() const
         description.commentary = stream->disposition & AV_DISPOSITION_COMMENT;
         description.hearingImpaired = stream->disposition & AV_DISPOSITION_HEARING_IMPAIRED;
         description.visualImpaired = stream->disposition & AV_DISPOSITION_VISUAL_IMPAIRED;
+        description.cueCount = knownCueCount(libAv, stream);
         descriptions.push_back(description);
     }
     return descriptions;
+}
+
+void MediaFile::countCues(std::vector<StreamDescription> &streams, std::chrono::milliseconds timeLimit)
+{
+    if (!context)
+        return;
+    const auto uncounted = [&](const StreamDescription &description) {
+        return description.kind == StreamDescription::Kind::Subtitle && description.cueCount < 0
+               && unsigned(description.index) < context->nb_streams;
+    };
+    std::vector<int> counts(context->nb_streams, 0);
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        context->streams[i]->discard = AVDISCARD_ALL;
+    for (const StreamDescription &description : streams) {
+        if (uncounted(description))
+            context->streams[description.index]->discard = AVDISCARD_DEFAULT;
+    }
+    deadline = std::chrono::steady_clock::now() + timeLimit;
+    AVPacket *packet = libAv.av_packet_alloc();
+    if (!packet || libAv.avformat_seek_file(context, -1, INT64_MIN, startTime(), startTime(), 0) < 0) {
+        libAv.av_packet_free(&packet);
+        return;
+    }
+    while (libAv.av_read_frame(context, packet) >= 0) {
+        if (unsigned(packet->stream_index) < counts.size())
+            ++counts[packet->stream_index];
+        libAv.av_packet_unref(packet);
+    }
+    libAv.av_packet_free(&packet);
+    for (StreamDescription &description : streams) {
+        if (uncounted(description))
+            description.cueCount = counts[description.index];
+    }
 }
 
 bool MediaFile::readPackets(int streamIndex, std::chrono::milliseconds stallLimit,

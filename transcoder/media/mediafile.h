@@ -54,8 +54,13 @@ public:
     // What the headers and findStreams() tell of the video and of the sound
     // stream soundStream (-1: none).
     InputFacts facts(int soundStream) const;
-    // Every stream's kind, codec, language and flags, for choosing tracks.
+    // Every stream's kind, codec, language and flags, for choosing tracks,
+    // with the cue counts the container keeps.
     std::vector<StreamDescription> streamDescriptions() const;
+    // Fills in the cue counts the container does not keep by reading the
+    // subtitle packets from the start, for at most timeLimit: a count of
+    // part of the film still tells a track of a few lines from a full one.
+    void countCues(std::vector<StreamDescription> &streams, std::chrono::milliseconds timeLimit);
     // Where the file's first stream starts, in AV_TIME_BASE units (0 when
     // unknown): ffmpeg makes it the output's time 0.
     std::int64_t startTime() const;

@@ -19,6 +19,9 @@ struct StreamDescription
     bool commentary = false;
     bool hearingImpaired = false;
     bool visualImpaired = false;
+    // The subtitle cues (packets) the track holds, as the container counts
+    // them or as read (MediaFile::countCues); -1 when unknown.
+    int cueCount = -1;
 };
 
 #endif // STREAMDESCRIPTION_H

@@ -4,13 +4,14 @@
 #include "transcoder/media/libav.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
-#include <tuple>
 
 namespace {
 
 using Streams = std::vector<StreamDescription>;
-using Rank = std::tuple<bool, bool, int, bool, bool>;
+// How well a track serves, most telling first; compared as a whole.
+using Rank = std::array<int, 5>;
 using Ranking = std::function<Rank(const StreamDescription &)>;
 using Test = std::function<bool(const StreamDescription &)>;
 
@@ -103,8 +104,8 @@ TrackChoice::Subtitles fullSubtitles(const Streams &streams, const std::string &
             return isUsableSubtitle(s) && (inReaderLanguage(s) || s.isDefault || isForced(s));
         },
         [&](const StreamDescription &s) {
-            return Rank(inReaderLanguage(s), false, fullness(s, isForced(s)), TrackChoice::isTextSubtitle(s.codecId),
-                        s.isDefault);
+            return Rank{inReaderLanguage(s), fullness(s, isForced(s)), TrackChoice::isTextSubtitle(s.codecId),
+                        s.isDefault};
         });
     return chosen(track, false);
 }
@@ -126,8 +127,8 @@ TrackChoice::Subtitles forcedSubtitles(const Streams &streams, const std::string
             return own || (!readerKnown && (s.isDefault || isForced(s)));
         },
         [&](const StreamDescription &s) {
-            return Rank(inLanguage(s), isForced(s), !isExtra(s), TrackChoice::isTextSubtitle(s.codecId),
-                        s.isDefault);
+            return Rank{inLanguage(s), isForced(s), !isExtra(s), TrackChoice::isTextSubtitle(s.codecId),
+                        s.isDefault};
         });
     return chosen(track, track && !isForced(*track));
 }
@@ -139,7 +140,7 @@ int TrackChoice::sound(const Streams &streams, const std::string &reader)
     const StreamDescription *track = best(
         streams, [](const StreamDescription &s) { return s.kind == StreamDescription::Kind::Audio; },
         [&](const StreamDescription &s) {
-            return Rank(!isExtra(s), LanguageCode::same(s.language, reader), 0, s.isDefault, false);
+            return Rank{!isExtra(s), LanguageCode::same(s.language, reader), s.isDefault};
         });
     return track ? track->index : -1;
 }

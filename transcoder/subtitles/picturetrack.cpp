@@ -23,10 +23,7 @@ bool PictureTrack::read(const std::string &path, int streamIndex, bool forcedOnl
 {
     this->forcedOnly = forcedOnly;
     this->trackForced = trackForced;
-    const bool read = decoder.read(path, streamIndex, stallLimit,
-                                   [&](const AVPacket &packet) { return decode(packet, sink); });
-    lastError = decoder.error();
-    return read;
+    return decoder.read(path, streamIndex, stallLimit, [&](const AVPacket &packet) { return decode(packet, sink); });
 }
 
 bool PictureTrack::decode(const AVPacket &packet, const Sink &sink)

@@ -36,7 +36,7 @@ public:
     // Undecodable packets, and the output time of the first, in milliseconds.
     int damaged() const { return damagedCount; }
     std::int64_t firstDamaged() const { return firstDamagedAt; }
-    const std::string &error() const { return lastError; }
+    const std::string &error() const { return decoder.error(); }
 
 private:
     bool decode(const AVPacket &packet, const Sink &sink);
@@ -48,7 +48,6 @@ private:
     bool trackForced = false;
     int damagedCount = 0;
     std::int64_t firstDamagedAt = 0;
-    std::string lastError;
 };
 
 #endif // PICTURETRACK_H

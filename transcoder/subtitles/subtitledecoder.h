@@ -33,10 +33,12 @@ public:
     void setReportDamage(bool reportDamage) { this->reportDamage = reportDamage; }
 
     // False when the track cannot be opened or read through, and when
-    // onPacket returned false, which alone leaves error() empty.
+    // onPacket returned false (error() then tells only what it failed with).
     bool read(const std::string &path, int streamIndex, std::chrono::milliseconds stallLimit,
               const OnPacket &onPacket);
     const std::string &error() const { return lastError; }
+    // For onPacket: why it stops the read, told in error(); false.
+    bool fail(const std::string &what, int errorCode = 0);
 
     // Only while read() hands over packets: libavcodec's answer (< 0: an
     // error); got tells whether subtitle then holds one, for avsubtitle_free.
@@ -53,7 +55,6 @@ public:
 
 private:
     bool openDecoder();
-    bool fail(const std::string &what, int errorCode = 0);
 
     const LibAv &libAv;
     std::string characterSet;

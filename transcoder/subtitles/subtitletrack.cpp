@@ -20,14 +20,6 @@ SubtitleTrack::SubtitleTrack(const LibAv &libAv)
 {
 }
 
-bool SubtitleTrack::fail(const std::string &what, int errorCode)
-{
-    lastError = what;
-    if (errorCode < 0)
-        lastError += ": " + libAv.errorText(errorCode);
-    return false;
-}
-
 bool SubtitleTrack::read(const std::string &path, int streamIndex, int codePage,
                          std::chrono::milliseconds stallLimit)
 {
@@ -38,7 +30,6 @@ bool SubtitleTrack::read(const std::string &path, int streamIndex, int codePage,
     // Older tools stored subtitles in the code page of their language, which
     // libavcodec refuses as text unless told to convert from it.
     readCues.clear();
-    lastError.clear();
     return readAs(path, streamIndex, "CP" + std::to_string(codePage > 0 ? codePage : westernCodePage), stallLimit);
 }
 
@@ -47,7 +38,7 @@ bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::
 {
     decoder.setCharacterSet(characterSet);
     if (!decoder.read(path, streamIndex, stallLimit, [this](const AVPacket &packet) { return decode(packet); }))
-        return lastError.empty() ? fail(decoder.error()) : false;
+        return false;
     closeOpenEnds();
     return true;
 }
@@ -60,7 +51,7 @@ bool SubtitleTrack::decode(const AVPacket &packet)
     const int result = decoder.decode(packet, subtitle, got);
     if (result < 0) {
         textNotUtf8 = result == AVERROR_INVALIDDATA;
-        return fail("cannot decode the subtitles", result);
+        return decoder.fail("cannot decode the subtitles", result);
     }
     if (!got || timestamp == AV_NOPTS_VALUE) {
         if (got)

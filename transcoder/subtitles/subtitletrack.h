@@ -29,7 +29,7 @@ public:
     // language (0: none known).
     bool read(const std::string &path, int streamIndex, int codePage, std::chrono::milliseconds stallLimit);
     const std::vector<SubRipFile::Cue> &cues() const { return readCues; }
-    const std::string &error() const { return lastError; }
+    const std::string &error() const { return decoder.error(); }
 
 private:
     bool readAs(const std::string &path, int streamIndex, const std::string &characterSet,
@@ -37,13 +37,11 @@ private:
     bool decode(const AVPacket &packet);
     void addCue(std::int64_t start, std::int64_t end, const std::string &text);
     void closeOpenEnds();
-    bool fail(const std::string &what, int errorCode = 0);
 
     const LibAv &libAv;
     SubtitleDecoder decoder;
     bool textNotUtf8 = false;
     std::vector<SubRipFile::Cue> readCues;
-    std::string lastError;
 };
 
 #endif // SUBTITLETRACK_H

@@ -2,15 +2,14 @@
 #define PICTURETRACK_H
 
 #include "picturecaption.h"
+#include "subtitledecoder.h"
 
 #include <chrono>
 #include <functional>
 #include <string>
 
 class LibAv;
-struct AVCodecContext;
 struct AVPacket;
-struct AVStream;
 struct AVSubtitle;
 
 // The captions of a picture subtitle track (Blu-ray, DVD, DVB), decoded
@@ -25,7 +24,6 @@ public:
 
     // libAv must be loaded and outlive the object.
     explicit PictureTrack(const LibAv &libAv);
-    ~PictureTrack();
     PictureTrack(const PictureTrack &) = delete;
     PictureTrack &operator=(const PictureTrack &) = delete;
 
@@ -38,24 +36,18 @@ public:
     // Undecodable packets, and the output time of the first, in milliseconds.
     int damaged() const { return damagedCount; }
     std::int64_t firstDamaged() const { return firstDamagedAt; }
-    const std::string &error() const { return lastError; }
+    const std::string &error() const { return decoder.error(); }
 
 private:
-    bool openDecoder(const AVStream *stream);
     bool decode(const AVPacket &packet, const Sink &sink);
     PictureCaption caption(const AVSubtitle &subtitle, std::int64_t shown, std::int64_t duration) const;
-    bool fail(const std::string &what, int errorCode = 0);
 
     const LibAv &libAv;
-    AVCodecContext *decoder = nullptr;
-    const AVStream *track = nullptr;
-    std::int64_t origin = 0;   // the output's time 0, in milliseconds of the input
+    SubtitleDecoder decoder;
     bool forcedOnly = false;
     bool trackForced = false;
-    bool refused = false;
     int damagedCount = 0;
     std::int64_t firstDamagedAt = 0;
-    std::string lastError;
 };
 
 #endif // PICTURETRACK_H

@@ -1,14 +1,12 @@
 #include "subtitletrack.h"
 
 #include "transcoder/media/libav.h"
-#include "transcoder/media/mediafile.h"
 #include "transcoder/run/stopsignals.h"
 #include "subtitletext.h"
 
 #include <algorithm>
 
 namespace {
-constexpr AVRational milliseconds{1, 1000};
 // A cue whose end the file does not tell stays until the next one, at most this long.
 constexpr std::int64_t longestOpenCue = 5000;
 constexpr std::int64_t openEnd = -1;
@@ -18,41 +16,8 @@ constexpr int westernCodePage = 1252;
 
 SubtitleTrack::SubtitleTrack(const LibAv &libAv)
     : libAv(libAv)
+    , decoder(libAv)
 {
-}
-
-SubtitleTrack::~SubtitleTrack()
-{
-    if (decoder)
-        libAv.avcodec_free_context(&decoder);
-}
-
-bool SubtitleTrack::fail(const std::string &what, int errorCode)
-{
-    lastError = what;
-    if (errorCode < 0)
-        lastError += ": " + libAv.errorText(errorCode);
-    return false;
-}
-
-bool SubtitleTrack::openDecoder(const AVStream *stream, const std::string &characterSet)
-{
-    const AVCodec *codec = libAv.avcodec_find_decoder(stream->codecpar->codec_id);
-    if (!codec)
-        return fail("libavcodec cannot decode the subtitles");
-    decoder = libAv.avcodec_alloc_context3(codec);
-    if (!decoder)
-        return fail("out of memory");
-    const int copied = libAv.avcodec_parameters_to_context(decoder, stream->codecpar);
-    if (copied < 0)
-        return fail("cannot read the subtitles' header", copied);
-    decoder->pkt_timebase = stream->time_base;
-    AVDictionary *options = nullptr;
-    if (!characterSet.empty())
-        libAv.av_dict_set(&options, "sub_charenc", characterSet.c_str(), 0);
-    const int opened = libAv.avcodec_open2(decoder, codec, &options);
-    libAv.av_dict_free(&options);
-    return opened >= 0 || fail("cannot read the subtitles' header", opened);
 }
 
 bool SubtitleTrack::read(const std::string &path, int streamIndex, int codePage,
@@ -64,42 +29,29 @@ bool SubtitleTrack::read(const std::string &path, int streamIndex, int codePage,
         return false;
     // Older tools stored subtitles in the code page of their language, which
     // libavcodec refuses as text unless told to convert from it.
-    libAv.avcodec_free_context(&decoder);
     readCues.clear();
-    lastError.clear();
     return readAs(path, streamIndex, "CP" + std::to_string(codePage > 0 ? codePage : westernCodePage), stallLimit);
 }
 
 bool SubtitleTrack::readAs(const std::string &path, int streamIndex, const std::string &characterSet,
                            std::chrono::milliseconds stallLimit)
 {
-    MediaFile input(libAv);
-    if (!input.open(path, MediaFile::openTimeLimit) || !input.findStreams())
-        return fail(input.error());
-    track = input.stream(streamIndex);
-    if (!track || track->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)
-        return fail("no such subtitle track");
-    origin = libAv.av_rescale_q(input.startTime(), AVRational{1, AV_TIME_BASE}, milliseconds);
-    const bool read = openDecoder(track, characterSet)
-                      && input.readPackets(streamIndex, stallLimit,
-                                           [this](const AVPacket &packet) { return decode(packet); });
-    track = nullptr;
-    if (!read)
-        return lastError.empty() ? fail(input.error()) : false;
+    decoder.setCharacterSet(characterSet);
+    if (!decoder.read(path, streamIndex, stallLimit, [this](const AVPacket &packet) { return decode(packet); }))
+        return false;
     closeOpenEnds();
     return true;
 }
 
 bool SubtitleTrack::decode(const AVPacket &packet)
 {
-    const std::int64_t timestamp = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
-    AVSubtitle subtitle = {};
+    const std::int64_t timestamp = SubtitleDecoder::timestamp(packet);
+    AVSubtitle subtitle;
     int got = 0;
-    AVPacket copy = packet;   // the decoder reads it, and takes no ownership
-    const int result = libAv.avcodec_decode_subtitle2(decoder, &subtitle, &got, &copy);
+    const int result = decoder.decode(packet, subtitle, got);
     if (result < 0) {
         textNotUtf8 = result == AVERROR_INVALIDDATA;
-        return fail("cannot decode the subtitles", result);
+        return decoder.fail("cannot decode the subtitles", result);
     }
     if (!got || timestamp == AV_NOPTS_VALUE) {
         if (got)
@@ -114,10 +66,10 @@ bool SubtitleTrack::decode(const AVPacket &packet)
         if (!part.empty())
             text += (text.empty() ? "" : "\n") + part;
     }
-    const std::int64_t shown = libAv.av_rescale_q(timestamp, track->time_base, milliseconds) - origin;
+    const std::int64_t shown = decoder.outputTime(timestamp);
     std::int64_t end = openEnd;
     if (packet.duration > 0)
-        end = libAv.av_rescale_q(timestamp + packet.duration, track->time_base, milliseconds) - origin;
+        end = decoder.outputTime(timestamp + packet.duration);
     else if (subtitle.end_display_time > subtitle.start_display_time && subtitle.end_display_time != UINT32_MAX)
         end = shown + subtitle.end_display_time;
     addCue(shown + subtitle.start_display_time, end, text);

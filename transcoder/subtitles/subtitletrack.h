@@ -2,16 +2,14 @@
 #define SUBTITLETRACK_H
 
 #include "subripfile.h"
+#include "subtitledecoder.h"
 
 #include <chrono>
 #include <string>
 #include <vector>
 
 class LibAv;
-class MediaFile;
-struct AVCodecContext;
 struct AVPacket;
-struct AVStream;
 
 // The cues of a text subtitle track embedded in a media file, decoded
 // in-process and timed on the output's own timeline. ffmpeg shifts every
@@ -23,7 +21,6 @@ class SubtitleTrack
 public:
     // libAv must be loaded.
     explicit SubtitleTrack(const LibAv &libAv);
-    ~SubtitleTrack();
     SubtitleTrack(const SubtitleTrack &) = delete;
     SubtitleTrack &operator=(const SubtitleTrack &) = delete;
 
@@ -32,24 +29,19 @@ public:
     // language (0: none known).
     bool read(const std::string &path, int streamIndex, int codePage, std::chrono::milliseconds stallLimit);
     const std::vector<SubRipFile::Cue> &cues() const { return readCues; }
-    const std::string &error() const { return lastError; }
+    const std::string &error() const { return decoder.error(); }
 
 private:
     bool readAs(const std::string &path, int streamIndex, const std::string &characterSet,
                 std::chrono::milliseconds stallLimit);
-    bool openDecoder(const AVStream *stream, const std::string &characterSet);
     bool decode(const AVPacket &packet);
     void addCue(std::int64_t start, std::int64_t end, const std::string &text);
     void closeOpenEnds();
-    bool fail(const std::string &what, int errorCode = 0);
 
     const LibAv &libAv;
-    AVCodecContext *decoder = nullptr;
-    const AVStream *track = nullptr;
-    std::int64_t origin = 0;   // the output's time 0, in milliseconds of the input
+    SubtitleDecoder decoder;
     bool textNotUtf8 = false;
     std::vector<SubRipFile::Cue> readCues;
-    std::string lastError;
 };
 
 #endif // SUBTITLETRACK_H

@@ -178,8 +178,8 @@ void TestDesktopIntegration::staleSocketAndGarbageAreSurvived()
     QCOMPARE(raised.size(), 0);
 }
 
-// Whose window reads nothing meanwhile, its thread busy elsewhere, and so
-// takes no part of a message too long for the socket's buffer.
+// The open window's thread is busy elsewhere and reads nothing meanwhile; a
+// message longer than the socket's buffer then reaches it in no part.
 void TestDesktopIntegration::filesTheBusyWindowDoesNotTakeOpenTheirOwnWindow()
 {
     // Some 2 MB of paths, each near the longest a path may be.
@@ -342,6 +342,7 @@ void TestDesktopIntegration::otherProgramsNotificationsDoNotRaiseTheWindow()
     MainWindow window;
     window.show();
     RunNotifier notifier(&window, QDBusConnection::connectToBus(address, QStringLiteral("application2")));
+    // A run's end as the window announces it; the test above makes a real run.
     emit window.runFinished(1, 0);
     QTRY_COMPARE(service.notices.size(), 1);
     window.showMinimized();

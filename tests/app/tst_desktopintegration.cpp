@@ -65,10 +65,15 @@ private slots:
     void laterStartsHandTheirFilesOver();
     void staleSocketAndGarbageAreSurvived_data();
     void staleSocketAndGarbageAreSurvived();
+    void filesTheBusyWindowDoesNotTakeOpenTheirOwnWindow();
+    void handOverArrivingInPartsIsReadWhole();
     void runEndIsAnnouncedOnceAndHandedFilesWait();
+    void otherProgramsNotificationsDoNotRaiseTheWindow();
 
 private:
     QString place(const QString &name) const;
+    // A private session bus, ended with the process; its address, or nothing.
+    static QString startSessionBus(QProcess &daemon);
     static void convert(MainWindow &window, const QString &outputFolder, bool powerOff);
 
     QTemporaryDir files;
@@ -173,6 +178,72 @@ void TestDesktopIntegration::staleSocketAndGarbageAreSurvived()
     QCOMPARE(raised.size(), 0);
 }
 
+// The open window's thread is busy elsewhere and reads nothing meanwhile; a
+// message longer than the socket's buffer then reaches it in no part.
+void TestDesktopIntegration::filesTheBusyWindowDoesNotTakeOpenTheirOwnWindow()
+{
+    // Some 2 MB of paths, each near the longest a path may be.
+    QString deep = files.filePath(QStringLiteral("deep"));
+    while (deep.size() < 3700)
+        deep += QLatin1Char('/') + QString(240, QLatin1Char('d'));
+    QVERIFY(QDir().mkpath(deep));
+    QStringList arguments{QStringLiteral("tarvelo")};
+    for (int i = 0; i < 500; ++i) {
+        arguments.append(deep + QStringLiteral("/clip %1.mp4").arg(i, 3, 10, QLatin1Char('0')));
+        QVERIFY(TestMedia::writeFile(arguments.last(), QByteArray()));
+    }
+
+    SingleInstance first({QStringLiteral("tarvelo")});
+    QVERIFY(!first.handedOver());
+    QSignalSpy handed(&first, &SingleInstance::filesHanded);
+    SingleInstance second(arguments);
+    QVERIFY(!second.handedOver());
+
+    // Its own window lists them all; without a tool in reach the probes fail at once.
+    QVERIFY(QDir::setCurrent(deep));
+    MainWindow own;
+    own.show();
+    second.serve(&own);
+    QTRY_COMPARE_WITH_TIMEOUT(own.names().size(), 500, 20000);
+    QVERIFY(QDir::setCurrent(programDir));
+    QCOMPARE(own.paths(), arguments.mid(1));
+    QCOMPARE(handed.size(), 0);
+}
+
+void TestDesktopIntegration::handOverArrivingInPartsIsReadWhole()
+{
+    SingleInstance first({QStringLiteral("tarvelo")});
+    QVERIFY(!first.handedOver());
+    QSignalSpy handed(&first, &SingleInstance::filesHanded);
+    QStringList paths;
+    for (int i = 0; i < 200; ++i)
+        paths.append(files.filePath(QStringLiteral("part %1.mp4").arg(i)));
+    const QByteArray message = SingleInstance::message(paths);
+
+    QLocalSocket client;
+    client.connectToServer(SingleInstance::socketPath());
+    QVERIFY(client.waitForConnected(5000));
+    // Cut inside the header, inside a path, and just before the end.
+    qsizetype at = 0;
+    for (const qsizetype cut : {qsizetype(6), message.size() / 2, message.size() - 1, message.size()}) {
+        client.write(message.mid(at, cut - at));
+        QVERIFY(client.waitForBytesWritten(5000));
+        at = cut;
+        QTest::qWait(150);
+    }
+    QTRY_COMPARE(handed.size(), 1);
+    QCOMPARE(handed.first().first().toStringList(), paths);
+}
+
+QString TestDesktopIntegration::startSessionBus(QProcess &daemon)
+{
+    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                 QStringLiteral("--print-address")});
+    if (!daemon.waitForStarted() || !daemon.waitForReadyRead(10000))
+        return QString();
+    return QString::fromUtf8(daemon.readLine().trimmed());
+}
+
 void TestDesktopIntegration::convert(MainWindow &window, const QString &outputFolder, bool powerOff)
 {
     QDir().mkpath(outputFolder);
@@ -184,12 +255,9 @@ void TestDesktopIntegration::convert(MainWindow &window, const QString &outputFo
 void TestDesktopIntegration::runEndIsAnnouncedOnceAndHandedFilesWait()
 {
     QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                 QStringLiteral("--print-address")});
-    if (!daemon.waitForStarted())
+    const QString address = startSessionBus(daemon);
+    if (address.isEmpty())
         QSKIP("dbus-daemon is not installed");
-    QVERIFY(daemon.waitForReadyRead(10000));
-    const QString address = QString::fromUtf8(daemon.readLine().trimmed());
 
     QDBusConnection desktop = QDBusConnection::connectToBus(address, QStringLiteral("desktop"));
     NotificationService service;
@@ -251,6 +319,46 @@ void TestDesktopIntegration::runEndIsAnnouncedOnceAndHandedFilesWait()
                                                     QStringLiteral("ActionInvoked"));
     click << 41u << QStringLiteral("default");
     QVERIFY(desktop.send(click));
+    QTRY_VERIFY(!window.isMinimized());
+
+    daemon.terminate();
+    daemon.waitForFinished();
+}
+
+// Every program's notices share the desktop's service, and so do the
+// signals of their clicks.
+void TestDesktopIntegration::otherProgramsNotificationsDoNotRaiseTheWindow()
+{
+    QProcess daemon;
+    const QString address = startSessionBus(daemon);
+    if (address.isEmpty())
+        QSKIP("dbus-daemon is not installed");
+    QDBusConnection desktop = QDBusConnection::connectToBus(address, QStringLiteral("desktop2"));
+    NotificationService service;
+    QVERIFY(desktop.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                   QDBusConnection::ExportScriptableSlots));
+    QVERIFY(desktop.registerService(QStringLiteral("org.freedesktop.Notifications")));
+
+    MainWindow window;
+    window.show();
+    RunNotifier notifier(&window, QDBusConnection::connectToBus(address, QStringLiteral("application2")));
+    // A run's end as the window announces it; the test above makes a real run.
+    emit window.runFinished(1, 0);
+    QTRY_COMPARE(service.notices.size(), 1);
+    window.showMinimized();
+    auto click = [&desktop](uint id) {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                         QStringLiteral("org.freedesktop.Notifications"),
+                                                         QStringLiteral("ActionInvoked"));
+        signal << id << QStringLiteral("default");
+        return desktop.send(signal);
+    };
+    for (const uint other : {0u, 7u, 42u})
+        QVERIFY(click(other));
+    QTest::qWait(300);
+    QVERIFY(window.isMinimized());
+    // Tarvelo's own notice, the service's first: its click still raises the window.
+    QVERIFY(click(41u));
     QTRY_VERIFY(!window.isMinimized());
 
     daemon.terminate();

@@ -7,8 +7,10 @@
 #include "testmedia.h"
 #include "toolfolder.h"
 
+#include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +19,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -41,6 +44,7 @@ private slots:
     void barFollowsTheToolsProgressLines();
     void destroyingWindowDuringRunStopsTheTool();
     void destroyingWindowWhileAQuestionIsPendingAnswersIt();
+    void dropsDuringARunAreRefused();
     void qualitySliderReachesTheTool();
     void barAndButtonsFollowEachCompletedFile();
     void secondRunReportsOnlyItsOwnFailures();
@@ -281,6 +285,27 @@ void TestConversionFaults::destroyingWindowWhileAQuestionIsPendingAnswersIt()
     QVERIFY(answerer.titles.isEmpty());
     QCOMPARE(readFile(output + QStringLiteral("/a.avi")), QByteArray("OLD"));
     QFile::remove(output + QStringLiteral("/a.avi"));
+}
+
+// The worker reads the list while it runs: a file manager's drag is turned
+// away at once, as the disabled add button turns the user away.
+void TestConversionFaults::dropsDuringARunAreRefused()
+{
+    qputenv("FAKE_TOOL", "wait");
+    qputenv("RELEASE", QFile::encodeName(root.filePath(QStringLiteral("never"))));
+    ModalAnswerer answerer;
+    auto window = startRun(answerer, {"a.mp4"});
+    QVERIFY(window->worker().isRunning());
+
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(inputs + QStringLiteral("/b.mp4"))});
+    QWidget *viewport = window->findChild<QTableWidget *>(QStringLiteral("tblFiles"))->viewport();
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    QVERIFY(!enter.isAccepted());
+    QDropEvent drop(QPoint(20, 20), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &drop);
+    QVERIFY(!drop.isAccepted());
 }
 
 // Answers the summary with "New Conversion", noting that it came.

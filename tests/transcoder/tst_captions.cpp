@@ -120,6 +120,8 @@ void TestCaptions::spans_data()
     QTest::newRow("without an end, and nothing after it: a bounded while")
         << QList{caption(1000, open), caption(1000 + 3 * longest, open)}
         << Spans{{1000, 1000 + longest}, {1000 + 3 * longest, 1000 + 4 * longest}};
+    QTest::newRow("without an end, cleared long after: until cleared")
+        << QList{caption(1000, open), caption(1000 + 2 * longest, 0, true)} << Spans{{1000, 1000 + 2 * longest}};
     QTest::newRow("before the first picture: cut to start with it, or dropped")
         << QList{caption(-3000, -1000), caption(-500, 800)} << Spans{{0, 800}};
     QTest::newRow("replaced at its own start") << QList{caption(1000, 2000), caption(1000, 3000)}

@@ -134,6 +134,7 @@ private slots:
     void burnedWhereAndWhenShown_data();
     void burnedWhereAndWhenShown();
     void forcedCaptionsOnly();
+    void captionsWithoutEnds();
 
 private:
     bool makeFilm(const QString &path, bool damaged, const QString &codec);
@@ -259,6 +260,31 @@ void TestPictureSubtitles::forcedCaptionsOnly()
         }
         QCOMPARE(spans, expected);
     }
+}
+
+// Converted without -fix_sub_duration, a DVD track tells each caption to
+// last 2^32 - 1 ms: each is shown until the next, the last for a bounded while.
+void TestPictureSubtitles::captionsWithoutEnds()
+{
+    const QString sup = work.filePath("captions.sup");
+    const QString film = work.filePath("endless.mkv");
+    QVERIFY(TestMedia::writeFile(sup, blurayStream(false)));
+    QVERIFY(TestMedia::make(film, {"-f", "lavfi", "-i", "color=size=960x400:rate=25:duration=8", "-copyts", "-i", sup,
+                                   "-map", "0", "-map", "1", "-c:v", "libx264", "-preset", "ultrafast", "-c:s", "dvdsub"}));
+    LibAv libAv;
+    QVERIFY2(libAv.load(), libAv.error().c_str());
+    QList<QPair<qint64, qint64>> spans;
+    CaptionTimeline timeline([&](const PictureCaption &, std::int64_t start, std::int64_t end) {
+        spans.append({start, end});
+        return true;
+    });
+    PictureTrack track(libAv);
+    QVERIFY(track.read(film.toStdString(), 1, false, false, std::chrono::seconds(30),
+                       [&](PictureCaption caption) { return timeline.add(std::move(caption)); }));
+    QVERIFY(timeline.finish());
+    const QList<QPair<qint64, qint64>> expected{
+        {600, 1700}, {1700, 6400}, {6400, 6400 + CaptionTimeline::longestOpen}};
+    QCOMPARE(spans, expected);
 }
 
 QTEST_GUILESS_MAIN(TestPictureSubtitles)

@@ -14,7 +14,7 @@ bool CaptionTimeline::keeps(bool pieceForced, bool forcedOnly, bool trackForced)
 
 bool CaptionTimeline::add(PictureCaption caption)
 {
-    if (!close(caption.start))
+    if (!close(caption.start, caption.pieces.empty()))
         return false;
     if (!caption.pieces.empty())
         pending = std::move(caption);
@@ -23,16 +23,18 @@ bool CaptionTimeline::add(PictureCaption caption)
 
 bool CaptionTimeline::finish()
 {
-    return close(std::nullopt);
+    return close(std::nullopt, false);
 }
 
-bool CaptionTimeline::close(std::optional<std::int64_t> next)
+bool CaptionTimeline::close(std::optional<std::int64_t> next, bool cleared)
 {
     if (!pending)
         return true;
     const PictureCaption caption = std::move(*pending);
     pending.reset();
-    std::int64_t end = caption.end == PictureCaption::openEnd ? caption.start + longestOpen : caption.end;
+    std::int64_t end = caption.end;
+    if (end == PictureCaption::openEnd)
+        end = next && cleared ? *next : caption.start + longestOpen;
     if (next)
         end = std::min(end, *next);
     // Lines before the first picture are cut to start with it.

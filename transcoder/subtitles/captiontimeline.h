@@ -9,9 +9,12 @@
 // Turns the captions of a picture track, in the order the track holds
 // them, into the spans they are shown: each from its start to its end, cut
 // short by the next caption (or by an empty one, which clears the screen).
-// A caption that tells no end (a Blu-ray's last, a damaged track's) stays
-// until the next one, at most longestOpen. Only one caption is held at a
-// time, so a film with thousands of them costs no more memory than one.
+// A caption that tells no end (every Blu-ray caption) lasts until the empty
+// one that clears it, however long: a text card's translation may stay for
+// half a minute. Followed by another caption instead (a damaged track's,
+// whose clearing was lost) or by nothing, it stays at most longestOpen.
+// Only one caption is held at a time, so a film with thousands of them
+// costs no more memory than one.
 class CaptionTimeline
 {
 public:
@@ -33,7 +36,7 @@ public:
     static bool keeps(bool pieceForced, bool forcedOnly, bool trackForced);
 
 private:
-    bool close(std::optional<std::int64_t> next);
+    bool close(std::optional<std::int64_t> next, bool cleared);
 
     Shown shown;
     std::optional<PictureCaption> pending;

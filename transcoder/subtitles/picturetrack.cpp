@@ -9,6 +9,7 @@
 namespace {
 // Larger than any disc's canvas: a piece beyond it is damage, not a caption.
 constexpr int largestPiece = 8192;
+constexpr std::int64_t endless = -1;
 } // namespace
 
 PictureTrack::PictureTrack(const LibAv &libAv)
@@ -42,7 +43,12 @@ bool PictureTrack::decode(const AVPacket &packet, const Sink &sink)
     }
     if (!got)
         return true;
-    const std::int64_t duration = packet.duration > 0 ? decoder.length(packet.duration) : 0;
+    std::int64_t duration = packet.duration > 0 ? decoder.length(packet.duration) : 0;
+    // A track ffmpeg wrote without knowing its ends (converted without
+    // -fix_sub_duration) lasts 2^32 - 1 ms a caption, and its DVD pictures
+    // stop at the longest delay they can tell: both mean no end at all.
+    if (duration >= std::int64_t(UINT32_MAX))
+        duration = endless;
     PictureCaption next = caption(subtitle, shown, duration);
     libAv.avsubtitle_free(&subtitle);
     return sink(std::move(next));
@@ -54,7 +60,8 @@ PictureCaption PictureTrack::caption(const AVSubtitle &subtitle, std::int64_t sh
     caption.start = shown + subtitle.start_display_time;
     // Blu-ray captions tell no end: the next display set, often an empty
     // one, ends them.
-    if (subtitle.end_display_time != UINT32_MAX && subtitle.end_display_time > subtitle.start_display_time)
+    if (duration != endless && subtitle.end_display_time != UINT32_MAX
+        && subtitle.end_display_time > subtitle.start_display_time)
         caption.end = shown + subtitle.end_display_time;
     else if (duration > 0)
         caption.end = shown + duration;

@@ -41,8 +41,11 @@ bool PictureTrack::decode(const AVPacket &packet, const Sink &sink)
             firstDamagedAt = std::max<std::int64_t>(shown, 0);
         return true;
     }
-    if (!got)
+    if (!got) {
+        if (isRejectedWhole(packet) && damagedCount++ == 0)
+            firstDamagedAt = std::max<std::int64_t>(shown, 0);
         return true;
+    }
     std::int64_t duration = packet.duration > 0 ? decoder.length(packet.duration) : 0;
     // A track ffmpeg wrote without knowing its ends (converted without
     // -fix_sub_duration) lasts 2^32 - 1 ms a caption, and its DVD pictures
@@ -52,6 +55,20 @@ bool PictureTrack::decode(const AVPacket &packet, const Sink &sink)
     PictureCaption next = caption(subtitle, shown, duration);
     libAv.avsubtitle_free(&subtitle);
     return sink(std::move(next));
+}
+
+// ffmpeg's DVD decoder drops a damaged picture without an error; only a
+// packet that holds less than its own size announces is still incomplete.
+bool PictureTrack::isRejectedWhole(const AVPacket &packet) const
+{
+    if (decoder.codecId() != AV_CODEC_ID_DVD_SUBTITLE || packet.size < 2)
+        return false;
+    const std::uint8_t *data = packet.data;
+    std::int64_t announced = (data[0] << 8) | data[1];
+    // A size of 0 announces a packet too large for two bytes.
+    if (announced == 0 && packet.size >= 6)
+        announced = (std::int64_t(data[2]) << 24) | (data[3] << 16) | (data[4] << 8) | data[5];
+    return announced > 0 && announced <= packet.size;
 }
 
 PictureCaption PictureTrack::caption(const AVSubtitle &subtitle, std::int64_t shown, std::int64_t duration) const

@@ -40,6 +40,7 @@ public:
 
 private:
     bool decode(const AVPacket &packet, const Sink &sink);
+    bool isRejectedWhole(const AVPacket &packet) const;
     PictureCaption caption(const AVSubtitle &subtitle, std::int64_t shown, std::int64_t duration) const;
 
     const LibAv &libAv;

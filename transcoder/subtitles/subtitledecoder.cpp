@@ -80,6 +80,11 @@ int SubtitleDecoder::decode(const AVPacket &packet, AVSubtitle &subtitle, int &g
     return libAv.avcodec_decode_subtitle2(decoder, &subtitle, &got, &copy);
 }
 
+int SubtitleDecoder::codecId() const
+{
+    return decoder ? decoder->codec_id : 0;
+}
+
 int SubtitleDecoder::canvasWidth() const
 {
     return decoder ? decoder->width : 0;

@@ -43,6 +43,8 @@ public:
     // Only while read() hands over packets: libavcodec's answer (< 0: an
     // error); got tells whether subtitle then holds one, for avsubtitle_free.
     int decode(const AVPacket &packet, AVSubtitle &subtitle, int &got);
+    // The track's AVCodecID (0 before read()).
+    int codecId() const;
     // The size of the picture the track's captions are placed on.
     int canvasWidth() const;
     int canvasHeight() const;

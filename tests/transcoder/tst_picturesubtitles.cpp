@@ -2,6 +2,7 @@
 #include "testmedia.h"
 
 #include "transcoder/media/libav.h"
+#include "transcoder/media/mediafile.h"
 #include "transcoder/subtitles/captiontimeline.h"
 #include "transcoder/subtitles/picturetrack.h"
 
@@ -134,6 +135,7 @@ private slots:
     void burnedWhereAndWhenShown_data();
     void burnedWhereAndWhenShown();
     void forcedCaptionsOnly();
+    void cuesCountedByWhatShows();
     void captionsWithoutEnds();
 
 private:
@@ -313,6 +315,21 @@ void TestPictureSubtitles::captionsWithoutEnds()
     const QList<QPair<qint64, qint64>> expected{
         {600, 1700}, {1700, 6400}, {6400, 6400 + CaptionTimeline::longestOpen}};
     QCOMPARE(spans, expected);
+}
+
+// Each Blu-ray caption comes as two display sets, one showing it and an
+// empty one clearing it; only the first is a cue when tracks are compared.
+void TestPictureSubtitles::cuesCountedByWhatShows()
+{
+    const QString film = work.filePath("film-copy-0.mkv");
+    QVERIFY(QFile::exists(film) || makeFilm(film, false, "copy"));
+    LibAv libAv;
+    QVERIFY2(libAv.load(), libAv.error().c_str());
+    MediaFile file(libAv);
+    QVERIFY(file.open(film.toStdString(), MediaFile::openTimeLimit) && file.findStreams());
+    std::vector<StreamDescription> streams = file.streamDescriptions();
+    file.countCues(streams, std::chrono::seconds(30));
+    QCOMPARE(streams.at(2).cueCount, int(std::size(captions)));
 }
 
 QTEST_GUILESS_MAIN(TestPictureSubtitles)

@@ -423,11 +423,34 @@ StreamDescription::Kind kindOf(const AVStream *stream)
     }
 }
 
+// Blu-ray captions are cleared by an empty display set of their own, and
+// MP4 text tracks fill the gaps between lines with empty samples; only the
+// packets that show something are cues.
+bool hasClearingPackets(const AVStream *stream)
+{
+    return stream->codecpar->codec_id == AV_CODEC_ID_HDMV_PGS_SUBTITLE
+           || stream->codecpar->codec_id == AV_CODEC_ID_MOV_TEXT;
+}
+
+bool showsCue(const AVStream *stream, const AVPacket &packet)
+{
+    switch (stream->codecpar->codec_id) {
+    case AV_CODEC_ID_HDMV_PGS_SUBTITLE:
+        // A display set's composition segment: 3 bytes of segment header,
+        // then the number of objects shown at offset 10.
+        return packet.size > 13 && packet.data[0] == 0x16 && packet.data[13] > 0;
+    case AV_CODEC_ID_MOV_TEXT:
+        return packet.size > 2 && ((packet.data[0] << 8) | packet.data[1]) > 0;
+    default:
+        return packet.size > 0;
+    }
+}
+
 // MP4 counts a track's samples in its header, mkvmerge writes Matroska's
 // statistics tags ("NUMBER_OF_FRAMES-eng"); other containers keep none.
 int knownCueCount(const LibAv &libAv, const AVStream *stream)
 {
-    if (stream->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE)
+    if (stream->codecpar->codec_type != AVMEDIA_TYPE_SUBTITLE || hasClearingPackets(stream))
         return -1;
     if (stream->nb_frames > 0 && stream->nb_frames <= INT_MAX)
         return int(stream->nb_frames);
@@ -486,7 +509,8 @@ void MediaFile::countCues(std::vector<StreamDescription> &streams, std::chrono::
         return;
     }
     while (libAv.av_read_frame(context, packet) >= 0) {
-        if (unsigned(packet->stream_index) < counts.size())
+        if (unsigned(packet->stream_index) < counts.size()
+            && showsCue(context->streams[packet->stream_index], *packet))
             ++counts[packet->stream_index];
         libAv.av_packet_unref(packet);
     }

@@ -168,7 +168,8 @@ double rateValue(const QString &rational)
 QList<double> onsets(const QString &path, const QString &filter, const QString &key, double threshold)
 {
     const bool sound = key.contains("astats");
-    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", "file:" + path, sound ? "-af" : "-vf",
+    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", "file:" + path, "-map",
+                                              sound ? "0:a" : "0:v", sound ? "-af" : "-vf",
                                               filter + (sound ? ",a" : ",") + "metadata=print:key=" + key + ":file=-",
                                               "-f", "null", "-"});
     QList<double> found;
@@ -192,7 +193,10 @@ QList<double> onsets(const QString &path, const QString &filter, const QString &
 QList<double> beepsAfterFlashes(const QString &path)
 {
     const QList<double> flashes = onsets(path, "signalstats", "lavfi.signalstats.YAVG", 128);
-    const QList<double> beeps = onsets(path, "asetnsamples=240,astats=metadata=1:reset=1",
+    // Only the one measure read here: astats' others cost most of the run.
+    const QList<double> beeps = onsets(path,
+                                       "asetnsamples=240,astats=metadata=1:reset=1:measure_perchannel=none:"
+                                       "measure_overall=RMS_level",
                                        "lavfi.astats.Overall.RMS_level", -30);
     QList<double> gaps;
     for (qsizetype i = 0; i < qMin(flashes.size(), beeps.size()); ++i)

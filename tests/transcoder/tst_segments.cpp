@@ -21,7 +21,7 @@ bool makeNumberedClip(const QString &path, int rate, const QStringList &options)
     const QStringList codecs = path.endsWith(".ts") ? QStringList{"-c:v", "mpeg2video", "-q:v", "2", "-c:a", "mp2"}
                                                     : QStringList{"-c:v", "ffv1", "-c:a", "flac"};
     // Only the strip goes through geq, which is slow per pixel.
-    const QString picture = QString("testsrc=size=320x240:rate=%1:duration=6,format=yuv420p,split[strip][rest];"
+    const QString picture = QString("testsrc=size=160x120:rate=%1:duration=6,format=yuv420p,split[strip][rest];"
                                     "[strip]crop=iw:16:0:0,geq=lum='40+mod(N*3,180)':cb='p(X,Y)':cr='p(X,Y)'[top];"
                                     "[rest]crop=iw:ih-16:0:16[bottom];[top][bottom]vstack")
                                 .arg(rate);

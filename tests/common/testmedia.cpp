@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -34,10 +35,20 @@ bool available()
 
 bool makeClip(const QString &path, int seconds, const QString &size)
 {
-    const QString duration = QString::number(seconds);
-    return make(path, {"-f", "lavfi", "-i", "testsrc=duration=" + duration + ":size=" + size + ":rate=25",
-                       "-f", "lavfi", "-i", "sine=duration=" + duration, "-shortest", "-c:v", "libx264",
-                       "-preset", "ultrafast", "-c:a", "aac"});
+    // A long clip repeats its first seconds, copied: encoding minutes of
+    // pictures would cost the suite more than the tests that need them.
+    constexpr int pieceSeconds = 5;
+    QTemporaryDir pieceFolder;
+    const QString piece = seconds > 2 * pieceSeconds
+                              ? pieceFolder.filePath(QStringLiteral("piece.") + QFileInfo(path).suffix())
+                              : path;
+    const QString duration = QString::number(piece == path ? seconds : pieceSeconds);
+    if (!make(piece, {"-f", "lavfi", "-i", "testsrc=duration=" + duration + ":size=" + size + ":rate=25",
+                      "-f", "lavfi", "-i", "sine=duration=" + duration, "-shortest", "-c:v", "libx264",
+                      "-preset", "ultrafast", "-c:a", "aac"}))
+        return false;
+    return piece == path
+           || make(path, {"-stream_loop", "-1", "-i", "file:" + piece, "-t", QString::number(seconds), "-c", "copy"});
 }
 
 bool makeLosslessClip(const QString &path, double seconds, const QString &size, bool withSound)

@@ -13,6 +13,7 @@ namespace TestMedia {
 bool available();
 
 // Makes a clip with picture and sound from ffmpeg's test sources.
+// A long one repeats its first seconds.
 bool makeClip(const QString &path, int seconds = 3, const QString &size = QStringLiteral("160x120"));
 // Makes a clip that decodes exactly as it was made (FFV1 and FLAC), with
 // ffmpeg's test picture and, if asked, a tone.

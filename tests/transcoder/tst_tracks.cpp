@@ -349,13 +349,13 @@ void TestTracks::subtitlesPlacedOnlyAfterTheAvi()
         QCOMPARE(TestMedia::readFile(out + "/film.srt"), QByteArray("the user's own"));
 }
 
-// Each read of the file takes 40 ms, reading all its subtitles (some 3 s)
+// Each read of the file takes 40 ms, reading all its subtitles (some 2 s)
 // longer than the one-second limit: only a read that stalls may end the conversion.
 void TestTracks::slowFileGetsItsTimeLimitPerRead()
 {
-    // Noise, so that the file is a few megabytes whatever the codec.
+    // Noise, so that the file is over a megabyte whatever the codec.
     QVERIFY(TestMedia::make(in + "/slow-film.mkv",
-                            {"-f", "lavfi", "-i", "testsrc2=size=176x144:rate=25:duration=3,noise=alls=100:allf=t",
+                            {"-f", "lavfi", "-i", "testsrc2=size=128x96:rate=25:duration=3,noise=alls=100:allf=t",
                              "-i", work.filePath("eng.srt"), "-map", "0", "-map", "1", "-c:v", "ffv1",
                              "-metadata:s:s:0", "language=fre"}));
     const QString asan = qEnvironmentVariable("ASAN_OPTIONS");

@@ -400,6 +400,12 @@ void TestFileListCommands::folderListsVideosByContentFirstInNameOrder()
                                QStringLiteral("matroska"), dir + QStringLiteral("/Film")})
             == 0);
     QVERIFY(QFile::copy(QStringLiteral("/bin/true"), dir + QStringLiteral("/program.avi")));
+    // Matroska by content, named as sound.
+    QVERIFY(QProcess::execute(QStringLiteral("ffmpeg"),
+                              {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                               QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                               QStringLiteral("sine=duration=0.2"), dir + QStringLiteral("/song.mka")})
+            == 0);
     QFile asf(dir + QStringLiteral("/b clip.asf"));
     QVERIFY(asf.open(QIODevice::WriteOnly));
     asf.write(QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c") + QByteArray(64, '\0'));

@@ -204,6 +204,8 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
     const ProcessRun run = runProcess(tool, TestMedia::convertArguments(film, avi), environment, {}, 120000);
     QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
     QCOMPARE(run.err.contains("damaged"), damaged);
+    // The user is told where the damage starts: the third caption's time.
+    QCOMPARE(run.err.contains("the first at 0:00:06"), damaged);
     QVERIFY2(run.out.contains("@tracks en picture de\n"), run.out.constData());
 
     // The captions at 0.75 of the size: 150x30 from x 285, the top one from

@@ -147,14 +147,16 @@ bool TestPictureSubtitles::makeFilm(const QString &path, bool damaged, const QSt
     if (!TestMedia::writeFile(sup, blurayStream(damaged)))
         return false;
     const QString seconds = QString::number(filmSeconds);
-    // The stream's own times: ffmpeg would otherwise move its first caption to 0.
+    // The stream's own times: ffmpeg would otherwise move its first caption
+    // to 0. The file's timeline starts at 10 s, as a recording's may.
     return TestMedia::make(path, {"-copyts", "-f", "lavfi", "-i", "color=c=0x181818:size=960x400:rate=25:duration=" + seconds,
                                   "-f", "lavfi", "-i", "sine=frequency=440:duration=" + seconds,
                                   // Re-encoded, each caption ends where the stream clears it.
                                   "-fix_sub_duration", "-i", sup,
                                   "-map", "0", "-map", "1", "-map", "2", "-c:v", "libx264", "-preset", "ultrafast",
                                   "-g", "25", "-c:a", "flac", "-c:s", codec, "-metadata:s:a:0", "language=eng",
-                                  "-metadata:s:s:0", "language=ger", "-disposition:s:0", "default"});
+                                  "-metadata:s:s:0", "language=ger", "-disposition:s:0", "default",
+                                  "-output_ts_offset", "10"});
 }
 
 void TestPictureSubtitles::initTestCase()

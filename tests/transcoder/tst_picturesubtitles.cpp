@@ -19,6 +19,9 @@ namespace {
 const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
 constexpr int rate = 25;
 constexpr int filmSeconds = 8;
+// The pictures start this many picture lengths after the sound, as the AVI
+// does; its first picture fills the gap.
+constexpr int picturesLate = 10;
 
 struct Caption
 {
@@ -149,7 +152,8 @@ bool TestPictureSubtitles::makeFilm(const QString &path, bool damaged, const QSt
     const QString seconds = QString::number(filmSeconds);
     // The stream's own times: ffmpeg would otherwise move its first caption
     // to 0. The file's timeline starts at 10 s, as a recording's may.
-    return TestMedia::make(path, {"-copyts", "-f", "lavfi", "-i", "color=c=0x181818:size=960x400:rate=25:duration=" + seconds,
+    return TestMedia::make(path, {"-copyts", "-itsoffset", QString::number(double(picturesLate) / rate),
+                                  "-f", "lavfi", "-i", "color=c=0x181818:size=960x400:rate=25:duration=" + seconds,
                                   "-f", "lavfi", "-i", "sine=frequency=440:duration=" + seconds,
                                   // Re-encoded, each caption ends where the stream clears it.
                                   "-fix_sub_duration", "-i", sup,
@@ -215,7 +219,7 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
     const QList<double> top = brightness(avi, "120:20:300:12");
     const QList<double> bottom = brightness(avi, "120:20:300:276");
     const QList<double> above = brightness(avi, "120:20:300:240");
-    QCOMPARE(top.size(), filmSeconds * rate);
+    QCOMPARE(top.size(), filmSeconds * rate + picturesLate);
     for (int picture = 0; picture < top.size(); ++picture) {
         const double at = double(picture) / rate;
         bool nearEdge = false;

@@ -109,6 +109,8 @@ void TestProtocolReaders::conversionOutputIsReadAcrossReads_data()
         << QList<QByteArray>{QByteArray("x\0", 2), "##success##\n"} << QList<uint>{} << false;
     QTest::newRow("progress line split") << QList<QByteArray>{"@progress 1\n@progr", "ess 7\n"}
                                          << QList<uint>{1, 7} << false;
+    QTest::newRow("largest count, then beyond it")
+        << QList<QByteArray>{"@progress 4294967295\n@progress 4294967296\n"} << QList<uint>{4294967295u} << false;
     QTest::newRow("flood without a line end")
         << QList<QByteArray>{flood, flood + "##success##", "\n@progress 3\n@progress 4" + flood + "\n"}
         << QList<uint>{3} << true;

@@ -67,10 +67,12 @@ bool VideoFolder::isVideo(const QString &path) const
     for (const QString &name : std::as_const(names)) {
         if (name.startsWith(QLatin1String("video/")))
             return true;
-        for (const char *other : otherVideoTypes) {
-            if (name == QLatin1String(other))
-                return true;
-        }
+    }
+    // By the type itself, not an ancestor: Matroska sound descends from
+    // Matroska, as every film of it does.
+    for (const char *other : otherVideoTypes) {
+        if (type.name() == QLatin1String(other))
+            return true;
     }
     return false;
 }

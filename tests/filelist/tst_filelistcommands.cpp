@@ -51,6 +51,7 @@ private slots:
     void dropsAddFilesAndFoldersAsCopies();
     void folderListsVideosByContentFirstInNameOrder();
     void addingManyFilesKeepsTheWindowAnswering();
+    void filesHandedWhileAddingAllArrive();
     void sizeTextsIgnoreTheLocale_data();
     void sizeTextsIgnoreTheLocale();
 
@@ -400,6 +401,12 @@ void TestFileListCommands::folderListsVideosByContentFirstInNameOrder()
                                QStringLiteral("matroska"), dir + QStringLiteral("/Film")})
             == 0);
     QVERIFY(QFile::copy(QStringLiteral("/bin/true"), dir + QStringLiteral("/program.avi")));
+    // Matroska by content, named as sound.
+    QVERIFY(QProcess::execute(QStringLiteral("ffmpeg"),
+                              {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                               QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                               QStringLiteral("sine=duration=0.2"), dir + QStringLiteral("/song.mka")})
+            == 0);
     QFile asf(dir + QStringLiteral("/b clip.asf"));
     QVERIFY(asf.open(QIODevice::WriteOnly));
     asf.write(QByteArray::fromHex("3026b2758e66cf11a6d900aa0062ce6c") + QByteArray(64, '\0'));
@@ -455,6 +462,36 @@ void TestFileListCommands::addingManyFilesKeepsTheWindowAnswering()
     QVERIFY(rowsAtCancel > 0);
     QVERIFY(window.names().size() < paths.size());
     QVERIFY(window.names().size() >= rowsAtCancel);
+    checkRowsMatchLists(window);
+}
+
+// Files handed over while others are being added (a drop, another start)
+// wait their turn, however often that happens.
+void TestFileListCommands::filesHandedWhileAddingAllArrive()
+{
+    // Each of the first two batches takes longer than the dialog's minimum
+    // duration, so that the window answers while it is added.
+    QVERIFY(tools.install("sleep 0.015; echo '$1$'"));
+    QTemporaryDir folder;
+    QList<QStringList> batches(3);
+    for (int i = 0; i < 81; ++i) {
+        batches[i / 40].append(folder.path() + QStringLiteral("/clip %1.mp4").arg(i, 2, 10, QLatin1Char('0')));
+        QFile file(batches[i / 40].last());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    MainWindow window;
+    window.show();
+    // Each batch is handed over while the one before it is being added.
+    qsizetype handed = 1;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, &window, [&] {
+        if (handed < batches.size() && window.names().size() > (handed - 1) * 40)
+            window.addFiles(batches.at(handed++));
+    });
+    tick.start(20);
+    window.addFiles(batches.first());
+    QCOMPARE(handed, batches.size());
+    QCOMPARE(window.names().size(), 81);
     checkRowsMatchLists(window);
 }
 

@@ -103,10 +103,14 @@ void TestProtocolReaders::conversionOutputIsReadAcrossReads_data()
 
     const QByteArray flood(100000, 'x');
     QTest::newRow("marker split") << QList<QByteArray>{"noise ##succ", "ess##\n"} << QList<uint>{} << true;
+    QTest::newRow("marker split before its last byte") << QList<QByteArray>{"noise ##success#", "#\n"}
+                                                       << QList<uint>{} << true;
     QTest::newRow("NUL in an earlier read")
         << QList<QByteArray>{QByteArray("x\0", 2), "##success##\n"} << QList<uint>{} << false;
     QTest::newRow("progress line split") << QList<QByteArray>{"@progress 1\n@progr", "ess 7\n"}
                                          << QList<uint>{1, 7} << false;
+    QTest::newRow("largest count, then beyond it")
+        << QList<QByteArray>{"@progress 4294967295\n@progress 4294967296\n"} << QList<uint>{4294967295u} << false;
     QTest::newRow("flood without a line end")
         << QList<QByteArray>{flood, flood + "##success##", "\n@progress 3\n@progress 4" + flood + "\n"}
         << QList<uint>{3} << true;
@@ -137,6 +141,7 @@ void TestProtocolReaders::tracksLine_data()
     QTest::newRow("unknown kind") << QList<QByteArray>{"@tracks en sidecar de\n"} << QStringList{"", "", ""};
     QTest::newRow("a word too many") << QList<QByteArray>{"@tracks en file de x\n"} << QStringList{"", "", ""};
     QTest::newRow("markup in a word") << QList<QByteArray>{"@tracks <b>x file de\n"} << QStringList{"", "", ""};
+    QTest::newRow("markup in the last word") << QList<QByteArray>{"@tracks en file <b>\n"} << QStringList{"", "", ""};
     QTest::newRow("unfinished line") << QList<QByteArray>{"@tracks en file de"} << QStringList{"", "", ""};
     QTest::newRow("a word too long, then a good line")
         << QList<QByteArray>{"@tracks abcdefghi file de\n@tracks fr - -\n"} << QStringList{"fr", "-", "-"};

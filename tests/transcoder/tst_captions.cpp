@@ -73,6 +73,8 @@ void TestCaptions::placement_data()
         << Sizes{1920, 1080, 1280, 720, 1280, 720} << Box{480, 900, 960, 120} << Box{320, 600, 640, 80};
     QTest::newRow("taller than the cropped picture: shrunk to fit")
         << Sizes{1920, 1080, 1920, 400, 1920, 400} << Box{0, 400, 1920, 600} << Box{320, 0, 1280, 400};
+    QTest::newRow("beyond the right edge: moved inside")
+        << Sizes{1920, 1080, 1920, 1080, 1920, 1080} << Box{1800, 900, 400, 80} << Box{1520, 900, 400, 80};
     QTest::newRow("anamorphic picture: the caption squeezed with it")
         << Sizes{720, 576, 720, 576, 720, 404} << Box{160, 480, 400, 60} << Box{160, 336.67, 400, 42.08};
 }
@@ -153,6 +155,13 @@ void TestCaptions::resampledColours()
     canvas.paint(halfRed, Sizes{4, 4, 4, 4, 4, 4});
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(canvas.rgba()), 8), QByteArray::fromHex("ff000080ff000080"));
     QCOMPARE(int(canvas.rgba()[8 + 3]), 0);
+
+    // Where pieces overlap, the upper one's share shows over what is below.
+    PictureCaption overlapping;
+    overlapping.pieces = {piece(0, 0, 1, 1, 0xff0000ff), piece(0, 0, 1, 1, 0x40ff0000)};
+    CaptionCanvas layered(1, 1);
+    layered.paint(overlapping, Sizes{1, 1, 1, 1, 1, 1});
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(layered.rgba()), 4), QByteArray::fromHex("4000bfff"));
 
     PictureCaption edge;
     edge.pieces.push_back(piece(0, 0, 2, 2, 0));

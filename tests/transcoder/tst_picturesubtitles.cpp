@@ -20,6 +20,9 @@ namespace {
 const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
 constexpr int rate = 25;
 constexpr int filmSeconds = 8;
+// The pictures start this many picture lengths after the sound, as the AVI
+// does; its first picture fills the gap.
+constexpr int picturesLate = 10;
 
 struct Caption
 {
@@ -177,14 +180,17 @@ bool TestPictureSubtitles::makeFilm(const QString &path, bool damaged, const QSt
     if (!TestMedia::writeFile(sup, blurayStream(damaged)))
         return false;
     const QString seconds = QString::number(filmSeconds);
-    // The stream's own times: ffmpeg would otherwise move its first caption to 0.
-    return TestMedia::make(path, {"-copyts", "-f", "lavfi", "-i", "color=c=0x181818:size=960x400:rate=25:duration=" + seconds,
+    // The stream's own times: ffmpeg would otherwise move its first caption
+    // to 0. The file's timeline starts at 10 s, as a recording's may.
+    return TestMedia::make(path, {"-copyts", "-itsoffset", QString::number(double(picturesLate) / rate),
+                                  "-f", "lavfi", "-i", "color=c=0x181818:size=960x400:rate=25:duration=" + seconds,
                                   "-f", "lavfi", "-i", "sine=frequency=440:duration=" + seconds,
                                   // Re-encoded, each caption ends where the stream clears it.
                                   "-fix_sub_duration", "-i", sup,
                                   "-map", "0", "-map", "1", "-map", "2", "-c:v", "libx264", "-preset", "ultrafast",
                                   "-g", "25", "-c:a", "flac", "-c:s", codec, "-metadata:s:a:0", "language=eng",
-                                  "-metadata:s:s:0", "language=ger", "-disposition:s:0", "default"});
+                                  "-metadata:s:s:0", "language=ger", "-disposition:s:0", "default",
+                                  "-output_ts_offset", "10"});
 }
 
 void TestPictureSubtitles::initTestCase()
@@ -235,6 +241,8 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
     const ProcessRun run = runProcess(tool, TestMedia::convertArguments(film, avi), environment, {}, 120000);
     QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
     QVERIFY2(run.err.contains("damaged") == damaged, run.err.constData());
+    // The user is told where the damage starts: the third caption's time.
+    QVERIFY2(run.err.contains("the first at 0:00:06") == damaged, run.err.constData());
     QVERIFY2(run.out.contains("@tracks en picture de\n"), run.out.constData());
 
     // The captions at 0.75 of the size: 150x30 from x 285, the top one from
@@ -242,7 +250,7 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
     const QList<double> top = brightness(avi, "120:20:300:12");
     const QList<double> bottom = brightness(avi, "120:20:300:276");
     const QList<double> above = brightness(avi, "120:20:300:240");
-    QCOMPARE(top.size(), filmSeconds * rate);
+    QCOMPARE(top.size(), filmSeconds * rate + picturesLate);
     for (int picture = 0; picture < top.size(); ++picture) {
         const double at = double(picture) / rate;
         bool nearEdge = false;

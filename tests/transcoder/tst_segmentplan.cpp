@@ -51,6 +51,8 @@ void TestSegmentPlan::segmentsCoverEveryPictureOnce_data()
     QTest::newRow("10 min, 2 jobs") << facts({25, 1}) << 600.0 << 120.0 << 2 << 1000 << 6;
     // A sound track a few hundredths longer adds no seventh segment.
     QTest::newRow("10 min and a little, 2 jobs") << facts({25, 1}) << 600.02 << 120.0 << 2 << 1000 << 6;
+    // A last piece of one keyframe interval joins the one before it.
+    QTest::newRow("a tail of ten seconds, 2 jobs") << facts({25, 1}) << 250.0 << 120.0 << 2 << 1000 << 2;
     QTest::newRow("2 h film, 8 jobs") << facts({25, 1}) << 7200.0 << 120.0 << 8 << 1000 << 72;
     QTest::newRow("2 h NTSC film, 8 jobs") << facts({24000, 1001}) << 7200.0 << 120.0 << 8 << 1000 << 104;
     QTest::newRow("50 to 25, 4 jobs") << facts({50, 1}) << 1000.0 << 120.0 << 4 << 1000 << 12;

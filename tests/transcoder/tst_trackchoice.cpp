@@ -3,6 +3,7 @@
 #include "transcoder/encoding/ffmpegcommand.h"
 #include "transcoder/tracks/languagecode.h"
 #include "transcoder/media/libav.h"
+#include "transcoder/media/mediafile.h"
 #include "transcoder/tracks/readerlanguage.h"
 #include "transcoder/subtitles/subripfile.h"
 #include "transcoder/subtitles/subtitleoutput.h"
@@ -67,6 +68,7 @@ private slots:
     void choice_data();
     void choice();
     void cuesCountedOnlyWhereTheyDecide();
+    void fileTellsFlagsAndCues();
     void chosenSoundIsMapped();
     void codePage_data();
     void codePage();
@@ -196,6 +198,40 @@ void TestTrackChoice::cuesCountedOnlyWhereTheyDecide()
         QVERIFY2(TrackChoice::needsCueCounts(streams(list)), list);
     for (const char *list : {"s eng, a eng, s ger", "s eng #40, s eng #3", "s -, s -", "s eng f, s eng f"})
         QVERIFY2(!TrackChoice::needsCueCounts(streams(list)), list);
+}
+
+// What the choice is made from, read from a real file: each track's flags
+// and language, and the cues of a track whose container keeps no count.
+void TestTrackChoice::fileTellsFlagsAndCues()
+{
+    if (!TestMedia::available())
+        QSKIP("ffmpeg is needed");
+    const QTemporaryDir work;
+    const QString two = work.filePath("two.srt"), one = work.filePath("one.srt"), film = work.filePath("film.mkv");
+    QVERIFY(writeFile(two, "1\n00:00:00,100 --> 00:00:00,200\nA\n\n2\n00:00:00,300 --> 00:00:00,400\nB\n"));
+    QVERIFY(writeFile(one, "1\n00:00:00,100 --> 00:00:00,200\nC\n"));
+    QVERIFY(TestMedia::make(film, {"-f", "lavfi", "-i", "sine=duration=0.5", "-f", "lavfi", "-i", "sine=duration=0.5",
+                                   "-i", two, "-i", one, "-map", "0", "-map", "1", "-map", "2", "-map", "3",
+                                   "-c:a", "flac", "-c:s", "srt", "-metadata:s:a:0", "language=eng",
+                                   "-metadata:s:a:1", "language=ger", "-metadata:s:s:0", "language=eng",
+                                   "-metadata:s:s:1", "language=fre",
+                                   "-disposition:a:0", "default+comment", "-disposition:a:1", "visual_impaired",
+                                   "-disposition:s:0", "forced", "-disposition:s:1", "hearing_impaired"}));
+    LibAv libAv;
+    QVERIFY2(libAv.load(), libAv.error().c_str());
+    MediaFile file(libAv);
+    QVERIFY(file.open(film.toStdString(), MediaFile::openTimeLimit));
+    std::vector<StreamDescription> read = file.streamDescriptions();
+    file.countCues(read, std::chrono::seconds(10));
+    const auto shown = [](const std::vector<StreamDescription> &list) {
+        QStringList text;
+        for (const StreamDescription &s : list)
+            text << QString("%1 %2 %3%4%5%6%7 #%8").arg(int(s.kind)).arg(QString::fromStdString(s.language))
+                        .arg(s.isDefault ? "d" : "").arg(s.forced ? "f" : "").arg(s.commentary ? "c" : "")
+                        .arg(s.hearingImpaired ? "h" : "").arg(s.visualImpaired ? "i" : "").arg(s.cueCount);
+        return text.join(", ");
+    };
+    QCOMPARE(shown(read), shown(streams("a eng dc, a ger i, s eng f #2, s fre h #1")));
 }
 
 void TestTrackChoice::chosenSoundIsMapped()

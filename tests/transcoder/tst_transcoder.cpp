@@ -141,12 +141,23 @@ void TestTranscoder::initTestCase()
                                                        "2\n00:00:02,500 --> 1193:02:47,295\nForever\n\n"));
     QVERIFY(TestMedia::make(media("forever.mkv"), {"-i", media("clip.mkv"), "-i", media("forever.srt"),
                                                     "-map", "0", "-map", "1", "-c", "copy", "-c:s", "srt"}));
+    // Sound that begins five seconds into the film and plays one.
+    QVERIFY(TestMedia::make(media("late.mp4"), {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=0.4",
+                                                 "-itsoffset", "5", "-f", "lavfi", "-i", "sine=duration=1",
+                                                 "-c:v", "mpeg4", "-c:a", "aac"}));
     // A header claiming 136 years (2^32 s) for 0.4 s of pictures.
     QByteArray patched = TestMedia::readFile(media("short.mp4"));
     const qsizetype header = patched.indexOf("mvhd");
     QVERIFY(header > 0);
     patched.replace(header + 16, 8, QByteArray::fromHex("00000001" "ffffffff"));
     QVERIFY(TestMedia::writeFile(media("years.mp4"), patched));
+    // The same claim in Matroska, for pictures 10 s into the file's timeline.
+    QVERIFY(TestMedia::make(media("offset.mkv"), {"-i", media("short.mp4"), "-c", "copy", "-output_ts_offset", "10"}));
+    patched = TestMedia::readFile(media("offset.mkv"));
+    const qsizetype duration = patched.indexOf("\x44\x89\x88");   // 8-byte Duration, in milliseconds
+    QVERIFY(duration > 0);
+    patched.replace(duration + 3, 8, QByteArray::fromHex("428f400000000000"));
+    QVERIFY(TestMedia::writeFile(media("lateyears.mkv"), patched));
 
     QFile empty(media("empty.avi"));
     QVERIFY(empty.open(QIODevice::WriteOnly));
@@ -251,6 +262,8 @@ void TestTranscoder::probe_data()
     // Only pictures and sound play.
     QTest::newRow("subtitle open for 49 days") << media("forever.mkv") << "$3$\n";
     QTest::newRow("header claims 136 years") << media("years.mp4") << "$1$\n";
+    QTest::newRow("header claims 136 years, pictures start late") << media("lateyears.mkv") << "$1$\n";
+    QTest::newRow("sound from 5 s to 6 s") << media("late.mp4") << "$6$\n";
     QTest::newRow("empty") << media("empty.avi") << QString();
     QTest::newRow("text") << media("notes.avi") << QString();
     QTest::newRow("missing") << media("missing.avi") << QString();

@@ -521,6 +521,8 @@ void TestTranscoderCore::playingTimeIsWhatPicturesAndSoundPlay_data()
         << 4294967295.0 << 2.0 << 2.02 << false << 5e4 << false << unknown << 2.02;
     QTest::newRow("header claims 136 years, streams untimed")
         << 4294967295.0 << unknown << unknown << false << 5e4 << true << 2.02 << 2.02;
+    QTest::newRow("header 2 s longer: within the slack")
+        << 12.0 << 10.0 << 10.0 << false << 4e6 << false << unknown << 12.0;
     QTest::newRow("streams longer than the header") << 10.0 << 20.0 << 20.0 << false << 4e6 << false << unknown << 20.0;
     QTest::newRow("packets bear the claim out")
         << 7200.0 << unknown << unknown << true << 1e9 << true << unknown << 7200.0;

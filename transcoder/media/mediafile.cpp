@@ -220,8 +220,12 @@ std::uint32_t MediaFile::durationSeconds()
             return 0;
         time = playingTime();
     }
-    if (time.isDoubtful(fileBytes))
+    if (time.isDoubtful(fileBytes)) {
+        // The packets' times count from where the first picture or sound
+        // starts, which before the streams are read is often not known.
+        findStreams();
         time.setEndOfPackets(endOfPlayingPackets(time));
+    }
     const double seconds = std::ceil(time.seconds() - 1e-6);
     if (!(seconds > 0)) {
         fail("the file has no playing time");

@@ -96,6 +96,7 @@ private slots:
     void twoJobsMakeTheFilmOfOne_data();
     void twoJobsMakeTheFilmOfOne();
     void picturesKeepTheirTimesAcrossAGap();
+    void cutShortFileConvertsWhatPlays();
     void decoderBufferHoldsAcrossJoins();
     void manySegmentsWithinFewDescriptors();
 
@@ -204,6 +205,26 @@ void TestSegments::picturesKeepTheirTimesAcrossAGap()
     QCOMPARE(expected.size(), 124);
     // The segment that starts in the gap shows its first picture from its start.
     QCOMPARE(ffprobe(times + QStringList{"file:" + segmented}).mid(66), expected.mid(66));
+}
+
+// A file cut short (a download broken off) still claims its whole length:
+// the segments planned past its real end come out empty, and the film is
+// what plays, as one process makes it.
+void TestSegments::cutShortFileConvertsWhatPlays()
+{
+    const QString whole = work.filePath("whole.mkv");
+    const QString input = work.filePath("cut.mkv");
+    QVERIFY(makeNumberedClip(whole, 25, {}));
+    const QByteArray bytes = TestMedia::readFile(whole);
+    QVERIFY(TestMedia::writeFile(input, bytes.left(bytes.size() / 2)));
+    const QString single = work.filePath("cutsingle/out.avi");
+    const QString segmented = work.filePath("cutsegmented/out.avi");
+    QVERIFY(convert(input, single, 1).succeeded());
+    const ProcessRun run = convert(input, segmented, 2);
+    QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
+    const QList<int> numbers = pictureNumbers(segmented);
+    QVERIFY2(numbers.size() > 50 && numbers.size() < 100, qPrintable(QString::number(numbers.size())));
+    QCOMPARE(numbers, pictureNumbers(single));
 }
 
 // Heavy grain at the top of the slider drains the players' buffer: segments

@@ -232,7 +232,8 @@ private slots:
     void fitsWhatPlayersDecode();
     void soundStaysWithItsPicture_data();
     void soundStaysWithItsPicture();
-    void bottomFieldFirstDeinterlacedBottomFirst();
+    void deinterlacedInTheirFieldOrder_data();
+    void deinterlacedInTheirFieldOrder();
 
 private:
     QString converted(int quality);
@@ -534,20 +535,34 @@ void TestEncodingProfile::soundStaysWithItsPicture()
 }
 
 // Fields taken in the wrong order make a moving picture jump back and forth
-// each frame; a DVD recorder's bottom-first fields are common.
-void TestEncodingProfile::bottomFieldFirstDeinterlacedBottomFirst()
+// each frame; a DVD recorder's bottom-first fields are common. Unscaled, so
+// that combs left in are not smoothed away.
+void TestEncodingProfile::deinterlacedInTheirFieldOrder_data()
 {
-    const QString input = work.filePath("bottom-first.mpg");
+    QTest::addColumn<QString>("parity");
+    QTest::addColumn<QString>("wrong");
+    QTest::addColumn<QString>("top");
+    QTest::newRow("bottom field first") << "bff" << "tff" << "0";
+    QTest::newRow("top field first") << "tff" << "bff" << "1";
+}
+
+void TestEncodingProfile::deinterlacedInTheirFieldOrder()
+{
+    QFETCH(QString, parity);
+    QFETCH(QString, wrong);
+    QFETCH(QString, top);
+    const QString input = work.filePath("interlaced-" + parity + ".mpg");
+    const QString interleave = top == "1" ? "interleave_top" : "interleave_bottom";
     QVERIFY(TestMedia::make(input, {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=60:duration=1,scroll=h=0.02",
-                                    "-vf", "tinterlace=mode=interleave_bottom", "-c:v", "mpeg2video", "-q:v", "2",
-                                    "-flags", "+ildct+ilme", "-top", "0"}));
-    const QString avi = work.filePath("bottom-first.avi");
+                                    "-vf", "tinterlace=mode=" + interleave, "-c:v", "mpeg2video", "-q:v", "2",
+                                    "-flags", "+ildct+ilme", "-top", top}));
+    const QString avi = work.filePath("interlaced-" + parity + ".avi");
     QVERIFY(runTool(tool, convertArguments(input, avi, 99)).contains("##success##"));
     QList<double> likeness;
-    for (const QString parity : {"bff", "tff"}) {
-        const QString reference = work.filePath("deinterlaced-" + parity + ".mkv");
-        QVERIFY(TestMedia::make(reference, {"-i", input, "-vf", "setfield=" + parity + ",bwdif=mode=send_frame:parity="
-                                                                 + parity + ":deint=all", "-c:v", "ffv1"}));
+    for (const QString &order : {parity, wrong}) {
+        const QString reference = work.filePath("deinterlaced-" + parity + "-as-" + order + ".mkv");
+        QVERIFY(TestMedia::make(reference, {"-i", input, "-vf", "setfield=" + order + ",bwdif=mode=send_frame:parity="
+                                                                 + order + ":deint=all", "-c:v", "ffv1"}));
         likeness << picturePsnr(avi, reference);
     }
     // About 48 dB against the right order, 16 against the wrong one.

@@ -206,18 +206,23 @@ void TestPictureSubtitles::burnedWhereAndWhenShown_data()
     QTest::addColumn<bool>("damaged");
     QTest::addColumn<QStringList>("settings");
     QTest::addColumn<bool>("forcedOnly");
+    // The file cannot be read from the third caption on: its reading breaks off.
+    QTest::addColumn<bool>("breaksOff");
     const QStringList single{"TARVELO_ENCODE_JOBS=1", "LANG=de_DE.UTF-8"};
-    QTest::newRow("Blu-ray") << "copy" << false << single << false;
+    QTest::newRow("Blu-ray") << "copy" << false << single << false << false;
     QTest::newRow("Blu-ray, in segments")
         << "copy" << false << QStringList{"TARVELO_ENCODE_JOBS=2", "TARVELO_SEGMENT_SECONDS=2", "LANG=de_DE.UTF-8"}
-        << false;
-    QTest::newRow("DVD") << "dvdsub" << false << single << false;
-    QTest::newRow("damaged") << "copy" << true << single << false;
-    QTest::newRow("DVD, damaged") << "dvdsub" << true << single << false;
+        << false << false;
+    QTest::newRow("DVD") << "dvdsub" << false << single << false << false;
+    QTest::newRow("damaged") << "copy" << true << single << false << false;
+    QTest::newRow("DVD, damaged") << "dvdsub" << true << single << false << false;
     // The track is the default one, yet without a reader's language only
     // its forced caption is wanted.
     QTest::newRow("no reader's language: the forced caption alone")
-        << "copy" << false << QStringList{"TARVELO_ENCODE_JOBS=1", "LANG=C"} << true;
+        << "copy" << false << QStringList{"TARVELO_ENCODE_JOBS=1", "LANG=C"} << true << false;
+    // Only the tool's own reading of the track fails; ffmpeg reads the film.
+    QTest::newRow("breaks off")
+        << "copy" << false << (single + QStringList{"LD_PRELOAD=" BREAKREAD_LIBRARY}) << false << true;
 }
 
 // A German reader of English sound gets every caption of the German track,
@@ -228,21 +233,36 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
     QFETCH(bool, damaged);
     QFETCH(QStringList, settings);
     QFETCH(bool, forcedOnly);
-    const QString film = work.filePath(QString("film-%1-%2.mkv").arg(codec).arg(damaged));
+    QFETCH(bool, breaksOff);
+    QString film = work.filePath(QString("film-%1-%2.mkv").arg(codec).arg(damaged));
     const QString avi = work.filePath("film.avi");
     QVERIFY(QFile::exists(film) || makeFilm(film, damaged, codec));
     QFile::remove(avi);
+    qsizetype breakAt = -1;
+    if (breaksOff) {
+        const QByteArray bytes = TestMedia::readFile(film);
+        // Every caption's picture is the same box: the third one's is the third.
+        const QByteArray box = QByteArray::fromHex("00c0c8010000").repeated(40);
+        for (int i = 0; i < 3; ++i)
+            breakAt = bytes.indexOf(box, breakAt + 1);
+        QVERIFY(breakAt > 0);
+        film = work.filePath("breaks-film.mkv");
+        QVERIFY(TestMedia::writeFile(film, bytes));
+    }
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
         environment.remove(name);
     for (const QString &setting : settings)
         environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    if (breaksOff)
+        environment.insert("BREAKREAD_AT", QString::number(breakAt));
     const ProcessRun run = runProcess(tool, TestMedia::convertArguments(film, avi), environment, {}, 120000);
     QVERIFY2(run.succeeded() && run.out.contains("##success##"), run.err.constData());
     QVERIFY2(run.err.contains("damaged") == damaged, run.err.constData());
     // The user is told where the damage starts: the third caption's time.
     QVERIFY2(run.err.contains("the first at 0:00:06") == damaged, run.err.constData());
+    QVERIFY2(run.err.contains("breaks off") == breaksOff, run.err.constData());
     QVERIFY2(run.out.contains("@tracks en picture de\n"), run.out.constData());
 
     // The captions at 0.75 of the size: 150x30 from x 285, the top one from
@@ -258,7 +278,8 @@ void TestPictureSubtitles::burnedWhereAndWhenShown()
         for (const Caption &caption : captions) {
             // Within one picture of each edge.
             nearEdge = nearEdge || std::abs(at - caption.start) <= 1.0 / rate || std::abs(at - caption.end) <= 1.0 / rate;
-            const bool shown = at >= caption.start && at < caption.end && !(damaged && &caption == &captions[2])
+            const bool shown = at >= caption.start && at < caption.end
+                               && !((damaged || breaksOff) && &caption == &captions[2])
                                && (caption.forced || !forcedOnly);
             (caption.y < 270 ? topShown : bottomShown) |= shown;
         }

@@ -1,5 +1,6 @@
 #include "progressreader.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 bool ProgressReader::feed(const char *data, std::size_t size)
@@ -32,7 +33,10 @@ bool ProgressReader::readLine(const std::string &line)
     if (end == text || microseconds <= 0)
         return false;   // "N/A" before the first frame, or a negative start
     const long long seconds = microseconds / 1000000;
-    if (seconds <= convertedSeconds || seconds > UINT32_MAX)
+    if (seconds > UINT32_MAX)
+        return false;
+    convertedMicroseconds = std::max(convertedMicroseconds, microseconds);
+    if (seconds <= convertedSeconds)
         return false;
     convertedSeconds = std::uint32_t(seconds);
     return true;

@@ -115,7 +115,7 @@ bool SegmentedConversion::encode(ProgressSender &sender)
     // span. ffmpeg tells the furthest time of its outputs: the sound that a
     // segment reads along runs on the input's timeline, its pictures from zero.
     std::vector<ProgressReader> readers(segments.size());
-    std::vector<std::uint32_t> done(segments.size(), 0);
+    std::vector<double> done(segments.size(), 0);
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const SegmentPlan::Segment &segment = plan.segments()[i];
         const double start = setup.withSound && segment.hasStart ? segment.start : 0;
@@ -123,11 +123,11 @@ bool SegmentedConversion::encode(ProgressSender &sender)
         auto onProgress = [&, i, start, span](const char *data, std::size_t size) {
             if (!readers[i].feed(data, size))
                 return;
-            done[i] = std::uint32_t(std::clamp(readers[i].seconds() - start, 0.0, span));
-            std::uint32_t total = 0;
-            for (std::uint32_t seconds : done)
+            done[i] = std::clamp(readers[i].exactSeconds() - start, 0.0, span);
+            double total = 0;
+            for (double seconds : done)
                 total += seconds;
-            sender.report(total);
+            sender.report(std::uint32_t(total + 1e-6));
         };
         jobs.push_back({command.segmentArguments(segment, DecoderBuffer::sizeBits, setup.withSound,
                                                  segments[i].file->path()),

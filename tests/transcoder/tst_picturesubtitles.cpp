@@ -222,7 +222,7 @@ void TestPictureSubtitles::burnedWhereAndWhenShown_data()
         << "copy" << false << QStringList{"TARVELO_ENCODE_JOBS=1", "LANG=C"} << true << false;
     // Only the tool's own reading of the track fails; ffmpeg reads the film.
     QTest::newRow("breaks off")
-        << "copy" << false << (single + QStringList{"LD_PRELOAD=" BREAKREAD_LIBRARY}) << false << true;
+        << "copy" << false << (single + QStringList{"LD_PRELOAD=" FAULTYREAD_LIBRARY}) << false << true;
 }
 
 // A German reader of English sound gets every caption of the German track,

@@ -360,7 +360,7 @@ void TestTracks::slowFileGetsItsTimeLimitPerRead()
                              "-metadata:s:s:0", "language=fre"}));
     const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
     const ProcessRun run = convert(in + "/slow-film.mkv", out + "/film.avi",
-                                   {"LANG=fr_FR.UTF-8", "TARVELO_STALL_SECONDS=1", "LD_PRELOAD=" SLOWREAD_LIBRARY,
+                                   {"LANG=fr_FR.UTF-8", "TARVELO_STALL_SECONDS=1", "LD_PRELOAD=" FAULTYREAD_LIBRARY,
                                     "ASAN_OPTIONS=" + asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0"});
     QVERIFY2(succeeded(run), run.err.constData());
     QVERIFY2(QFile::exists(out + "/film.srt"), run.err.constData());

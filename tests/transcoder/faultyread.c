@@ -1,7 +1,9 @@
-// Preloaded into the tool to make a file whose name holds "breaks-"
-// unreadable from the byte BREAKREAD_AT on, as a scratched disc or a failing
-// disk is: reads before it succeed, a read reaching it stops there, and any
-// read from it on fails.
+// Preloaded into the tool to read files as failing media do. A file whose
+// name holds "slow-" takes a while at every read, as a network share or a
+// sleepy USB disk: each read is quick enough, the whole file is not. A file
+// whose name holds "breaks-" cannot be read from the byte BREAKREAD_AT on, as
+// a scratched disc or a failing disk: reads before it succeed, a read
+// reaching it stops there, and any read from it on fails.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -9,6 +11,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/types.h>
+#include <time.h>
 #include <unistd.h>
 
 typedef ssize_t (*ReadFunction)(int, void *, size_t);
@@ -24,7 +27,7 @@ __attribute__((constructor)) static void forgetPreload(void)
     unsetenv("LD_PRELOAD");
 }
 
-static int breaks(int fd)
+static int nameHolds(int fd, const char *mark)
 {
     char link[64];
     char target[4096];
@@ -33,7 +36,7 @@ static int breaks(int fd)
     if (length <= 0)
         return 0;
     target[length] = '\0';
-    return strstr(target, "breaks-") != NULL;
+    return strstr(target, mark) != NULL;
 }
 
 ssize_t read(int fd, void *buffer, size_t count)
@@ -41,7 +44,11 @@ ssize_t read(int fd, void *buffer, size_t count)
     static ReadFunction real;
     if (!real)
         real = (ReadFunction)dlsym(RTLD_NEXT, "read");
-    if (breakAt >= 0 && breaks(fd)) {
+    if (nameHolds(fd, "slow-")) {
+        const struct timespec pause = {0, 40 * 1000 * 1000};
+        nanosleep(&pause, NULL);
+    }
+    if (breakAt >= 0 && nameHolds(fd, "breaks-")) {
         const off_t at = lseek(fd, 0, SEEK_CUR);
         if (at >= breakAt) {
             errno = EIO;

@@ -162,8 +162,9 @@ bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStrin
     QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired() && SystemState::processIdsMentioning(root.path()).size() < 2)
         QTest::qWait(50);
-    // Some time at work, so that the output file has been written into.
-    QTest::qWait(500);
+    // Some time at work, so that the output file has been written into; the
+    // rows with a part file check that it is there.
+    QTest::qWait(200);
     return !deadline.hasExpired() && process.state() == QProcess::Running;
 }
 
@@ -353,9 +354,9 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
         "No such file or directory (ffmpeg is not installed, or not on PATH)");
 
     const QString wait = "while :; do sleep 1; done";
-    // No script here ever reports again: half a second of silence tells as
-    // much as a longer one.
-    const QString stall = "0.5";
+    // No script here ever reports again: a third of a second of silence
+    // tells as much as a longer one.
+    const QString stall = "0.3";
     add("silent from the start", wait, TemporaryFile::Unnamed, false, stall, "no progress");
     addIn(Layout::InSegments, "silent from the start, in segments", wait, TemporaryFile::Named, false, stall, "no progress");
     add("silent after a report", "echo out_time_us=1000000; " + wait, TemporaryFile::Unnamed, false, stall,

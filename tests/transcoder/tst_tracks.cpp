@@ -349,18 +349,19 @@ void TestTracks::subtitlesPlacedOnlyAfterTheAvi()
         QCOMPARE(TestMedia::readFile(out + "/film.srt"), QByteArray("the user's own"));
 }
 
-// Each read of the file takes 40 ms, reading all its subtitles (some 2 s)
-// longer than the one-second limit: only a read that stalls may end the conversion.
+// Each read of the file takes 40 ms, reading all its subtitles (about a
+// second) longer than the half-second limit: only a read that stalls may end
+// the conversion.
 void TestTracks::slowFileGetsItsTimeLimitPerRead()
 {
-    // Noise, so that the file is over a megabyte whatever the codec.
+    // Noise, so that the file is some 800 kB whatever the codec.
     QVERIFY(TestMedia::make(in + "/slow-film.mkv",
-                            {"-f", "lavfi", "-i", "testsrc2=size=128x96:rate=25:duration=3,noise=alls=100:allf=t",
+                            {"-f", "lavfi", "-i", "testsrc2=size=128x96:rate=25:duration=2,noise=alls=100:allf=t",
                              "-i", work.filePath("eng.srt"), "-map", "0", "-map", "1", "-c:v", "ffv1",
                              "-metadata:s:s:0", "language=fre"}));
     const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
     const ProcessRun run = convert(in + "/slow-film.mkv", out + "/film.avi",
-                                   {"LANG=fr_FR.UTF-8", "TARVELO_STALL_SECONDS=1", "LD_PRELOAD=" SLOWREAD_LIBRARY,
+                                   {"LANG=fr_FR.UTF-8", "TARVELO_STALL_SECONDS=0.5", "LD_PRELOAD=" SLOWREAD_LIBRARY,
                                     "ASAN_OPTIONS=" + asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0"});
     QVERIFY2(succeeded(run), run.err.constData());
     QVERIFY2(QFile::exists(out + "/film.srt"), run.err.constData());

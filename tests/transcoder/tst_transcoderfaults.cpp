@@ -366,8 +366,8 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
     add("stuck, warning on and on", "while :; do echo 'Invalid NAL unit size' >&2; sleep 0.1; done",
         TemporaryFile::Unnamed, false, stall, "no progress");
     // Reports keep the watchdog quiet, however long the work takes.
-    add("slow but reporting", "i=0; while [ $i -lt 15 ]; do echo out_time_us=${i}00000; sleep 0.1; "
-        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "0.6",
+    add("slow but reporting", "i=0; while [ $i -lt 10 ]; do echo out_time_us=${i}00000; sleep 0.1; "
+        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "0.4",
         "Invalid data found");
 
     // ffmpeg's end is its own exit, whatever a child of it still holds open.

@@ -229,7 +229,7 @@ void TestDesktopIntegration::handOverArrivingInPartsIsReadWhole()
         client.write(message.mid(at, cut - at));
         QVERIFY(client.waitForBytesWritten(5000));
         at = cut;
-        QTest::qWait(150);
+        QTest::qWait(50);
     }
     QTRY_COMPARE(handed.size(), 1);
     QCOMPARE(handed.first().first().toStringList(), paths);

@@ -22,3 +22,10 @@ ProcessRun runProcess(const QString &program, const QStringList &arguments,
     run.err = process.readAllStandardError();
     return run;
 }
+
+QStringList preloadSettings(const QString &library)
+{
+    const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
+    return {"LD_PRELOAD=" + library,
+            "ASAN_OPTIONS=" + asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0"};
+}

@@ -22,4 +22,8 @@ ProcessRun runProcess(const QString &program, const QStringList &arguments,
                       const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
                       const QString &workingFolder = QString(), int timeLimitMs = 120000);
 
+// The "NAME=value" settings that preload library into a program, under the
+// sanitizers too: their runtime wants to be loaded first, which it cannot be.
+QStringList preloadSettings(const QString &library);
+
 #endif // PROCESSRUN_H

@@ -71,7 +71,7 @@ void TestConversionRun::initTestCase()
     QVERIFY(makeClip(media + QStringLiteral("/it's $x ##y.mp4"), 3));
     QVERIFY(makeClip(media + QStringLiteral("/-lead ünï.mp4"), 2));
     // Long enough for its conversion to report whole seconds before it ends.
-    QVERIFY(makeClip(media + QStringLiteral("/long.mp4"), 15, QStringLiteral("640x360")));
+    QVERIFY(makeClip(media + QStringLiteral("/long.mp4"), 15, QStringLiteral("320x180")));
     // Long enough to be caught in the middle of its conversion on a busy machine.
     QVERIFY(makeClip(media + QStringLiteral("/longer.mp4"), 120, QStringLiteral("320x240")));
     QVERIFY(writeFile(media + QStringLiteral("/bad.mp4"), QByteArray(4096, 'x').prepend("\0\0\0\x18" "ftypmp42")));

@@ -153,7 +153,7 @@ void TestDurationProbe::windowLimitIsTheUsers_data()
     QTest::newRow("gives up on a hanging tool") << QByteArray("0.5") << QByteArray("sleep 3\necho '$5$'")
                                                 << QStringLiteral("Couldn't estimate duration") << 0u;
     // A clip on a slow network share may take the tool a while to open.
-    QTest::newRow("waits for a slow tool") << QByteArray("4") << QByteArray("sleep 1\necho '$5$'")
+    QTest::newRow("waits for a slow tool") << QByteArray("2") << QByteArray("sleep 0.5\necho '$5$'")
                                            << QStringLiteral("0:0:5") << 5u;
 }
 

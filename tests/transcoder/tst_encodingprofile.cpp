@@ -420,9 +420,9 @@ void TestEncodingProfile::fitsWhatPlayersDecode_data()
     // Far more than the players' rate at the slider's finest quantiser;
     // uncompressed, as grain costs any encoder most of the run.
     QTest::newRow("grain at 99")
-        << source("size=720x480:rate=30", 48000)
+        << source("size=720x480:rate=30", 48000, "mono", 1)
                + QStringList{"-vf", "noise=alls=30:allf=t+u", "-c:v", "rawvideo", "-c:a", "pcm_s16le"}
-        << "nut" << false << 99 << QSize(720, 480) << "30/1" << 60 << 48000 << 1 << false;
+        << "nut" << false << 99 << QSize(720, 480) << "30/1" << 30 << 48000 << 1 << false;
 }
 
 // DVD players, TVs and set-top boxes decode MPEG-4 Advanced Simple Profile

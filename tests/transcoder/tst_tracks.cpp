@@ -187,10 +187,7 @@ void TestTracks::sidecarReplacedOnlyWithItsAvi()
     // A German reader with German sound gets no embedded subtitles.
     QStringList settings{"LANG=de_DE.UTF-8"};
     if (namedParts) {
-        // The sanitizers' runtime wants to be loaded first; here it cannot be.
-        const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
-        settings << "LD_PRELOAD=" NOTMPFILE_LIBRARY
-                 << "ASAN_OPTIONS=" + asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0";
+        settings << preloadSettings(NOTMPFILE_LIBRARY);
     }
     const ProcessRun run = convert(in + '/' + name + ".mkv", out + '/' + name + ".avi", settings);
     QVERIFY2(succeeded(run), run.err.constData());
@@ -349,19 +346,19 @@ void TestTracks::subtitlesPlacedOnlyAfterTheAvi()
         QCOMPARE(TestMedia::readFile(out + "/film.srt"), QByteArray("the user's own"));
 }
 
-// Each read of the file takes 40 ms, reading all its subtitles (some 2 s)
-// longer than the one-second limit: only a read that stalls may end the conversion.
+// Each read of the file takes 40 ms, reading all its subtitles (about a
+// second) longer than the half-second limit: only a read that stalls may end
+// the conversion.
 void TestTracks::slowFileGetsItsTimeLimitPerRead()
 {
-    // Noise, so that the file is over a megabyte whatever the codec.
+    // Noise, so that the file is some 800 kB whatever the codec.
     QVERIFY(TestMedia::make(in + "/slow-film.mkv",
-                            {"-f", "lavfi", "-i", "testsrc2=size=128x96:rate=25:duration=3,noise=alls=100:allf=t",
+                            {"-f", "lavfi", "-i", "testsrc2=size=128x96:rate=25:duration=2,noise=alls=100:allf=t",
                              "-i", work.filePath("eng.srt"), "-map", "0", "-map", "1", "-c:v", "ffv1",
                              "-metadata:s:s:0", "language=fre"}));
-    const QString asan = qEnvironmentVariable("ASAN_OPTIONS");
     const ProcessRun run = convert(in + "/slow-film.mkv", out + "/film.avi",
-                                   {"LANG=fr_FR.UTF-8", "TARVELO_STALL_SECONDS=1", "LD_PRELOAD=" FAULTYREAD_LIBRARY,
-                                    "ASAN_OPTIONS=" + asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0"});
+                                   QStringList{"LANG=fr_FR.UTF-8", "TARVELO_STALL_SECONDS=0.5"}
+                                       + preloadSettings(FAULTYREAD_LIBRARY));
     QVERIFY2(succeeded(run), run.err.constData());
     QVERIFY2(QFile::exists(out + "/film.srt"), run.err.constData());
 }

@@ -503,8 +503,9 @@ void TestTranscoder::progressLines_data()
     const QByteArray ffmpeg = "'" + QStandardPaths::findExecutable("ffmpeg").toUtf8() + "'";
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<bool>("paced");
-    // Real ffmpeg held to three times the input's pace, so that it reports often.
-    QTest::newRow("paced") << "exec " + ffmpeg + " -readrate 3 \"$@\"" << true;
+    // Real ffmpeg held to six times the input's pace: half a second of work
+    // in which it reports several times.
+    QTest::newRow("paced") << "exec " + ffmpeg + " -readrate 6 \"$@\"" << true;
     // Timestamps past the probed length (a stream that runs on, a bad
     // duration) must not push the bar into the next file's band.
     QTest::newRow("reports beyond the end") << "echo out_time_us=9000000\nexec " + ffmpeg + " \"$@\"" << false;

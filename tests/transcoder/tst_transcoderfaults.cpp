@@ -139,10 +139,8 @@ QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFold
         environment.insert("TARVELO_SEGMENT_SECONDS", "1");
     }
     if (temporary == TemporaryFile::Named) {
-        environment.insert("LD_PRELOAD", QStringLiteral(NOTMPFILE_LIBRARY));
-        // The sanitizers' runtime wants to be loaded first; here it cannot be.
-        const QString asan = environment.value("ASAN_OPTIONS");
-        environment.insert("ASAN_OPTIONS", asan + (asan.isEmpty() ? "" : ":") + "verify_asan_link_order=0");
+        for (const QString &setting : preloadSettings(NOTMPFILE_LIBRARY))
+            environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
     }
     return environment;
 }
@@ -162,8 +160,9 @@ bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStrin
     QDeadlineTimer deadline(10000);
     while (!deadline.hasExpired() && SystemState::processIdsMentioning(root.path()).size() < 2)
         QTest::qWait(50);
-    // Some time at work, so that the output file has been written into.
-    QTest::qWait(500);
+    // Some time at work, so that the output file has been written into; the
+    // rows with a part file check that it is there.
+    QTest::qWait(200);
     return !deadline.hasExpired() && process.state() == QProcess::Running;
 }
 
@@ -353,9 +352,9 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
         "No such file or directory (ffmpeg is not installed, or not on PATH)");
 
     const QString wait = "while :; do sleep 1; done";
-    // No script here ever reports again: half a second of silence tells as
-    // much as a longer one.
-    const QString stall = "0.5";
+    // No script here ever reports again: a third of a second of silence
+    // tells as much as a longer one.
+    const QString stall = "0.3";
     add("silent from the start", wait, TemporaryFile::Unnamed, false, stall, "no progress");
     addIn(Layout::InSegments, "silent from the start, in segments", wait, TemporaryFile::Named, false, stall, "no progress");
     add("silent after a report", "echo out_time_us=1000000; " + wait, TemporaryFile::Unnamed, false, stall,
@@ -365,8 +364,8 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
     add("stuck, warning on and on", "while :; do echo 'Invalid NAL unit size' >&2; sleep 0.1; done",
         TemporaryFile::Unnamed, false, stall, "no progress");
     // Reports keep the watchdog quiet, however long the work takes.
-    add("slow but reporting", "i=0; while [ $i -lt 15 ]; do echo out_time_us=${i}00000; sleep 0.1; "
-        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "0.6",
+    add("slow but reporting", "i=0; while [ $i -lt 10 ]; do echo out_time_us=${i}00000; sleep 0.1; "
+        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "0.4",
         "Invalid data found");
 
     // ffmpeg's end is its own exit, whatever a child of it still holds open.

@@ -74,6 +74,7 @@ private:
     QString place(const QString &name) const;
     // A private session bus, ended with the process; its address, or nothing.
     static QString startSessionBus(QProcess &daemon);
+    static bool offerNotifications(QDBusConnection &desktop, NotificationService &service);
     static void convert(MainWindow &window, const QString &outputFolder, bool powerOff);
 
     QTemporaryDir files;
@@ -235,6 +236,14 @@ void TestDesktopIntegration::handOverArrivingInPartsIsReadWhole()
     QCOMPARE(handed.first().first().toStringList(), paths);
 }
 
+// The desktop's notification service, as the test's stand-in answers it.
+bool TestDesktopIntegration::offerNotifications(QDBusConnection &desktop, NotificationService &service)
+{
+    return desktop.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
+                                  QDBusConnection::ExportScriptableSlots)
+           && desktop.registerService(QStringLiteral("org.freedesktop.Notifications"));
+}
+
 QString TestDesktopIntegration::startSessionBus(QProcess &daemon)
 {
     daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
@@ -261,9 +270,7 @@ void TestDesktopIntegration::runEndIsAnnouncedOnceAndHandedFilesWait()
 
     QDBusConnection desktop = QDBusConnection::connectToBus(address, QStringLiteral("desktop"));
     NotificationService service;
-    QVERIFY(desktop.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
-                                   QDBusConnection::ExportScriptableSlots));
-    QVERIFY(desktop.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    QVERIFY(offerNotifications(desktop, service));
     QVERIFY(desktop.connect(QString(), QStringLiteral("/org/tarvelo/Tarvelo"),
                             QStringLiteral("com.canonical.Unity.LauncherEntry"), QStringLiteral("Update"), &service,
                             SLOT(launcherUpdated(QString,QVariantMap))));
@@ -335,9 +342,7 @@ void TestDesktopIntegration::otherProgramsNotificationsDoNotRaiseTheWindow()
         QSKIP("dbus-daemon is not installed");
     QDBusConnection desktop = QDBusConnection::connectToBus(address, QStringLiteral("desktop2"));
     NotificationService service;
-    QVERIFY(desktop.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &service,
-                                   QDBusConnection::ExportScriptableSlots));
-    QVERIFY(desktop.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    QVERIFY(offerNotifications(desktop, service));
 
     MainWindow window;
     window.show();

@@ -1,5 +1,6 @@
 #include "testmedia.h"
 
+#include "mediacache.h"
 #include "processrun.h"
 #include "protocol/toolarguments.h"
 
@@ -63,9 +64,16 @@ bool makeLosslessClip(const QString &path, double seconds, const QString &size, 
 
 bool make(const QString &path, const QStringList &inputAndCodecArguments)
 {
+    const MediaCache cache(QStringLiteral(TARVELO_TEST_MEDIA_CACHE));
+    const QString entry = cache.entry(path, inputAndCodecArguments);
+    if (MediaCache::fetch(entry, path))
+        return true;
     const QStringList arguments = QStringList{"-nostdin", "-v", "error", "-y"} + inputAndCodecArguments
                                   + QStringList{"file:" + path};
-    return !run(QStringLiteral("ffmpeg"), arguments).isEmpty();
+    if (run(QStringLiteral("ffmpeg"), arguments).isEmpty())
+        return false;
+    MediaCache::keep(path, entry);
+    return true;
 }
 
 QJsonObject probe(const QString &path)

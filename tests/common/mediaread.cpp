@@ -57,6 +57,13 @@ int firstStream(const AVFormatContext *context, AVMediaType type)
     return -1;
 }
 
+// The other streams are not even read out of the file.
+void readOnly(AVFormatContext *context, int index)
+{
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        context->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+}
+
 AVMediaType mediaType(const QString &type)
 {
     if (type == QLatin1String("video"))
@@ -86,6 +93,7 @@ bool decode(AVFormatContext *context, int index, const std::function<void(const 
 {
     if (index < 0)
         return false;
+    readOnly(context, index);
     const Decoder decoder = openDecoder(context->streams[index]);
     const PacketPointer packet(av_packet_alloc());
     const FramePointer frame(av_frame_alloc());
@@ -184,7 +192,7 @@ QJsonObject facts(const QString &path)
     QJsonArray streams;
     for (unsigned i = 0; i < input->nb_streams; ++i)
         streams.append(streamFacts(input.get(), input->streams[i]));
-    QJsonObject format{{"format_name", input->iformat->name}, {"nb_streams", int(input->nb_streams)}};
+    QJsonObject format{{"format_name", input->iformat->name}};
     if (input->duration != AV_NOPTS_VALUE)
         format.insert("duration", seconds(input->duration, AV_TIME_BASE_Q));
     return {{"streams", streams}, {"format", format}};
@@ -198,6 +206,7 @@ QList<Packet> packets(const QString &path, const QString &type)
     const PacketPointer packet(av_packet_alloc());
     if (index < 0 || !packet)
         return found;
+    readOnly(input.get(), index);
     while (av_read_frame(input.get(), packet.get()) >= 0) {
         if (packet->stream_index == index) {
             found.append({packet->size, (packet->flags & AV_PKT_FLAG_KEY) != 0, packet->pts,

@@ -163,11 +163,10 @@ QList<double> onsets(const QList<QPair<double, double>> &measures, double thresh
     return found;
 }
 
-// When each flash of the picture and each beep of the sound starts, as
-// ffmpeg decodes the file: a picture's mean luma and the sound's level in
-// windows of 240 samples. AVI pictures are timed by their count, as players
-// time them.
-// How far each beep lies from its flash, in seconds.
+// How far each beep lies from its flash, in seconds. Each starts where, as
+// ffmpeg decodes the file, a picture's mean luma or the sound's level over
+// 240 samples first rises above its threshold. AVI pictures are timed by
+// their count, as players time them.
 QList<double> beepsAfterFlashes(const QString &path)
 {
     QList<QPair<double, double>> brightness;

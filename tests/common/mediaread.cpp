@@ -4,6 +4,9 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
 #include <libavutil/avutil.h>
 #include <libavutil/pixdesc.h>
@@ -29,15 +32,28 @@ struct FrameFreer
 {
     void operator()(AVFrame *frame) const { av_frame_free(&frame); }
 };
+struct GraphFreer
+{
+    void operator()(AVFilterGraph *graph) const { avfilter_graph_free(&graph); }
+};
+struct InOutFreer
+{
+    void operator()(AVFilterInOut *ends) const { avfilter_inout_free(&ends); }
+};
 using Input = std::unique_ptr<AVFormatContext, InputCloser>;
 using Decoder = std::unique_ptr<AVCodecContext, DecoderCloser>;
 using PacketPointer = std::unique_ptr<AVPacket, PacketFreer>;
 using FramePointer = std::unique_ptr<AVFrame, FrameFreer>;
+using Graph = std::unique_ptr<AVFilterGraph, GraphFreer>;
+using InOut = std::unique_ptr<AVFilterInOut, InOutFreer>;
 
 // "file:" keeps a name with a colon or a leading dash a plain file name, as
 // the tests' own ffmpeg runs have it.
 Input open(const QString &path)
 {
+    // Quiet as the tests' ffmpeg runs were: the filters' reports and a
+    // damaged file's complaints would bury a failure's own message.
+    av_log_set_level(AV_LOG_ERROR);
     AVFormatContext *context = nullptr;
     const QByteArray url = "file:" + path.toUtf8();
     if (avformat_open_input(&context, url.constData(), nullptr, nullptr) < 0)
@@ -114,6 +130,69 @@ bool decode(AVFormatContext *context, int index, const std::function<void(const 
     drain();
     return true;
 }
+
+MediaRead::Picture pictureOf(const AVFrame *frame, AVRational timeBase, int64_t time)
+{
+    MediaRead::Picture picture;
+    picture.time = double(time) * av_q2d(timeBase);
+    picture.key = frame->key_frame;
+    picture.type = av_get_picture_type_char(frame->pict_type);
+    picture.width = frame->width;
+    picture.height = frame->height;
+    picture.format = frame->format;
+    for (int plane = 0; plane < 4; ++plane) {
+        picture.data[plane] = frame->data[plane];
+        picture.linesize[plane] = frame->linesize[plane];
+    }
+    const AVDictionaryEntry *tag = nullptr;
+    while ((tag = av_dict_get(frame->metadata, "", tag, AV_DICT_IGNORE_SUFFIX)))
+        picture.tags.insert(QString::fromUtf8(tag->key), QString::fromUtf8(tag->value));
+    return picture;
+}
+
+// A filter chain between a source taking the decoder's pictures as they
+// come and a sink, as ffmpeg's -vf builds it.
+struct FilterChain
+{
+    Graph graph{avfilter_graph_alloc()};
+    AVFilterContext *source = nullptr;
+    AVFilterContext *sink = nullptr;
+
+    bool build(const AVFrame *first, AVRational timeBase, const QString &filters)
+    {
+        const AVRational aspect = first->sample_aspect_ratio.num ? first->sample_aspect_ratio : AVRational{1, 1};
+        const QByteArray arguments = QString("video_size=%1x%2:pix_fmt=%3:time_base=%4/%5:pixel_aspect=%6/%7")
+                                         .arg(first->width).arg(first->height).arg(first->format)
+                                         .arg(timeBase.num).arg(timeBase.den).arg(aspect.num).arg(aspect.den)
+                                         .toLatin1();
+        if (!graph
+            || avfilter_graph_create_filter(&source, avfilter_get_by_name("buffer"), "in", arguments.constData(),
+                                            nullptr, graph.get()) < 0
+            || avfilter_graph_create_filter(&sink, avfilter_get_by_name("buffersink"), "out", nullptr, nullptr,
+                                            graph.get()) < 0)
+            return false;
+        InOut sourceEnd(avfilter_inout_alloc()), sinkEnd(avfilter_inout_alloc());
+        if (!sourceEnd || !sinkEnd)
+            return false;
+        *sourceEnd = {av_strdup("in"), source, 0, nullptr};
+        *sinkEnd = {av_strdup("out"), sink, 0, nullptr};
+        AVFilterInOut *inputs = sinkEnd.release(), *outputs = sourceEnd.release();
+        const int parsed = avfilter_graph_parse_ptr(graph.get(), filters.toUtf8().constData(), &inputs, &outputs,
+                                                    nullptr);
+        avfilter_inout_free(&inputs);
+        avfilter_inout_free(&outputs);
+        return parsed >= 0 && avfilter_graph_config(graph.get(), nullptr) >= 0;
+    }
+
+    void drain(const std::function<void(const MediaRead::Picture &)> &visit) const
+    {
+        const FramePointer frame(av_frame_alloc());
+        while (frame && av_buffersink_get_frame(sink, frame.get()) >= 0) {
+            visit(pictureOf(frame.get(), av_buffersink_get_time_base(sink), frame->pts));
+            av_frame_unref(frame.get());
+        }
+    }
+};
 
 QString seconds(int64_t value, AVRational timeBase)
 {
@@ -225,19 +304,34 @@ bool pictures(const QString &path, const std::function<void(const Picture &)> &v
     const int index = firstStream(input.get(), AVMEDIA_TYPE_VIDEO);
     const AVRational timeBase = index >= 0 ? input->streams[index]->time_base : AVRational{0, 1};
     return decode(input.get(), index, [&](const AVFrame *frame) {
-        Picture picture;
-        picture.time = double(frame->best_effort_timestamp) * av_q2d(timeBase);
-        picture.key = frame->key_frame;
-        picture.type = av_get_picture_type_char(frame->pict_type);
-        picture.width = frame->width;
-        picture.height = frame->height;
-        picture.format = frame->format;
-        for (int plane = 0; plane < 4; ++plane) {
-            picture.data[plane] = frame->data[plane];
-            picture.linesize[plane] = frame->linesize[plane];
-        }
-        visit(picture);
+        visit(pictureOf(frame, timeBase, frame->best_effort_timestamp));
     });
+}
+
+bool filteredPictures(const QString &path, const QString &filters, const std::function<void(const Picture &)> &visit)
+{
+    const Input input = open(path);
+    if (!input)
+        return false;
+    const int index = firstStream(input.get(), AVMEDIA_TYPE_VIDEO);
+    const AVRational timeBase = index >= 0 ? input->streams[index]->time_base : AVRational{0, 1};
+    FilterChain chain;
+    bool built = false, fed = true;
+    const bool decoded = decode(input.get(), index, [&](const AVFrame *frame) {
+        if (!built && fed)
+            built = fed = chain.build(frame, timeBase, filters);
+        FramePointer copy(built ? av_frame_clone(frame) : nullptr);
+        if (!copy)
+            return;
+        // Timed as ffmpeg times what it decodes.
+        copy->pts = copy->best_effort_timestamp;
+        fed = av_buffersrc_add_frame(chain.source, copy.get()) >= 0;
+        chain.drain(visit);
+    });
+    if (!built || !fed || av_buffersrc_add_frame(chain.source, nullptr) < 0)
+        return false;
+    chain.drain(visit);
+    return decoded;
 }
 
 Sound sound(const QString &path)

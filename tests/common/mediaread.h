@@ -2,6 +2,7 @@
 #define MEDIAREAD_H
 
 #include <QByteArray>
+#include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -32,6 +33,7 @@ struct Picture
     int format = -1;   // libav's pixel format
     const unsigned char *data[4] = {};
     int linesize[4] = {};
+    QHash<QString, QString> tags;   // what filters tell of it
 };
 
 // The first sound stream, decoded at its own rate, its channels interleaved,
@@ -58,6 +60,11 @@ QList<Packet> packets(const QString &path, const QString &type);
 // Decodes the first picture stream, handing each picture over in output
 // order. False when the file or its pictures cannot be read.
 bool pictures(const QString &path, const std::function<void(const Picture &)> &visit);
+
+// Decodes the first picture stream through a chain of libavfilter's
+// filters, as ffmpeg's -vf would, and hands over each picture that comes
+// out of it.
+bool filteredPictures(const QString &path, const QString &filters, const std::function<void(const Picture &)> &visit);
 
 Sound sound(const QString &path);
 

@@ -132,14 +132,16 @@ int longestKeyframeGap(const QList<Packet> &packets)
 }
 
 // Pictures that idet, at the threshold that finds combs in interlaced
-// footage and none in sharp progressive motion, still finds interlaced.
+// footage and none in sharp progressive motion, still finds interlaced: its
+// count over the whole film, as the last picture carries it.
 int combedPictures(const QString &avi)
 {
-    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-i", "file:" + avi, "-map", "0:v", "-vf",
-                                              "idet=intl_thres=1.5", "-f", "null", "-"});
-    const QRegularExpressionMatch match = QRegularExpression("Multi frame detection: TFF: *(\\d+) BFF: *(\\d+)")
-                                              .match(QString::fromLatin1(log));
-    return match.hasMatch() ? match.captured(1).toInt() + match.captured(2).toInt() : -1;
+    int combed = -1;
+    MediaRead::filteredPictures(avi, "idet=intl_thres=1.5", [&combed](const MediaRead::Picture &picture) {
+        const auto tag = [&picture](const char *key) { return picture.tags.value(key, "-1").toDouble(); };
+        combed = qRound(tag("lavfi.idet.multiple.tff") + tag("lavfi.idet.multiple.bff"));
+    });
+    return combed;
 }
 
 double rateValue(const QString &rational)

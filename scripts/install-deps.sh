@@ -8,6 +8,7 @@ packages=(
     qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-translations-l10n  # catalogues, Qt's own texts
     libqt6gui6 qt6-qpa-plugins qt6-image-formats-plugins
     libavformat-dev libavutil-dev libavcodec-dev
+    libswscale-dev libavfilter-dev                              # the tests' reading back
     ffmpeg
     fonts-dejavu-core
     help2man scdoc                                              # manual pages

@@ -1,14 +1,14 @@
 #include "testmedia.h"
 
 #include "mediacache.h"
+#include "mediameasure.h"
+#include "mediaread.h"
 #include "processrun.h"
 #include "protocol/toolarguments.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -16,11 +16,9 @@ namespace {
 
 // Standard output, with a blank so that a program that printed nothing still
 // succeeded; nothing when it failed.
-QByteArray run(const QString &program, const QStringList &arguments, QByteArray *errorText = nullptr)
+QByteArray run(const QString &program, const QStringList &arguments)
 {
     const ProcessRun result = runProcess(program, arguments);
-    if (errorText)
-        *errorText = result.err;
     return result.succeeded() ? result.out + ' ' : QByteArray();
 }
 
@@ -78,9 +76,7 @@ bool make(const QString &path, const QStringList &inputAndCodecArguments)
 
 QJsonObject probe(const QString &path)
 {
-    const QByteArray json = run(QStringLiteral("ffprobe"), {"-v", "error", "-print_format", "json", "-show_format",
-                                                            "-show_streams", "-i", "file:" + path});
-    return QJsonDocument::fromJson(json.trimmed()).object();
+    return MediaRead::facts(path);
 }
 
 QJsonObject stream(const QJsonObject &probe, const QString &type)
@@ -95,23 +91,20 @@ QJsonObject stream(const QJsonObject &probe, const QString &type)
 
 QString describe(const QString &path)
 {
-    const QByteArray text = run(QStringLiteral("ffprobe"),
-                                {"-v", "error", "-show_entries", "format=format_name:stream=codec_name,codec_tag_string",
-                                 "-of", "csv=p=0", "file:" + path});
-    return QString::fromUtf8(text).simplified();
+    const QJsonObject facts = MediaRead::facts(path);
+    if (facts.isEmpty())
+        return {};
+    QStringList parts;
+    for (const QJsonValue &stream : facts.value(QStringLiteral("streams")).toArray())
+        parts << stream.toObject().value(QStringLiteral("codec_name")).toString() + QLatin1Char(',')
+                     + stream.toObject().value(QStringLiteral("codec_tag_string")).toString();
+    parts << facts.value(QStringLiteral("format")).toObject().value(QStringLiteral("format_name")).toString();
+    return parts.join(QLatin1Char(' '));
 }
 
 double psnr(const QString &converted, const QString &source)
 {
-    QByteArray log;
-    run(QStringLiteral("ffmpeg"), {"-nostdin", "-i", "file:" + converted, "-i", "file:" + source, "-lavfi",
-                                   "[0:v][1:v]psnr", "-f", "null", "-"},
-        &log);
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("PSNR .*average:([0-9.]+|inf)")).match(QString::fromLatin1(log));
-    if (!match.hasMatch())
-        return -1;
-    return match.captured(1) == QLatin1String("inf") ? 1000 : match.captured(1).toDouble();
+    return MediaMeasure::psnr(converted, source);
 }
 
 QString realToolFolder()

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-// The real ffmpeg and ffprobe, for making test media and reading results back
+// The real ffmpeg for making test media, libav for reading results back
 // independently of the tool under test, and the files around them.
 namespace TestMedia {
 
@@ -22,12 +22,14 @@ bool makeLosslessClip(const QString &path, double seconds = 3, const QString &si
 // Makes anything else: the arguments name the inputs and the codecs.
 bool make(const QString &path, const QStringList &inputAndCodecArguments);
 
-// ffprobe's description of a file, and one of its streams by type.
+// A file's description in ffprobe's JSON, and one of its streams by type.
 QJsonObject probe(const QString &path);
 QJsonObject stream(const QJsonObject &probe, const QString &type);
-// Codec names and tag of an output, on one line.
+// Codec names and tags of an output's streams and its format, on one line,
+// as ffprobe's csv prints them.
 QString describe(const QString &path);
-// How close a conversion stays to its source, in dB.
+// How close a conversion stays to its source, in dB, as ffmpeg's psnr filter
+// measures it; 1000 for identical pictures.
 double psnr(const QString &converted, const QString &source);
 
 // The program folder holding the built transcoder, or nothing while it is not built.

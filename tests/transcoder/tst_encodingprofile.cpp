@@ -1,3 +1,5 @@
+#include "mediameasure.h"
+#include "mediaread.h"
 #include "processrun.h"
 #include "testmedia.h"
 
@@ -10,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -56,17 +60,15 @@ struct PictureTypes
     QList<int> keyframes;
 };
 
-// What ffprobe, decoding every picture, says of an AVI's pictures.
+// What ffmpeg's decoder says of an AVI's pictures, decoding every one.
 PictureTypes pictureTypes(const QString &avi)
 {
-    const QByteArray csv = runTool("ffprobe", {"-v", "error", "-select_streams", "v", "-show_entries",
-                                               "frame=key_frame", "-of", "csv=p=0", "file:" + avi});
     PictureTypes types;
-    for (const QByteArray &frame : csv.trimmed().split('\n')) {
-        if (frame.startsWith('1'))
+    MediaRead::pictures(avi, [&types](const MediaRead::Picture &picture) {
+        if (picture.key)
             types.keyframes << types.count;
         ++types.count;
-    }
+    });
     return types;
 }
 
@@ -95,25 +97,11 @@ struct Packet
     bool key;
 };
 
-// ffprobe's description of an AVI's streams with each packet's size and
-// flags, in one reading of the file.
-QJsonObject probeWithPackets(const QString &avi)
-{
-    const QByteArray json = runTool("ffprobe", {"-v", "error", "-print_format", "json", "-show_format",
-                                                "-show_streams", "-show_entries", "packet=codec_type,size,flags",
-                                                "file:" + avi});
-    return QJsonDocument::fromJson(json).object();
-}
-
-QList<Packet> videoPackets(const QJsonObject &probe)
+QList<Packet> videoPackets(const QString &avi)
 {
     QList<Packet> packets;
-    for (const QJsonValue &value : probe.value("packets").toArray()) {
-        const QJsonObject packet = value.toObject();
-        if (packet.value("codec_type").toString() == "video")
-            packets.append({packet.value("size").toString().toInt() * 8,
-                            packet.value("flags").toString().startsWith('K')});
-    }
+    for (const MediaRead::Packet &packet : MediaRead::packets(avi, "video"))
+        packets.append({int(packet.size * 8), packet.key});
     return packets;
 }
 
@@ -144,24 +132,16 @@ int longestKeyframeGap(const QList<Packet> &packets)
 }
 
 // Pictures that idet, at the threshold that finds combs in interlaced
-// footage and none in sharp progressive motion, still finds interlaced.
+// footage and none in sharp progressive motion, still finds interlaced: its
+// count over the whole film, as the last picture carries it.
 int combedPictures(const QString &avi)
 {
-    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-i", "file:" + avi, "-map", "0:v", "-vf",
-                                              "idet=intl_thres=1.5", "-f", "null", "-"});
-    const QRegularExpressionMatch match = QRegularExpression("Multi frame detection: TFF: *(\\d+) BFF: *(\\d+)")
-                                              .match(QString::fromLatin1(log));
-    return match.hasMatch() ? match.captured(1).toInt() + match.captured(2).toInt() : -1;
-}
-
-// The pictures compared one by one in their order, whatever their times.
-double picturePsnr(const QString &converted, const QString &reference)
-{
-    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-i", "file:" + converted, "-i", "file:" + reference,
-                                              "-lavfi", "[0:v]settb=1,setpts=N[a];[1:v]settb=1,setpts=N[b];[a][b]psnr",
-                                              "-f", "null", "-"});
-    const QRegularExpressionMatch match = QRegularExpression("PSNR .*average:([0-9.]+)").match(QString::fromLatin1(log));
-    return match.hasMatch() ? match.captured(1).toDouble() : -1;
+    int combed = -1;
+    MediaRead::filteredPictures(avi, "idet=intl_thres=1.5", [&combed](const MediaRead::Picture &picture) {
+        const auto tag = [&picture](const char *key) { return picture.tags.value(key, "-1").toDouble(); };
+        combed = qRound(tag("lavfi.idet.multiple.tff") + tag("lavfi.idet.multiple.bff"));
+    });
+    return combed;
 }
 
 double rateValue(const QString &rational)
@@ -171,42 +151,32 @@ double rateValue(const QString &rational)
 }
 
 
-// When each flash of the picture and each beep of the sound starts, as
-// ffmpeg decodes the file: the times where a measure first rises above its
-// threshold. AVI pictures are timed by their count, as players time them.
-QList<double> onsets(const QString &path, const QString &filter, const QString &key, double threshold)
+// The times where a measure first rises above its threshold.
+QList<double> onsets(const QList<QPair<double, double>> &measures, double threshold)
 {
-    const bool sound = key.contains("astats");
-    const QByteArray log = runTool("ffmpeg", {"-nostdin", "-v", "error", "-i", "file:" + path, "-map",
-                                              sound ? "0:a" : "0:v", sound ? "-af" : "-vf",
-                                              filter + (sound ? ",a" : ",") + "metadata=print:key=" + key + ":file=-",
-                                              "-f", "null", "-"});
     QList<double> found;
-    double time = 0;
     bool above = false;
-    for (const QByteArray &line : log.split('\n')) {
-        const int at = line.indexOf("pts_time:");
-        if (at >= 0) {
-            time = line.mid(at + 9).trimmed().toDouble();
-        } else if (line.startsWith(key.toLatin1() + '=')) {
-            const bool now = line.mid(key.size() + 1).toDouble() > threshold && !line.endsWith("inf");
-            if (now && !above)
-                found << time;
-            above = now;
-        }
+    for (const auto &[time, value] : measures) {
+        const bool now = value > threshold && !std::isinf(value);
+        if (now && !above)
+            found << time;
+        above = now;
     }
     return found;
 }
 
-// How far each beep lies from its flash, in seconds.
+// How far each beep lies from its flash, in seconds. Each starts where, as
+// ffmpeg decodes the file, a picture's mean luma or the sound's level over
+// 240 samples first rises above its threshold. AVI pictures are timed by
+// their count, as players time them.
 QList<double> beepsAfterFlashes(const QString &path)
 {
-    const QList<double> flashes = onsets(path, "signalstats", "lavfi.signalstats.YAVG", 128);
-    // Only the one measure read here: astats' others cost most of the run.
-    const QList<double> beeps = onsets(path,
-                                       "asetnsamples=240,astats=metadata=1:reset=1:measure_perchannel=none:"
-                                       "measure_overall=RMS_level",
-                                       "lavfi.astats.Overall.RMS_level", -30);
+    QList<QPair<double, double>> brightness;
+    MediaRead::pictures(path, [&brightness](const MediaRead::Picture &picture) {
+        brightness.append({picture.time, MediaMeasure::meanLuma(picture, QRect(0, 0, picture.width, picture.height))});
+    });
+    const QList<double> flashes = onsets(brightness, 128);
+    const QList<double> beeps = onsets(MediaMeasure::rmsLevels(MediaRead::sound(path), 240), -30);
     QList<double> gaps;
     for (qsizetype i = 0; i < qMin(flashes.size(), beeps.size()); ++i)
         gaps << beeps[i] - flashes[i];
@@ -464,12 +434,12 @@ void TestEncodingProfile::fitsWhatPlayersDecode()
     QCOMPARE(audio.value("SamplingRate").toString().toInt(), sampleRate);
     QCOMPARE(audio.value("Channels").toString().toInt(), channels);
 
-    const QJsonObject probe = probeWithPackets(avi);
+    const QJsonObject probe = TestMedia::probe(avi);
     const QJsonObject picture = TestMedia::stream(probe, "video");
     QCOMPARE(QSize(picture.value("width").toInt(), picture.value("height").toInt()), size);
     QCOMPARE(picture.value("sample_aspect_ratio").toString(), QString("1:1"));
     QCOMPARE(picture.value("r_frame_rate").toString(), rate);
-    const QList<Packet> packets = videoPackets(probe);
+    const QList<Packet> packets = videoPackets(avi);
     // A picture may be repeated at the start to keep the sound in step.
     QVERIFY2(packets.size() >= pictures && packets.size() <= pictures + 1, qPrintable(QString::number(packets.size())));
     QVERIFY(longestKeyframeGap(packets) <= 250);
@@ -563,7 +533,8 @@ void TestEncodingProfile::deinterlacedInTheirFieldOrder()
         const QString reference = work.filePath("deinterlaced-" + parity + "-as-" + order + ".mkv");
         QVERIFY(TestMedia::make(reference, {"-i", input, "-vf", "setfield=" + order + ",bwdif=mode=send_frame:parity="
                                                                  + order + ":deint=all", "-c:v", "ffv1"}));
-        likeness << picturePsnr(avi, reference);
+        // The pictures compared one by one in their order, whatever their times.
+        likeness << MediaMeasure::psnr(avi, reference, MediaMeasure::Pairing::ByOrder);
     }
     // About 48 dB against the right order, 16 against the wrong one.
     QVERIFY2(likeness[0] > 35 && likeness[1] < 25,

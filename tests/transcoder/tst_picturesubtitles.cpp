@@ -1,3 +1,5 @@
+#include "mediameasure.h"
+#include "mediaread.h"
 #include "processrun.h"
 #include "testmedia.h"
 
@@ -115,27 +117,13 @@ QByteArray blurayStream(bool damaged)
 // x 300. One decoding serves every band.
 QList<QList<double>> brightness(const QString &avi, const QList<QPair<int, int>> &bands)
 {
-    int first = bands.first().first, end = 0;
-    for (const auto &[top, height] : bands) {
-        first = std::min(first, top);
-        end = std::max(end, top + height);
-    }
-    const int width = 120;
-    const ProcessRun decoded = runProcess("ffmpeg", {"-nostdin", "-v", "error", "-i", "file:" + avi, "-vf",
-                                                     QString("crop=%1:%2:300:%3,format=gray").arg(width).arg(end - first).arg(first),
-                                                     "-f", "rawvideo", "-"});
-    const qsizetype pictureSize = qsizetype(width) * (end - first);
     QList<QList<double>> means(bands.size());
-    for (qsizetype at = 0; at + pictureSize <= decoded.out.size(); at += pictureSize) {
+    MediaRead::pictures(avi, [&](const MediaRead::Picture &picture) {
         for (qsizetype band = 0; band < bands.size(); ++band) {
             const auto [top, height] = bands.at(band);
-            const qsizetype from = at + qsizetype(top - first) * width;
-            double sum = 0;
-            for (qsizetype i = from; i < from + qsizetype(height) * width; ++i)
-                sum += quint8(decoded.out.at(i));
-            means[band].append(sum / double(qsizetype(height) * width));
+            means[band].append(MediaMeasure::meanLuma(picture, QRect(300, top, 120, height)));
         }
-    }
+    });
     return means;
 }
 
@@ -163,11 +151,9 @@ private:
 // size it announces, is overwritten where the file holds it.
 bool damageLastDvdPicture(const QString &path)
 {
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", {"-v", "error", "-i", path, "-map", "0:s:0", "-c", "copy", "-f", "data", "-"});
-    if (!ffmpeg.waitForFinished() || ffmpeg.exitCode() != 0)
-        return false;
-    const QByteArray pictures = ffmpeg.readAllStandardOutput();
+    QByteArray pictures;
+    for (const MediaRead::Packet &packet : MediaRead::packets(path, "subtitle"))
+        pictures += packet.data;
     qsizetype last = 0;
     for (qsizetype at = 0, size = 1; size > 0 && at + 2 <= pictures.size(); at += size) {
         last = at;

@@ -1,3 +1,5 @@
+#include "mediameasure.h"
+#include "mediaread.h"
 #include "processrun.h"
 #include "testmedia.h"
 
@@ -6,8 +8,6 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <cstring>
 
 namespace {
 
@@ -30,58 +30,56 @@ bool makeNumberedClip(const QString &path, int rate, const QStringList &options)
     return TestMedia::make(path, sources + codecs + options);
 }
 
-QList<QByteArray> ffprobe(const QStringList &arguments)
-{
-    const ProcessRun run = runProcess("ffprobe", QStringList{"-v", "error", "-of", "csv=p=0"} + arguments);
-    QList<QByteArray> lines;
-    for (const QByteArray &line : run.out.split('\n')) {
-        if (run.succeeded() && !line.trimmed().isEmpty())
-            lines << line.trimmed();
-    }
-    return lines;
-}
-
+// The source picture number each picture of a file shows.
 QList<int> pictureNumbers(const QString &path)
 {
     QList<int> numbers;
-    for (const QByteArray &line : ffprobe({"-f", "lavfi", "-i", "movie=" + path + ",crop=iw:16:0:0,signalstats",
-                                           "-show_entries", "frame_tags=lavfi.signalstats.YAVG"}))
-        numbers << qRound((line.toDouble() - 40) / 3);
+    MediaRead::pictures(path, [&numbers](const MediaRead::Picture &picture) {
+        numbers << qRound((MediaMeasure::meanLuma(picture, QRect(0, 0, picture.width, 16)) - 40) / 3);
+    });
     return numbers;
 }
 
 QList<int> keyframes(const QString &path)
 {
-    const QList<QByteArray> types = ffprobe({"-select_streams", "v", "-show_entries", "frame=pict_type",
-                                             "file:" + path});
     QList<int> found;
-    for (int i = 0; i < types.size(); ++i) {
-        if (types[i] == "I")
-            found << i;
-    }
+    int count = 0;
+    MediaRead::pictures(path, [&](const MediaRead::Picture &picture) {
+        if (picture.type == 'I')
+            found << count;
+        ++count;
+    });
     return found;
+}
+
+QList<qint64> pictureTimes(const QString &path)
+{
+    QList<qint64> times;
+    for (const MediaRead::Packet &packet : MediaRead::packets(path, "video"))
+        times << packet.pts;
+    return times;
 }
 
 bool bufferHolds(const QString &path, int rate)
 {
-    const QList<QByteArray> sizes = ffprobe({"-select_streams", "v", "-show_entries", "packet=size", "file:" + path});
+    const QList<MediaRead::Packet> packets = MediaRead::packets(path, "video");
     DecoderBuffer buffer({rate, 1});
-    for (const QByteArray &size : sizes)
-        buffer.take(8 * size.toLongLong());
+    for (const MediaRead::Packet &packet : packets)
+        buffer.take(8 * packet.size);
     // A file that could not be read holds nothing to underflow.
-    return !sizes.isEmpty() && !buffer.underflowed();
+    return !packets.isEmpty() && !buffer.underflowed();
 }
 
-// Where the tone starts, in seconds, or -1.
+// Where the tone starts, in seconds from the first sound, or -1.
 double toneStart(const QString &path)
 {
-    const ProcessRun run = runProcess("ffmpeg", {"-v", "error", "-i", "file:" + path, "-map", "0:a", "-ac", "1",
-                                                 "-ar", "44100", "-f", "s16le", "-"});
-    for (qsizetype i = 0; i + 1 < run.out.size(); i += 2) {
-        qint16 sample;
-        std::memcpy(&sample, run.out.constData() + i, 2);
-        if (qAbs(int(sample)) > 2000)
-            return i / 2 / 44100.0;
+    const MediaRead::Sound sound = MediaRead::sound(path);
+    for (qsizetype i = 0; sound.channels > 0 && i + sound.channels <= sound.samples.size(); i += sound.channels) {
+        float mixed = 0;
+        for (int channel = 0; channel < sound.channels; ++channel)
+            mixed += sound.samples[i + channel];
+        if (qAbs(mixed / sound.channels) > 2000 / 32768.0)
+            return double(i / sound.channels) / sound.rate;
     }
     return -1;
 }
@@ -198,11 +196,10 @@ void TestSegments::picturesKeepTheirTimesAcrossAGap()
     QVERIFY(convert(input, single, 1).succeeded());
     QVERIFY(convert(input, segmented, 2).succeeded());
     QCOMPARE(pictureNumbers(segmented), pictureNumbers(single));
-    const QStringList times = {"-select_streams", "v", "-show_entries", "packet=pts"};
-    const QList<QByteArray> expected = ffprobe(times + QStringList{"file:" + single});
+    const QList<qint64> expected = pictureTimes(single);
     QCOMPARE(expected.size(), 124);
     // The segment that starts in the gap shows its first picture from its start.
-    QCOMPARE(ffprobe(times + QStringList{"file:" + segmented}).mid(66), expected.mid(66));
+    QCOMPARE(pictureTimes(segmented).mid(66), expected.mid(66));
 }
 
 // A file cut short (a download broken off) still claims its whole length:
@@ -258,7 +255,7 @@ void TestSegments::manySegmentsWithinFewDescriptors()
                                                 + TestMedia::convertArguments(input, output),
                                       environment, {}, 60000);
     QVERIFY2(run.succeeded(), run.err.constData());
-    QCOMPARE(ffprobe({"-select_streams", "v", "-show_entries", "packet=size", "file:" + output}).size(), 400);
+    QCOMPARE(MediaRead::packets(output, "video").size(), 400);
     // Many segments still, each opening with a keyframe: one process would
     // force only the four of every ten seconds.
     QVERIFY(keyframes(output).size() > 8);

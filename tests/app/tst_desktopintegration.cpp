@@ -226,13 +226,15 @@ void TestDesktopIntegration::handOverArrivingInPartsIsReadWhole()
     QLocalSocket client;
     client.connectToServer(SingleInstance::socketPath());
     QVERIFY(client.waitForConnected(5000));
-    // Cut inside the header, inside a path, and just before the end.
+    // Cut inside the header, inside a path, and just before the end. Each
+    // part waits in the window's socket once written, and the window, on
+    // this thread, takes it at its next turn of the event loop.
     qsizetype at = 0;
     for (const qsizetype cut : {qsizetype(6), message.size() / 2, message.size() - 1, message.size()}) {
         client.write(message.mid(at, cut - at));
         QVERIFY(client.waitForBytesWritten(5000));
         at = cut;
-        QTest::qWait(50);
+        QTest::qWait(10);
     }
     QTRY_COMPARE(handed.size(), 1);
     QCOMPARE(handed.first().first().toStringList(), paths);

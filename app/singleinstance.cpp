@@ -18,10 +18,8 @@ const QByteArray magic = QByteArrayLiteral("TARVELO1");
 const qsizetype headerSize = 12;
 // Far more than a command line can hold, even with every path made absolute.
 const quint32 largestPayload = 16 * 1024 * 1024;
-// A start waits this long for the open window to answer, and for each
-// part of a long message to be taken.
+// A start waits this long for the open window to answer.
 const int connectMs = 300;
-const int writeMs = 2000;
 // A client that never completes its message is dropped.
 const int readMs = 5000;
 
@@ -82,7 +80,7 @@ QByteArray SingleInstance::message(const QStringList &paths)
     return magic + length + payload;
 }
 
-bool SingleInstance::handedOver()
+bool SingleInstance::handedOver(int partWaitMs)
 {
     const QString path = socketPath();
     if (path.isEmpty())
@@ -103,7 +101,7 @@ bool SingleInstance::handedOver()
     // The socket's buffer takes any ordinary message at once; a very long
     // one waits for the window, which may be busy probing.
     socket.write(message(paths));
-    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(writeMs)) {
+    while (socket.bytesToWrite() > 0 && socket.waitForBytesWritten(partWaitMs)) {
     }
     // A window too busy to take all of it gets none (a part is dropped
     // there), and this start opens its own with the files.

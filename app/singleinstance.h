@@ -24,8 +24,9 @@ public:
     explicit SingleInstance(const QStringList &arguments, QObject *parent = nullptr);
 
     // Whether a window already open took this start's files; if not, this
-    // start listens for the later ones from now on.
-    bool handedOver();
+    // start listens for the later ones from now on. A window that takes no
+    // part of a long message for partWaitMs is too busy, and gets none.
+    bool handedOver(int partWaitMs = 2000);
     // Adds this start's own files to the window and sends it those of later starts.
     void serve(MainWindow *window);
 

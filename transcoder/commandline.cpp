@@ -256,7 +256,9 @@ std::string usage(const char *programName)
            "(1: one ffmpeg for all). A long film gets longer segments, so that\n"
            "their files stay few and within the open-file limit (ulimit -n). A\n"
            "conversion whose ffmpeg reports no progress for TARVELO_STALL_SECONDS\n"
-           "(" + std::to_string(ConvertCommand::defaultStallSeconds) + ") fails.\n"
+           "(" + std::to_string(ConvertCommand::defaultStallSeconds) + ") fails, and a stopped ffmpeg that has not\n"
+           "ended after TARVELO_STOP_GRACE_SECONDS (" + std::to_string(ConvertCommand::defaultStopGraceSeconds)
+           + ") is killed.\n"
            "\n"
            "Exit status: 0 success, 1 failure, 2 bad arguments, 128+N stopped by signal N.\n";
 }

@@ -48,6 +48,15 @@ std::chrono::milliseconds stallLimit()
     return std::chrono::milliseconds(std::llround(seconds * 1000));
 }
 
+// ffmpeg closes its files within moments of SIGTERM; a second is ample for
+// that and still answers a stop at once. TARVELO_STOP_GRACE_SECONDS sets
+// another grace.
+FfmpegProcess::Limits ffmpegLimits()
+{
+    const double grace = setting("TARVELO_STOP_GRACE_SECONDS", 0.1, 60, ConvertCommand::defaultStopGraceSeconds);
+    return {stallLimit(), std::chrono::milliseconds(std::llround(grace * 1000))};
+}
+
 // One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1
 // gives the single process of old.
 int encodeJobs()
@@ -202,7 +211,7 @@ bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &
                                      if (reader.feed(data, size))
                                          sender.report(reader.seconds());
                                  }};
-    FfmpegJobs ffmpeg(1, stallLimit());
+    FfmpegJobs ffmpeg(1, ffmpegLimits());
     return ffmpeg.run({job}) || fail(ffmpeg.error());
 }
 
@@ -234,7 +243,7 @@ bool ConvertCommand::settleSeeks(SegmentPlan &plan)
 bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan,
                                       int jobs, ProgressSender &sender)
 {
-    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, stallLimit(), {}};
+    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, ffmpegLimits(), {}};
     if (captions.exists())
         setup.sharedInputs = {captions.videoFd()};
     SegmentedConversion conversion(setup, command, plan, libAv);

@@ -23,6 +23,9 @@ public:
     // A conversion whose ffmpeg reports no progress for this long has stalled
     // (TARVELO_STALL_SECONDS sets another limit).
     static constexpr int defaultStallSeconds = 60;
+    // A stopped ffmpeg that has not ended after this long is killed
+    // (TARVELO_STOP_GRACE_SECONDS sets another grace).
+    static constexpr int defaultStopGraceSeconds = 1;
     // Where the container does not count its subtitle cues, they are counted
     // for at most this long before the conversion starts: on a long film
     // from a slow disk, part of it tells as much.

@@ -88,7 +88,7 @@ case "$FAKE_TOOL" in
   report) case "$2" in
           *a.mp4) echo '@progress 4'; echo '##success##' ;;
           *b.mp4) printf '@progress 5\n@progress -3\n@progress 5x\n@progress 4294967296\n##progress 9\n'
-                  printf ' @progress 8\n@progress 9 \n@progr'; sleep 0.3; printf 'ess 7\n##success##\n' ;;
+                  printf ' @progress 8\n@progress 9 \n@progr'; sleep 0.1; printf 'ess 7\n##success##\n' ;;
           *c.mp4) echo '@progress 15'; echo '@progress 2' ;;
           *) echo '##success##' ;;
         esac ;;
@@ -210,7 +210,7 @@ void TestConversionFaults::stubbornToolIsKilledWhenStopped()
     qputenv("STARTED", QFile::encodeName(started));
     const QStringList paths{inputs + QStringLiteral("/a.mp4"), inputs + QStringLiteral("/b.mp4")};
     const QStringList names{"a.mp4", "b.mp4"};
-    ConversionThread worker(nullptr, 300);
+    ConversionThread worker(nullptr, 100);
     worker.pathList = &paths;
     worker.nameList = &names;
     worker.outputFolder = output + QLatin1Char('/');
@@ -278,7 +278,7 @@ void TestConversionFaults::destroyingWindowWhileAQuestionIsPendingAnswersIt()
 
     // No event is processed here: the worker's question waits in the queue
     // when the window goes, as it would if the application quit meanwhile.
-    QThread::msleep(300);
+    QThread::msleep(100);
     QVERIFY(window->worker().isRunning());
     window.reset();
 

@@ -94,7 +94,7 @@ void TestDurationProbe::copesWithOddTools_data()
     QTest::newRow("exit code not looked at") << QByteArray("echo '$61$'\nexit 3") << "0:1:1" << 61u;
     QTest::newRow("dies after answering") << QByteArray("echo '$3600$'\nkill -9 $$") << "1:0:0" << 3600u;
     QTest::newRow("answer split over writes")
-        << QByteArray("printf 'probing\\n$1'\nsleep 0.2\nprintf '87$\\nbye\\n'") << "0:3:7" << 187u;
+        << QByteArray("printf 'probing\\n$1'\nsleep 0.05\nprintf '87$\\nbye\\n'") << "0:3:7" << 187u;
     QTest::newRow("says nothing") << QByteArray("exit 0") << "Couldn't estimate duration" << 0u;
     QTest::newRow("reason only on the error channel")
         << QByteArray("echo 'cannot read the file' >&2\nexit 1") << "Couldn't estimate duration" << 0u;
@@ -140,7 +140,7 @@ void TestDurationProbe::stopsAHangingToolAtTheLimit()
 {
     QFETCH(QByteArray, script);
     QVERIFY(tools.install(script));
-    QCOMPARE(DurationProbe(tools.toolPath(), 300).run(QStringLiteral("/nowhere/clip.mp4")), QByteArray());
+    QCOMPARE(DurationProbe(tools.toolPath(), 100).run(QStringLiteral("/nowhere/clip.mp4")), QByteArray());
 }
 
 void TestDurationProbe::windowLimitIsTheUsers_data()
@@ -150,7 +150,7 @@ void TestDurationProbe::windowLimitIsTheUsers_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<uint>("seconds");
     // Shortened for the test, as a user may lengthen it.
-    QTest::newRow("gives up on a hanging tool") << QByteArray("0.5") << QByteArray("sleep 3\necho '$5$'")
+    QTest::newRow("gives up on a hanging tool") << QByteArray("0.2") << QByteArray("sleep 3\necho '$5$'")
                                                 << QStringLiteral("Couldn't estimate duration") << 0u;
     // A clip on a slow network share may take the tool a while to open.
     QTest::newRow("waits for a slow tool") << QByteArray("2") << QByteArray("sleep 0.5\necho '$5$'")

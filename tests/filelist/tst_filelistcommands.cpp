@@ -469,14 +469,19 @@ void TestFileListCommands::addingManyFilesKeepsTheWindowAnswering()
 // wait their turn, however often that happens.
 void TestFileListCommands::filesHandedWhileAddingAllArrive()
 {
-    // Each of the first two batches takes longer than the dialog's minimum
-    // duration, so that the window answers while it is added.
-    QVERIFY(tools.install("sleep 0.015; echo '$1$'"));
+    // The tool keeps the first file of each of the first two batches a
+    // while: from it the dialog expects the batch to outlast its minimum
+    // duration and shows at once, and the window answers while it is added.
+    QVERIFY(tools.install("case \"$2\" in *slow*) sleep 0.15;; esac; echo '$1$'"));
     QTemporaryDir folder;
+    const int batchSize = 10;
     QList<QStringList> batches(3);
-    for (int i = 0; i < 81; ++i) {
-        batches[i / 40].append(folder.path() + QStringLiteral("/clip %1.mp4").arg(i, 2, 10, QLatin1Char('0')));
-        QFile file(batches[i / 40].last());
+    for (int i = 0; i < 2 * batchSize + 1; ++i) {
+        const bool slow = i % batchSize == 0 && i < 2 * batchSize;
+        batches[i / batchSize].append(folder.path()
+                                      + QStringLiteral("/clip %1%2.mp4").arg(i, 2, 10, QLatin1Char('0'))
+                                                                        .arg(slow ? " slow" : ""));
+        QFile file(batches[i / batchSize].last());
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     MainWindow window;
@@ -485,13 +490,13 @@ void TestFileListCommands::filesHandedWhileAddingAllArrive()
     qsizetype handed = 1;
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &window, [&] {
-        if (handed < batches.size() && window.names().size() > (handed - 1) * 40)
+        if (handed < batches.size() && window.names().size() > (handed - 1) * batchSize)
             window.addFiles(batches.at(handed++));
     });
     tick.start(20);
     window.addFiles(batches.first());
     QCOMPARE(handed, batches.size());
-    QCOMPARE(window.names().size(), 81);
+    QCOMPARE(window.names().size(), 2 * batchSize + 1);
     checkRowsMatchLists(window);
 }
 

@@ -45,7 +45,7 @@ ssize_t read(int fd, void *buffer, size_t count)
     if (!real)
         real = (ReadFunction)dlsym(RTLD_NEXT, "read");
     if (nameHolds(fd, "slow-")) {
-        const struct timespec pause = {0, 40 * 1000 * 1000};
+        const struct timespec pause = {0, 30 * 1000 * 1000};
         nanosleep(&pause, NULL);
     }
     if (breakAt >= 0 && nameHolds(fd, "breaks-")) {

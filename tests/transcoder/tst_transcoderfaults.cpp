@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/types.h>
 #include <unistd.h>
@@ -40,6 +41,14 @@ QString firstHexDigits(const QString &path)
     return text.size() >= 8 ? text.left(8) : QString("00000000");
 }
 
+// Whether a signal sent to the process still waits to be delivered.
+bool signalPending(qint64 pid, int signalNumber)
+{
+    const QString status = QString::fromLatin1(readFile(QString("/proc/%1/status").arg(pid)));
+    const QRegularExpressionMatch pending = QRegularExpression("ShdPnd:\\s*([0-9a-f]+)").match(status);
+    return pending.hasMatch() && (pending.captured(1).toULongLong(nullptr, 16) & (1ULL << (signalNumber - 1)));
+}
+
 } // namespace
 
 // Faults around the tool: stop requests and kills, ffmpeg that misbehaves or
@@ -55,6 +64,7 @@ private slots:
     void stopSignalsEndEverything_data();
     void stopSignalsEndEverything();
     void firstOfTwoStopSignalsDecides();
+    void stoppedFfmpegMayEndInItsOwnTime();
     void ffmpegStartsWithStopSignalsUnblocked();
     void killedToolTakesFfmpegAlong_data();
     void killedToolTakesFfmpegAlong();
@@ -134,6 +144,9 @@ QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFold
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("PATH", standInFolder + ':' + environment.value("PATH"));
+    // A stand-in deaf to SIGTERM is killed after a fifth of a second as
+    // surely as after the second a user gets.
+    environment.insert("TARVELO_STOP_GRACE_SECONDS", "0.2");
     if (layout == Layout::InSegments) {
         environment.insert("TARVELO_ENCODE_JOBS", "2");
         environment.insert("TARVELO_SEGMENT_SECONDS", "1");
@@ -157,12 +170,15 @@ bool TestTranscoderFaults::startAndWaitForFfmpeg(QProcess &process, const QStrin
     process.start(tool, arguments);
     if (!process.waitForStarted())
         return false;
+    // Until it runs as itself: a child not yet past its exec is a copy of the tool.
+    const auto ffmpegRuns = [this] {
+        const QStringList processes = SystemState::processesMentioning(root.path());
+        return std::any_of(processes.cbegin(), processes.cend(),
+                           [](const QString &process) { return !process.section(' ', 1).startsWith(tool); });
+    };
     QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired() && SystemState::processIdsMentioning(root.path()).size() < 2)
-        QTest::qWait(50);
-    // Some time at work, so that the output file has been written into; the
-    // rows with a part file check that it is there.
-    QTest::qWait(200);
+    while (!deadline.hasExpired() && !ffmpegRuns())
+        QTest::qWait(20);
     return !deadline.hasExpired() && process.state() == QProcess::Running;
 }
 
@@ -222,25 +238,47 @@ void TestTranscoderFaults::stopSignalsEndEverything()
 void TestTranscoderFaults::firstOfTwoStopSignalsDecides()
 {
     const QString folder = freshFolder("two-stops");
-    // Deaf to SIGTERM, ffmpeg keeps the tool at its stop for the grace.
-    const QString deaf = standIn("two-stops", "trap '' TERM; while :; do echo out_time_us=1000000; sleep 0.1; done");
+    // ffmpeg keeps the tool at its stop until the test lets it end.
+    const QString bin = standIn("two-stops", "trap 'touch \"$0.stopping\"' TERM; "
+                                             "until [ -e \"$0.go\" ]; do echo out_time_us=1000000; sleep 0.05; done");
+    QProcessEnvironment patient = environment(bin, TemporaryFile::Unnamed);
+    patient.insert("TARVELO_STOP_GRACE_SECONDS", "60");
     QProcess process;
-    QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/two.avi"),
-                                  environment(deaf, TemporaryFile::Unnamed)));
+    QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/two.avi"), patient));
     const pid_t pid = pid_t(process.processId());
     QVERIFY(pid > 0);
     ::kill(pid, SIGINT);
     // Two signals pending at once are delivered lowest number first; only
-    // one that has arrived is the first.
-    QTest::qWait(200);
+    // one that has arrived is the first, as ffmpeg's stop tells.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(bin + "/ffmpeg.stopping"), 10000);
     QCOMPARE(process.state(), QProcess::Running);
     ::kill(pid, SIGHUP);
+    QTRY_VERIFY_WITH_TIMEOUT(!signalPending(pid, SIGHUP), 10000);
+    QVERIFY(writeFile(bin + "/ffmpeg.go", {}));
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 128 + SIGINT);
     const QByteArray err = process.readAllStandardError();
     QVERIFY2(err.contains(QByteArray("stopped by ") + strsignal(SIGINT)), err.constData());
     QVERIFY(noneLeft());
+}
+
+// ffmpeg stopped gets its grace to close its files in order; only then is it killed.
+void TestTranscoderFaults::stoppedFfmpegMayEndInItsOwnTime()
+{
+    const QString folder = freshFolder("grace");
+    const QString bin = standIn("grace", "trap 'sleep 0.1; touch \"$0.ended\"; exit 255' TERM; "
+                                         "while :; do echo out_time_us=1000000; sleep 0.05; done");
+    QProcessEnvironment byDefault = environment(bin, TemporaryFile::Unnamed);
+    byDefault.remove("TARVELO_STOP_GRACE_SECONDS");
+    QProcess process;
+    QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/grace.avi"), byDefault));
+    ::kill(pid_t(process.processId()), SIGTERM);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitCode(), 128 + SIGTERM);
+    QVERIFY(QFile::exists(bin + "/ffmpeg.ended"));
+    QVERIFY(noneLeft());
+    QCOMPARE(SystemState::snapshot(folder), QStringList());
 }
 
 // The tool holds the stop signals back while it starts ffmpeg; ffmpeg itself
@@ -352,20 +390,20 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
         "No such file or directory (ffmpeg is not installed, or not on PATH)");
 
     const QString wait = "while :; do sleep 1; done";
-    // No script here ever reports again: a third of a second of silence
+    // No script here ever reports again: a fifth of a second of silence
     // tells as much as a longer one.
-    const QString stall = "0.3";
-    add("silent from the start", wait, TemporaryFile::Unnamed, false, stall, "no progress");
+    const QString stall = "0.2";
+    add("silent from the start", wait, TemporaryFile::Unnamed, false, stall, "made no progress for 0.2 s");
     addIn(Layout::InSegments, "silent from the start, in segments", wait, TemporaryFile::Named, false, stall, "no progress");
     add("silent after a report", "echo out_time_us=1000000; " + wait, TemporaryFile::Unnamed, false, stall,
         "no progress");
     add("silent, deaf to SIGTERM", "trap '' TERM; " + wait, TemporaryFile::Unnamed, false, stall, "no progress");
     // Warnings are no progress: a decoder stuck on a broken stream says so for ever.
-    add("stuck, warning on and on", "while :; do echo 'Invalid NAL unit size' >&2; sleep 0.1; done",
+    add("stuck, warning on and on", "while :; do echo 'Invalid NAL unit size' >&2; sleep 0.05; done",
         TemporaryFile::Unnamed, false, stall, "no progress");
     // Reports keep the watchdog quiet, however long the work takes.
-    add("slow but reporting", "i=0; while [ $i -lt 10 ]; do echo out_time_us=${i}00000; sleep 0.1; "
-        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "0.4",
+    add("slow but reporting", "i=0; while [ $i -lt 8 ]; do echo out_time_us=${i}00000; sleep 0.05; "
+        "i=$((i+1)); done; echo 'Invalid data found' >&2; exit 1", TemporaryFile::Unnamed, false, "0.25",
         "Invalid data found");
 
     // ffmpeg's end is its own exit, whatever a child of it still holds open.

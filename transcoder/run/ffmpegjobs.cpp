@@ -9,9 +9,9 @@
 #include <poll.h>
 #include <unistd.h>
 
-FfmpegJobs::FfmpegJobs(int concurrency, std::chrono::milliseconds stallLimit)
+FfmpegJobs::FfmpegJobs(int concurrency, const FfmpegProcess::Limits &limits)
     : concurrency(std::max(1, concurrency))
-    , stallLimit(stallLimit)
+    , limits(limits)
 {
 }
 
@@ -37,7 +37,7 @@ bool FfmpegJobs::run(const std::vector<Job> &jobs)
 bool FfmpegJobs::startNext(const std::vector<Job> &jobs)
 {
     const Job &job = jobs[next++];
-    auto process = std::make_unique<FfmpegProcess>(job.arguments, job.inheritedFds, stallLimit);
+    auto process = std::make_unique<FfmpegProcess>(job.arguments, job.inheritedFds, limits);
     if (!process->start()) {
         fail(process->error());
         return false;

@@ -21,7 +21,7 @@ public:
         FfmpegProcess::ProgressHandler onProgress;
     };
 
-    FfmpegJobs(int concurrency, std::chrono::milliseconds stallLimit);
+    FfmpegJobs(int concurrency, const FfmpegProcess::Limits &limits);
 
     // True only when every job ran and succeeded.
     bool run(const std::vector<Job> &jobs);
@@ -39,7 +39,7 @@ private:
     void fail(const std::string &reason);
 
     int concurrency;
-    std::chrono::milliseconds stallLimit;
+    FfmpegProcess::Limits limits;
     std::vector<Running> running;
     std::size_t next = 0;
     std::string firstError;

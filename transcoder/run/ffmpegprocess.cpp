@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -15,8 +16,6 @@
 #include <unistd.h>
 
 namespace {
-// How long ffmpeg may take to end by itself after SIGTERM.
-constexpr std::chrono::milliseconds stopGrace(1000);
 // How long we wait for the end after SIGKILL. A process stuck in the kernel
 // (a wedged device, a dead network mount) only dies when its call returns; we
 // do not wait for that, so that a stop request is always answered in seconds.
@@ -47,6 +46,14 @@ std::string lastLineOf(const std::string &text)
     return text.substr(start, end + 1 - start);
 }
 
+// A limit set below a second reads "0.2 s", not "0 s".
+std::string secondsText(std::chrono::milliseconds duration)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%g s", double(duration.count()) / 1000);
+    return text;
+}
+
 void setNonBlocking(int fd)
 {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
@@ -54,10 +61,10 @@ void setNonBlocking(int fd)
 } // namespace
 
 FfmpegProcess::FfmpegProcess(const std::vector<std::string> &arguments, const std::vector<int> &inheritedFds,
-                             std::chrono::milliseconds stallLimit)
+                             const Limits &limits)
     : arguments(arguments)
     , inheritedFds(inheritedFds)
-    , stallLimit(stallLimit)
+    , limits(limits)
 {
 }
 
@@ -205,7 +212,7 @@ void FfmpegProcess::stop(const std::string &reason)
         return;
     stopReason = reason;
     kill(pid, SIGTERM);
-    killTime = Clock::now() + stopGrace;
+    killTime = Clock::now() + limits.stopGrace;
 }
 
 // Passes a stop request on, and the watchdog's: SIGTERM first, so that ffmpeg
@@ -216,9 +223,8 @@ bool FfmpegProcess::superviseStop(Clock::time_point now)
     if (stopReason.empty()) {
         if (StopSignals::requested()) {
             stop(StopSignals::stopReason());
-        } else if (now - lastReport >= stallLimit) {
-            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(stallLimit).count();
-            stop("ffmpeg made no progress for " + std::to_string(seconds) + " s");
+        } else if (now - lastReport >= limits.stall) {
+            stop("ffmpeg made no progress for " + secondsText(limits.stall));
         }
     } else if (!killSent && now >= killTime) {
         killGroup(SIGKILL);
@@ -232,7 +238,7 @@ int FfmpegProcess::pollTimeout(Clock::time_point now) const
 {
     Clock::time_point next;
     if (stopReason.empty())
-        next = lastReport + stallLimit;
+        next = lastReport + limits.stall;
     else
         next = killSent ? abandonTime : killTime;
     if (!exitFd.isValid())

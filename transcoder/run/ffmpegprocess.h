@@ -18,9 +18,17 @@ class FfmpegProcess
 public:
     using ProgressHandler = std::function<void(const char *data, std::size_t size)>;
 
+    struct Limits
+    {
+        // Without a progress report for this long, ffmpeg has stalled and is stopped.
+        std::chrono::milliseconds stall;
+        // How long a stopped ffmpeg may take to end by itself before it is killed.
+        std::chrono::milliseconds stopGrace;
+    };
+
     // ffmpeg opens each of these descriptors by its /proc/self/fd path.
     FfmpegProcess(const std::vector<std::string> &arguments, const std::vector<int> &inheritedFds,
-                  std::chrono::milliseconds stallLimit);
+                  const Limits &limits);
     ~FfmpegProcess();
     FfmpegProcess(const FfmpegProcess &) = delete;
     FfmpegProcess &operator=(const FfmpegProcess &) = delete;
@@ -59,7 +67,7 @@ private:
 
     std::vector<std::string> arguments;
     std::vector<int> inheritedFds;
-    std::chrono::milliseconds stallLimit;
+    Limits limits;
     pid_t pid = -1;
     UniqueFd exitFd;      // a pidfd, readable once ffmpeg has ended
     UniqueFd progressFd;

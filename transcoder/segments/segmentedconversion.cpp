@@ -133,7 +133,7 @@ bool SegmentedConversion::encode(ProgressSender &sender)
                                                  segments[i].file->path()),
                         inheritedWith(segments[i].file->fd()), onProgress});
     }
-    FfmpegJobs runner(setup.jobs, setup.stallLimit);
+    FfmpegJobs runner(setup.jobs, setup.limits);
     return runner.run(jobs) || fail(runner.error());
 }
 
@@ -149,7 +149,7 @@ bool SegmentedConversion::readPictures(Piece &piece, std::vector<long long> &pic
     MediaFile file(libAv);
     if (!file.open(piece.file->path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable segment: " + file.error());
-    if (!file.videoPacketBits(pictureBits, setup.stallLimit))
+    if (!file.videoPacketBits(pictureBits, setup.limits.stall))
         return fail("cannot read back a segment: " + file.error());
     piece.hasPictures = !pictureBits.empty();
     return true;
@@ -183,7 +183,7 @@ bool SegmentedConversion::reencode(std::size_t index, long long bufferBits, std:
     Piece again;
     if (!createPiece(again))
         return false;
-    FfmpegJobs runner(1, setup.stallLimit);
+    FfmpegJobs runner(1, setup.limits);
     const FfmpegJobs::Job job = {
         command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound, again.file->path()),
         inheritedWith(again.file->fd()), [](const char *, std::size_t) {}};
@@ -221,7 +221,7 @@ bool SegmentedConversion::join(TemporaryOutput &output)
         return fail(std::string("cannot write the list of segments: ") + std::strerror(errno));
     if (sound.file)
         inherited.push_back(sound.file->fd());
-    FfmpegJobs runner(1, setup.stallLimit);
+    FfmpegJobs runner(1, setup.limits);
     const std::string soundPath = sound.file ? fdPath(*sound.file) : std::string();
     return runner.run({{command.joinArguments(fdPath(*list.file), soundPath, output.path()), inherited,
                         [](const char *, std::size_t) {}}})

@@ -27,7 +27,7 @@ public:
         std::string outputPath;
         bool withSound = false;
         int jobs = 1;
-        std::chrono::milliseconds stallLimit;
+        FfmpegProcess::Limits limits;
         // Files every segment's ffmpeg reads besides the input (the captions to burn).
         std::vector<int> sharedInputs;
     };

@@ -128,6 +128,8 @@ void TestTrackChoice::choice_data()
     QTest::newRow("no default: the first") << "v -, a eng, a fre" << "de" << 1 << "";
     QTest::newRow("commentary in the reader's language is passed over")
         << "v -, a ger c, a eng d, a ger" << "de" << 3 << "";
+    QTest::newRow("the film's own sound in another language beats a commentary in the reader's")
+        << "v -, a ger c, a eng" << "de" << 2 << "";
     QTest::newRow("extras are not the default either") << "v -, a eng hd, a eng id, a fre" << "de" << 3 << "";
     QTest::newRow("only extras: the reader's language") << "v -, a ger c, a eng dh, a fre i" << "de" << 1 << "";
     QTest::newRow("only extras: then the default") << "v -, a ger c, a eng dh, a fre i" << "it" << 2 << "";

@@ -156,6 +156,7 @@ void TestTranscoderCore::progressSenderClampsAndNeverRepeats()
 {
     QCOMPARE(sentLines(10, {1, 1, 3, 2, 40}, false), QByteArray("@progress 1\n@progress 3\n@progress 10\n"));
     QCOMPARE(sentLines(10, {4}, true), QByteArray("@progress 4\n@progress 10\n"));
+    QCOMPARE(sentLines(10, {11}, false), QByteArray("@progress 10\n"));
     // Without a duration there is no band to place a value in.
     QCOMPARE(sentLines(0, {4}, true), QByteArray());
 
@@ -204,11 +205,13 @@ void TestTranscoderCore::commandLineRefusalsSayWhy_data()
     QTest::newRow("empty output") << changed(12, QString()) << "the output path is empty";
     QTest::newRow("another codec") << changed(3, "libx264") << "argument 4 is \"libx264\", not \"mpeg4\"";
     QTest::newRow("control characters") << changed(0, "-i\n") << "argument 1 is \"-i?\", not \"-i\"";
+    QTest::newRow("delete character") << changed(0, "-i\x7f") << "argument 1 is \"-i?\", not \"-i\"";
     QTest::newRow("quality above 99") << changed(5, "100") << "the quality \"100\" is not a whole number from 0 to 99";
     QTest::newRow("leading zero") << changed(5, "050") << "the quality \"050\" is not a whole number from 0 to 99";
     QTest::newRow("negative quality") << changed(5, "-1") << "the quality \"-1\" is not a whole number from 0 to 99";
     QTest::newRow("quality not a number") << changed(9, "5x") << "the quality \"5x\" is not a whole number from 0 to 99";
     QTest::newRow("two different qualities") << changed(9, "20") << "the two qualities differ";
+    QTest::newRow("two qualities, the first 0") << changed(5, "0") << "the two qualities differ";
 }
 
 void TestTranscoderCore::commandLineRefusalsSayWhy()
@@ -288,6 +291,7 @@ void TestTranscoderCore::envelopeFitsPicturesShownShape_data()
     QTest::newRow("upright phone stays upright") << portrait << 270 << 480 << true;
     QTest::newRow("HDV: the shown width is limited") << facts(1440, 1080, {25, 1}, {4, 3}) << 720 << 406 << true;
     QTest::newRow("16:9 PAL DVD stays 16:9") << facts(720, 576, {25, 1}, {64, 45}) << 720 << 406 << true;
+    QTest::newRow("PAL at 25 keeps its 576 lines") << facts(720, 576, {25, 1}) << 720 << 576 << false;
     QTest::newRow("4:3 NTSC DVD") << facts(720, 480, {30000, 1001}, {8, 9}) << 640 << 480 << true;
     QTest::newRow("small, untouched") << facts(320, 240, {15, 1}) << 320 << 240 << false;
     QTest::newRow("odd size, evened") << facts(161, 121, {25, 1}) << 160 << 120 << false;
@@ -349,6 +353,10 @@ void TestTranscoderCore::ffmpegArgumentsFollowTheCurveWithinThePlayersReach()
         QVERIFY2(valueAfter(arguments, "-bf") == "0" && valueAfter(arguments, "-g").toInt() <= 250, where);
         QVERIFY2(valueAfter(arguments, "-c:v") == "mpeg4" && valueAfter(arguments, "-vtag") == "XVID", where);
         QVERIFY2(valueAfter(arguments, "-c:a") == "libmp3lame", where);
+        // Trellis pays at fine quantisers only; coarse ones choose macroblocks by their bits.
+        QVERIFY2((valueAfter(arguments, "-trellis") == "1") == (curve.videoQuantiser() < 8)
+                     && (valueAfter(arguments, "-mbd") == "bits") == (curve.videoQuantiser() >= 8),
+                 where);
         // Features that players of the format cannot decode.
         for (const std::string &argument : arguments)
             QVERIFY2(argument.find("qpel") == std::string::npos && argument.find("gmc") == std::string::npos,
@@ -417,6 +425,13 @@ void TestTranscoderCore::ffmpegSegmentsKeepTheSingleRunsTimeline()
         valueAfter(FfmpegCommand("in.mp4", 50, late).segmentArguments(second, 1835008, false, "/out.avi"), "-vf");
     QVERIFY2(filters.contains("setpts=PTS-0.520000/TB,setpts=PTS+0.520000/TB,") && !filters.contains("tpad"),
              qPrintable(filters));
+    // The sound read along, for the timeline's start, is read no further than the segment.
+    late.soundStream = 1;
+    second.hasEnd = true;
+    second.end = 220;
+    const std::vector<std::string> withSound =
+        FfmpegCommand("in.mp4", 50, late).segmentArguments(second, 1835008, true, "/out.avi");
+    QCOMPARE(valueAfter(withSound, "-to"), QString("220.000000"));
 }
 
 // Measured on grainy footage: at each quantiser the range of thresholds that
@@ -470,9 +485,11 @@ void TestTranscoderCore::onlyPartsOfGoneWritersAreRemoved()
     const std::string tag = own.substr(10, 16);   // this machine and boot
     const std::string otherBoot = tag.substr(0, 8) + (tag.substr(8) == "00000001" ? "00000002" : "00000001");
     const std::string pid = std::to_string(getpid());
+    // This process's number and start, as its own parts carry them.
+    const std::string writer = own.substr(27, own.rfind('-') - 27);
     const QStringList removed{
         QString::fromStdString(".film.avi." + tag + "-" + pid + "-1-0000abcd.part"),    // reused number
-        QString::fromStdString(".film.avi." + otherBoot + "-" + pid + "-1-0000abcd.part"),
+        QString::fromStdString(".film.avi." + otherBoot + "-" + writer + "-0000abcd.part"),   // before a reboot
         QStringLiteral(".old.avi.12345678aaaaaaaa-1-1-0000abcd.part")};               // foreign, long untouched
     const QStringList kept{
         QString::fromStdString(own),

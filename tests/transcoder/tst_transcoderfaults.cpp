@@ -28,8 +28,9 @@ const QByteArray earlierOutput = "the user's earlier file";
 
 enum class TemporaryFile { Unnamed, Named };
 // In segments: the 3 s clip in four segments for two jobs, and its sound, so
-// that several ffmpeg processes run at once.
-enum class Layout { Whole, InSegments };
+// that several ffmpeg processes run at once; one job: the same segment
+// length, yet a single process asked for.
+enum class Layout { Whole, InSegments, OneJob };
 
 using Outcome = ProcessRun;
 
@@ -107,6 +108,9 @@ void TestTranscoderFaults::initTestCase()
          "-c:v", "mpeg4", "-vtag", "XVID", "-c:a", "libmp3lame", "-f", "avi"}));
     QVERIFY(TestMedia::make(media("complete.avi"),
         {"-i", media("clip.mkv"), "-c:v", "mpeg4", "-vtag", "XVID", "-c:a", "libmp3lame", "-f", "avi"}));
+    // The film's sound as its first stream, and an AVI that lost it.
+    QVERIFY(TestMedia::make(media("sound-first.mkv"), {"-i", media("clip.mkv"), "-map", "0:a", "-map", "0:v", "-c", "copy"}));
+    QVERIFY(TestMedia::make(media("soundless.avi"), {"-i", media("complete.avi"), "-an", "-c", "copy", "-f", "avi"}));
 }
 
 // A failed check may leave this test's processes running; they must not
@@ -147,8 +151,8 @@ QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFold
     // A stand-in deaf to SIGTERM is killed after a fifth of a second as
     // surely as after the second a user gets.
     environment.insert("TARVELO_STOP_GRACE_SECONDS", "0.2");
-    if (layout == Layout::InSegments) {
-        environment.insert("TARVELO_ENCODE_JOBS", "2");
+    if (layout != Layout::Whole) {
+        environment.insert("TARVELO_ENCODE_JOBS", layout == Layout::OneJob ? "1" : "2");
         environment.insert("TARVELO_SEGMENT_SECONDS", "1");
     }
     if (temporary == TemporaryFile::Named) {
@@ -359,9 +363,10 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
     QTest::addColumn<bool>("stop");
     QTest::addColumn<QString>("stallSeconds");
     QTest::addColumn<QString>("reason");   // empty: the conversion must succeed
+    QTest::addColumn<QString>("input");
     const auto addIn = [](Layout layout, const char *name, const QString &script, TemporaryFile temporary,
                           bool stop, const QString &stallSeconds, const QString &reason) {
-        QTest::newRow(name) << script << temporary << layout << stop << stallSeconds << reason;
+        QTest::newRow(name) << script << temporary << layout << stop << stallSeconds << reason << "clip.mkv";
     };
     const auto add = [&](const char *name, const QString &script, TemporaryFile temporary, bool stop,
                          const QString &stallSeconds, const QString &reason) {
@@ -376,14 +381,20 @@ void TestTranscoderFaults::misbehavingFfmpeg_data()
     addBoth("header-only AVI, status 0", headerOnly + "exit 0", "no pictures");
     addBoth("complete AVI, status 1", complete + "echo 'No space left on device' >&2; exit 1", "No space left");
     addBoth("complete AVI, then a crash", complete + "kill -SEGV $$", "killed by");
+    QTest::newRow("AVI without the sound, which came first") << "cat '" + media("soundless.avi") + "' > \"$output\""
+        << TemporaryFile::Unnamed << Layout::Whole << false << QString() << "no MP3 audio" << "sound-first.mkv";
     // The later segments would work on for ever: the first failure must end them.
     addIn(Layout::InSegments, "full disk, in segments", "case \"$*\" in *trim=start*) while :; do echo out_time_us=1000000; sleep 0.1; "
         "done;; esac; " + complete + "echo 'No space left on device' >&2; exit 1", TemporaryFile::Named, false, {},
         "No space left");
-    // ffmpeg's log starts with its banner; the reason is what it said last.
-    add("long log, then a failure", "printf 'ffmpeg version 5.1\\nInput #0, matroska\\n"
-        "av_interleaved_write_frame(): Disk quota exceeded\\n\\n' >&2; exit 1", TemporaryFile::Unnamed, false, {},
-        "status 1: av_interleaved_write_frame(): Disk quota exceeded");
+    // One job asked for is one ffmpeg, however many segments the film would make.
+    addIn(Layout::OneJob, "one job asked for", "case \"$*\" in *,trim=start*) exit 1;; esac; " + complete + "exit 0",
+          TemporaryFile::Unnamed, false, {}, {});
+    // ffmpeg's log starts with its banner; the reason is what it said last,
+    // however long the log before it, and whichever way its line ends.
+    add("long log, then a failure", "printf 'ffmpeg version 5.1\\n%8180s\\nInput #0, matroska\\n"
+        "av_interleaved_write_frame(): Disk quota exceeded\\r\\n\\n' '' >&2; exit 1", TemporaryFile::Unnamed, false, {},
+        "status 1: av_interleaved_write_frame(): Disk quota exceeded\n");
 
     // Nothing to start: the reason is the system's, in words.
     add("no ffmpeg at all", "absent", TemporaryFile::Unnamed, false, {},
@@ -425,6 +436,7 @@ void TestTranscoderFaults::misbehavingFfmpeg()
     QFETCH(bool, stop);
     QFETCH(QString, stallSeconds);
     QFETCH(QString, reason);
+    QFETCH(QString, input);
     const QString folder = freshFolder("misbehaving");
     const QString output = folder + "/result.avi";
     QVERIFY(writeFile(output, earlierOutput));
@@ -439,11 +451,11 @@ void TestTranscoderFaults::misbehavingFfmpeg()
 
     QProcess process;
     if (stop) {
-        QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), output), misbehaving));
+        QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media(input), output), misbehaving));
         ::kill(pid_t(process.processId()), SIGTERM);
     } else {
         process.setProcessEnvironment(misbehaving);
-        process.start(tool, convertArguments(media("clip.mkv"), output));
+        process.start(tool, convertArguments(media(input), output));
     }
     QVERIFY(process.waitForFinished(30000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);

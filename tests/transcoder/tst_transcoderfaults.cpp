@@ -109,7 +109,8 @@ void TestTranscoderFaults::initTestCase()
     QVERIFY(TestMedia::make(media("complete.avi"),
         {"-i", media("clip.mkv"), "-c:v", "mpeg4", "-vtag", "XVID", "-c:a", "libmp3lame", "-f", "avi"}));
     // The film's sound as its first stream, and an AVI that lost it.
-    QVERIFY(TestMedia::make(media("sound-first.mkv"), {"-i", media("clip.mkv"), "-map", "0:a", "-map", "0:v", "-c", "copy"}));
+    QVERIFY(TestMedia::make(media("sound-first.mkv"),
+                            {"-i", media("clip.mkv"), "-map", "0:a", "-map", "0:v", "-c", "copy"}));
     QVERIFY(TestMedia::make(media("soundless.avi"), {"-i", media("complete.avi"), "-an", "-c", "copy", "-f", "avi"}));
 }
 

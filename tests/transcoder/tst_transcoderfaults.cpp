@@ -272,7 +272,7 @@ void TestTranscoderFaults::firstOfTwoStopSignalsDecides()
 void TestTranscoderFaults::stoppedFfmpegMayEndInItsOwnTime()
 {
     const QString folder = freshFolder("grace");
-    const QString bin = standIn("grace", "trap 'sleep 0.1; touch \"$0.ended\"; exit 255' TERM; "
+    const QString bin = standIn("grace", "trap 'sleep 0.1; : > \"$0.ended\"; exit 255' TERM; "
                                          "while :; do echo out_time_us=1000000; sleep 0.05; done");
     QProcessEnvironment byDefault = environment(bin, TemporaryFile::Unnamed);
     byDefault.remove("TARVELO_STOP_GRACE_SECONDS");

@@ -101,19 +101,22 @@ QString TestDesktopIntegration::place(const QString &name) const
 void TestDesktopIntegration::laterStartsHandTheirFilesOver()
 {
     place(QStringLiteral("-first.mp4"));
+    place(QStringLiteral("--"));
     place(QStringLiteral("shelf/b.mp4"));
     place(QStringLiteral("shelf/sub/c.mp4"));
     const QString single = place(QStringLiteral("elsewhere/a.mp4"));
 
-    // The first start's own files, named relative to where it started.
+    // The first start's own files, named relative to where it started; after
+    // the first "--" even a second one is a file's name.
     QVERIFY(QDir::setCurrent(files.path()));
-    SingleInstance first({QStringLiteral("tarvelo"), QStringLiteral("--"), QStringLiteral("-first.mp4")});
+    SingleInstance first({QStringLiteral("tarvelo"), QStringLiteral("--"), QStringLiteral("-first.mp4"),
+                          QStringLiteral("--")});
     QVERIFY(QDir::setCurrent(programDir));
     QVERIFY(!first.handedOver());
     MainWindow window;
     window.show();
     first.serve(&window);
-    QTRY_COMPARE(window.names(), QStringList({QStringLiteral("-first.mp4")}));
+    QTRY_COMPARE(window.names(), QStringList({QStringLiteral("-first.mp4"), QStringLiteral("--")}));
     QCOMPARE(window.paths().first(), files.filePath(QStringLiteral("-first.mp4")));
     QCOMPARE(window.durationList().first(), 1u);
 
@@ -126,7 +129,7 @@ void TestDesktopIntegration::laterStartsHandTheirFilesOver()
     const ProcessRun second = runProcess(programDir + QStringLiteral("/tarvelo"), {QStringLiteral("shelf"), single},
                                          QProcessEnvironment::systemEnvironment(), files.path(), 20000);
     QVERIFY2(second.succeeded(), second.err.constData());
-    QTRY_COMPARE(window.names(), QStringList({"-first.mp4", "b.mp4", "c.mp4", "a.mp4"}));
+    QTRY_COMPARE(window.names(), QStringList({"-first.mp4", "--", "b.mp4", "c.mp4", "a.mp4"}));
 
     // Without files, a start brings the open window to the front.
     window.showMinimized();

@@ -243,11 +243,13 @@ void TestConversionRun::existingOutputsAreOverwrittenOrIgnored()
     addFiles(media, {"a.mp4", "it's $x ##y.mp4"});
 
     QStringList questions;
+    QList<Qt::TextFormat> formats;
     const auto summaryHandler = answerer->onMessageBox;
     answerer->onMessageBox = [&](QMessageBox *box) {
         if (box->windowTitle() != QLatin1String("File Exists"))
             return summaryHandler(box);
         questions << box->text();
+        formats << box->textFormat();
         QCOMPARE(box->icon(), QMessageBox::Question);
         QCOMPARE(box->buttons().size(), 2);
         QCOMPARE(box->defaultButton()->text(), QStringLiteral("Overwrite"));
@@ -262,6 +264,8 @@ void TestConversionRun::existingOutputsAreOverwrittenOrIgnored()
     QCOMPARE(questions, QStringList({"File: a.avi exists in the output directory!\nWould you like to overwrite it?",
                                      "File: it's $x ##y.avi exists in the output directory!\n"
                                      "Would you like to overwrite it?"}));
+    // A name that looks like markup must show as it is.
+    QCOMPARE(formats, QList<Qt::TextFormat>({Qt::PlainText, Qt::PlainText}));
     QCOMPARE(summaryColours, QStringList({"green", "red"}));
     QCOMPARE(describe(output + QStringLiteral("/a.avi")), QStringLiteral("mpeg4,XVID mp3,U[0][0][0] avi"));
     QCOMPARE(readFile(output + QStringLiteral("/it's $x ##y.avi")), QByteArray("OLD-B"));

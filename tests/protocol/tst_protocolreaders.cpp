@@ -114,6 +114,8 @@ void TestProtocolReaders::conversionOutputIsReadAcrossReads_data()
     QTest::newRow("flood without a line end")
         << QList<QByteArray>{flood, flood + "##success##", "\n@progress 3\n@progress 4" + flood + "\n"}
         << QList<uint>{3} << true;
+    QTest::newRow("rest of an overlong line in a later read")
+        << QList<QByteArray>{flood, "@progress 5\n@progress 6\n"} << QList<uint>{6} << false;
 }
 
 void TestProtocolReaders::conversionOutputIsReadAcrossReads()

@@ -38,14 +38,19 @@ double setting(const char *name, double lowest, double highest, double byDefault
     return value;
 }
 
+// A time from the environment, from a tenth of a second up.
+std::chrono::milliseconds durationSetting(const char *name, double highestSeconds, double byDefault)
+{
+    return std::chrono::milliseconds(std::llround(setting(name, 0.1, highestSeconds, byDefault) * 1000));
+}
+
 // ffmpeg reports ten times a second while its work moves; it is silent only
 // while it opens the input (a slow network file, a disk spinning up) or waits
 // on one read. A minute is far beyond those, yet frees a batch that a stuck
 // file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
 std::chrono::milliseconds stallLimit()
 {
-    const double seconds = setting("TARVELO_STALL_SECONDS", 0.1, 86400, ConvertCommand::defaultStallSeconds);
-    return std::chrono::milliseconds(std::llround(seconds * 1000));
+    return durationSetting("TARVELO_STALL_SECONDS", 86400, ConvertCommand::defaultStallSeconds);
 }
 
 // ffmpeg closes its files within moments of SIGTERM; a second is ample for
@@ -53,8 +58,7 @@ std::chrono::milliseconds stallLimit()
 // another grace.
 FfmpegProcess::Limits ffmpegLimits()
 {
-    const double grace = setting("TARVELO_STOP_GRACE_SECONDS", 0.1, 60, ConvertCommand::defaultStopGraceSeconds);
-    return {stallLimit(), std::chrono::milliseconds(std::llround(grace * 1000))};
+    return {stallLimit(), durationSetting("TARVELO_STOP_GRACE_SECONDS", 60, ConvertCommand::defaultStopGraceSeconds)};
 }
 
 // One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1

@@ -127,6 +127,22 @@ QList<QList<double>> brightness(const QString &avi, const QList<QPair<int, int>>
     return means;
 }
 
+// When the tool's reader shows each caption of a film's picture track, in ms.
+bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForced, QList<QPair<qint64, qint64>> &spans)
+{
+    LibAv libAv;
+    if (!libAv.load())
+        return false;
+    CaptionTimeline timeline([&](const PictureCaption &, std::int64_t start, std::int64_t end) {
+        spans.append({start, end});
+        return true;
+    });
+    PictureTrack track(libAv);
+    return track.read(film.toStdString(), stream, forcedOnly, trackForced, std::chrono::seconds(30),
+                      [&](PictureCaption caption) { return timeline.add(std::move(caption)); })
+           && timeline.finish();
+}
+
 } // namespace
 
 class TestPictureSubtitles : public QObject
@@ -296,19 +312,10 @@ void TestPictureSubtitles::forcedCaptionsOnly()
 {
     const QString film = work.filePath("film-copy-0.mkv");
     QVERIFY(QFile::exists(film) || makeFilm(film, false, "copy"));
-    LibAv libAv;
-    QVERIFY2(libAv.load(), libAv.error().c_str());
     const QList<QPair<bool, bool>> cases{{true, false}, {true, true}, {false, false}};
     for (const auto &[forcedOnly, trackForced] : cases) {
         QList<QPair<qint64, qint64>> spans;
-        CaptionTimeline timeline([&](const PictureCaption &, std::int64_t start, std::int64_t end) {
-            spans.append({start, end});
-            return true;
-        });
-        PictureTrack track(libAv);
-        QVERIFY(track.read(film.toStdString(), 2, forcedOnly, trackForced, std::chrono::seconds(30),
-                           [&](PictureCaption caption) { return timeline.add(std::move(caption)); }));
-        QVERIFY(timeline.finish());
+        QVERIFY(readSpans(film, 2, forcedOnly, trackForced, spans));
         QList<QPair<qint64, qint64>> expected;
         for (const Caption &caption : captions) {
             if (caption.forced || !forcedOnly || trackForced)
@@ -327,17 +334,8 @@ void TestPictureSubtitles::captionsWithoutEnds()
     QVERIFY(TestMedia::writeFile(sup, blurayStream(false)));
     QVERIFY(TestMedia::make(film, {"-f", "lavfi", "-i", "color=size=960x400:rate=25:duration=8", "-copyts", "-i", sup,
                                    "-map", "0", "-map", "1", "-c:v", "libx264", "-preset", "ultrafast", "-c:s", "dvdsub"}));
-    LibAv libAv;
-    QVERIFY2(libAv.load(), libAv.error().c_str());
     QList<QPair<qint64, qint64>> spans;
-    CaptionTimeline timeline([&](const PictureCaption &, std::int64_t start, std::int64_t end) {
-        spans.append({start, end});
-        return true;
-    });
-    PictureTrack track(libAv);
-    QVERIFY(track.read(film.toStdString(), 1, false, false, std::chrono::seconds(30),
-                       [&](PictureCaption caption) { return timeline.add(std::move(caption)); }));
-    QVERIFY(timeline.finish());
+    QVERIFY(readSpans(film, 1, false, false, spans));
     const QList<QPair<qint64, qint64>> expected{
         {600, 1700}, {1700, 6400}, {6400, 6400 + CaptionTimeline::longestOpen}};
     QCOMPARE(spans, expected);

@@ -83,4 +83,9 @@ constexpr const char tracksInPicture[] = "picture";
 // The longest language code sent.
 constexpr int tracksLongestLanguage = 8;
 
+// Beside the tracks line, when the picture was fitted to the size the
+// output may take: this prefix and that size in whole MB of 1,048,576 bytes
+// in decimal ("@fitted 4096").
+constexpr const char fittedPrefix[] = "@fitted ";
+
 #endif // TOOLPROTOCOL_H

@@ -1,6 +1,7 @@
 #include "convertcommand.h"
 
 #include "transcoder/encoding/ffmpegcommand.h"
+#include "transcoder/encoding/outputbudget.h"
 #include "transcoder/run/ffmpegjobs.h"
 #include "transcoder/media/mediafile.h"
 #include "transcoder/files/pathname.h"
@@ -23,6 +24,8 @@
 #include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <memory>
 
 namespace {
 constexpr std::uint32_t xvidTag = MKTAG('X', 'V', 'I', 'D');
@@ -83,6 +86,16 @@ std::string protocolLanguage(const std::string &tag)
     const bool letters = !code.empty() && code.size() <= std::size_t(tracksLongestLanguage)
                          && std::all_of(code.begin(), code.end(), [](char c) { return c >= 'a' && c <= 'z'; });
     return letters ? code : tracksUnknownLanguage;
+}
+
+// Where the rate control still overshoots, the picture is encoded again at
+// a lower rate; twice more has always been enough.
+constexpr int fitRounds = 3;
+
+long long fileBytes(int fd)
+{
+    struct stat info;
+    return fstat(fd, &info) == 0 ? (long long)info.st_size : -1;
 }
 
 // Two minutes: a file that short is done in well under a minute by one
@@ -194,7 +207,10 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs, SegmentedConversion::mostSegments(jobs));
     if (plan.isSegmented() && !settleSeeks(plan))
         plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1, 1);
-    const bool encoded = plan.isSegmented() ? encodeInSegments(command, output, plan, jobs, sender)
+    std::unique_ptr<TemporaryOutput> sound;
+    if (!planSize(command, sound))
+        return false;
+    const bool encoded = plan.isSegmented() ? encodeInSegments(command, output, plan, jobs, sender, std::move(sound))
                                             : encodeInOne(command, output, sender);
     if (!encoded || !checkWritten(output))
         return false;
@@ -204,19 +220,69 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     return true;
 }
 
+// The limit is known before anything is encoded; a film that cannot fit
+// it whatever it holds gets the rate that fills it, from its playing time
+// and its sound, encoded first (sound is the small part of the work).
+bool ConvertCommand::planSize(const FfmpegCommand &command, std::unique_ptr<TemporaryOutput> &sound)
+{
+    const char *limitText = std::getenv("TARVELO_MAX_OUTPUT_MB");
+    limitBytes = OutputBudget::limitBytes(limitText);
+    limitMegabytes = OutputBudget::limitMegabytes(limitText);
+    if (limitBytes <= 0)
+        return fail("TARVELO_MAX_OUTPUT_MB is not a whole number of MB from 1 up");
+    const InputFacts::Rate rate = command.envelope().frameRate();
+    const long long pictures = std::llround(std::ceil(duration * rate.value())) + command.envelope().leadingPictures();
+    if (OutputBudget::fitsAnyway(duration, pictures, limitBytes))
+        return true;
+    long long soundBytes = 0;
+    if (inputFacts.soundStream >= 0) {
+        sound = std::make_unique<TemporaryOutput>(outputPath);
+        if (!sound->create())
+            return fail(sound->error());
+        FfmpegJobs ffmpeg(1, ffmpegLimits());
+        if (!ffmpeg.run({{command.soundArguments(sound->path()), {sound->fd()}, [](const char *, std::size_t) {}}}))
+            return fail(ffmpeg.error());
+        soundBytes = fileBytes(sound->fd());
+    }
+    budget = OutputBudget::plan({double(duration), pictures, soundBytes, command.envelope().width(),
+                                 command.envelope().height()},
+                                limitBytes);
+    if (budget.verdict == OutputBudget::Plan::Verdict::Refused)
+        return fail("the output cannot fit in " + std::to_string(limitMegabytes) + " MB: " + budget.reason);
+    return true;
+}
+
 bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender)
 {
     ProgressReader reader;
     std::vector<int> inherited = {output.fd()};
     if (captions.exists())
         inherited.push_back(captions.videoFd());
-    const FfmpegJobs::Job job = {command.arguments(output.path()), inherited,
-                                 [&](const char *data, std::size_t size) {
-                                     if (reader.feed(data, size))
-                                         sender.report(reader.seconds());
-                                 }};
-    FfmpegJobs ffmpeg(1, ffmpegLimits());
-    return ffmpeg.run({job}) || fail(ffmpeg.error());
+    long long rate = budget.videoBitsPerSecond;
+    for (int round = 0;; ++round) {
+        const FfmpegJobs::Job job = {command.arguments(output.path(), rate), inherited,
+                                     [&](const char *data, std::size_t size) {
+                                         if (reader.feed(data, size))
+                                             sender.report(reader.seconds());
+                                     }};
+        FfmpegJobs ffmpeg(1, ffmpegLimits());
+        if (!ffmpeg.run({job}))
+            return fail(ffmpeg.error());
+        const long long size = fileBytes(output.fd());
+        if (size <= limitBytes)
+            return true;
+        if (rate <= 0 || round == fitRounds)
+            return fail(overLimit(size));
+        // What is not picture stays as planned.
+        const long long beside = limitBytes - budget.videoBytes;
+        rate = OutputBudget::lowered(rate, budget.videoBytes, size - beside);
+    }
+}
+
+std::string ConvertCommand::overLimit(long long size) const
+{
+    return "the output came to " + std::to_string(size) + " bytes, over the " + std::to_string(limitMegabytes)
+           + " MB it may take";
 }
 
 // The chosen picture subtitles, decoded before ffmpeg starts: every
@@ -245,12 +311,14 @@ bool ConvertCommand::settleSeeks(SegmentPlan &plan)
 }
 
 bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan,
-                                      int jobs, ProgressSender &sender)
+                                      int jobs, ProgressSender &sender, std::unique_ptr<TemporaryOutput> sound)
 {
-    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, ffmpegLimits(), {}};
+    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, ffmpegLimits(), {}, {}};
     if (captions.exists())
         setup.sharedInputs = {captions.videoFd()};
+    setup.size = {limitBytes, budget.videoBitsPerSecond, budget.videoBytes};
     SegmentedConversion conversion(setup, command, plan, libAv);
+    conversion.takeSound(std::move(sound));
     return conversion.run(output, sender) || fail(conversion.error());
 }
 
@@ -281,6 +349,8 @@ bool ConvertCommand::publish(TemporaryOutput &output)
         return fail(output.error());
     subtitles.publish();
     tellTracks();
+    if (budget.verdict == OutputBudget::Plan::Verdict::Fitted)
+        std::printf("%s%lld\n", fittedPrefix, limitMegabytes);
     std::printf("%s\n", successMarker);
     std::fflush(stdout);
     return true;

@@ -1,6 +1,7 @@
 #ifndef CONVERTCOMMAND_H
 #define CONVERTCOMMAND_H
 
+#include "transcoder/encoding/outputbudget.h"
 #include "transcoder/media/inputfacts.h"
 #include "transcoder/media/libav.h"
 #include "transcoder/subtitles/burnedcaptions.h"
@@ -8,6 +9,7 @@
 
 #include <cstdint>
 #include <chrono>
+#include <memory>
 #include <string>
 
 class FfmpegCommand;
@@ -41,7 +43,11 @@ private:
     bool encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender);
     bool settleSeeks(SegmentPlan &plan);
     bool encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan, int jobs,
-                          ProgressSender &sender);
+                          ProgressSender &sender, std::unique_ptr<TemporaryOutput> sound);
+    // False with a reason when the output cannot fit its limit; sound gets
+    // the sound when it had to be encoded first.
+    bool planSize(const FfmpegCommand &command, std::unique_ptr<TemporaryOutput> &sound);
+    std::string overLimit(long long size) const;
     bool checkWritten(const TemporaryOutput &output);
     bool burnCaptions(FfmpegCommand &command);
     bool publish(TemporaryOutput &output);
@@ -62,6 +68,10 @@ private:
     // What reading the input told; the duration is 0 when unknown.
     std::uint32_t duration = 0;
     InputFacts inputFacts;
+    // The size the output must keep within, and how the picture was fitted to it.
+    long long limitBytes = 0;
+    long long limitMegabytes = 0;
+    OutputBudget::Plan budget;
 };
 
 #endif // CONVERTCOMMAND_H

@@ -108,17 +108,20 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser, cons
 // footage that would pass the ceiling gets a coarser one. The target and
 // the tolerance leave room for the control's error, measured on grainy clips
 // of 2 to 12 s: short ones spend the full buffer at the start on top.
-void addPlayerLimits(std::vector<std::string> &arguments, int quantiser, long long bufferBits)
+// A film fitted to a size gets its own average (videoRate) with the same
+// share of tolerance; the floor stays.
+void addPlayerLimits(std::vector<std::string> &arguments, int quantiser, long long bufferBits, long long videoRate)
 {
     constexpr int lambdaPerQuantiser = 118; // ffmpeg's FF_QP2LAMBDA
+    const bool fitted = videoRate > 0;
     arguments.insert(arguments.end(), {
         "-profile:v", "15", // Advanced Simple
         "-level", "5",
         "-qmin", std::to_string(quantiser),
         "-lmin", std::to_string(quantiser * lambdaPerQuantiser),
         "-qcomp", "1",
-        "-b:v", "3600k",
-        "-bt", "1000k",
+        "-b:v", fitted ? std::to_string(videoRate) : "3600k",
+        "-bt", fitted ? std::to_string(videoRate * 10 / 36) : "1000k",
         "-maxrate", std::to_string(DecoderBuffer::refillBitsPerSecond / 1000) + "k",
         "-bufsize", std::to_string(DecoderBuffer::sizeBits),
         "-rc_init_occupancy", std::to_string(bufferBits),
@@ -171,7 +174,7 @@ FfmpegCommand::FfmpegCommand(const std::string &inputPath, int quality, const In
 {
 }
 
-std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath) const
+std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath, long long videoRate) const
 {
     std::vector<std::string> arguments = start();
     arguments.insert(arguments.end(), {
@@ -193,7 +196,7 @@ std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath)
     // The sound chosen for the reader, when there is any.
     if (soundStream >= 0)
         arguments.insert(arguments.end(), {"-map", "0:" + std::to_string(soundStream)});
-    addVideo(arguments);
+    addVideo(arguments, {}, true, DecoderBuffer::sizeBits, videoRate);
     addAudio(arguments);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     return arguments;
@@ -295,7 +298,7 @@ std::string FfmpegCommand::deinterlaceFilters() const
 }
 
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::string &moreFilters,
-                             bool fromStart, long long bufferBits) const
+                             bool fromStart, long long bufferBits, long long videoRate) const
 {
     if (burns()) {
         // The captions go onto the deinterlaced picture at its output size,
@@ -320,7 +323,7 @@ void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::str
         "-vtag", "XVID",
         "-pix_fmt", "yuv420p",
     });
-    addPlayerLimits(arguments, curve.videoQuantiser(), bufferBits);
+    addPlayerLimits(arguments, curve.videoQuantiser(), bufferBits, videoRate);
     addEncodingProfile(arguments, curve.videoQuantiser(), playerEnvelope);
 }
 
@@ -345,7 +348,8 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
 }
 
 std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &segment, long long bufferBits,
-                                                        bool withSound, const std::string &outputPath) const
+                                                        bool withSound, const std::string &outputPath,
+                                                        long long videoRate) const
 {
     std::vector<std::string> arguments = start();
     // The input's own timestamps, from zero as in the single run, so that
@@ -365,7 +369,7 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &seg
         "-map", videoMap(), "-an", "-sn", "-dn", "-map_chapters", "-1",
         "-avoid_negative_ts", "disabled",
     });
-    addVideo(arguments, trimFilter(segment, playerEnvelope.frameRate()), !segment.hasStart, bufferBits);
+    addVideo(arguments, trimFilter(segment, playerEnvelope.frameRate()), !segment.hasStart, bufferBits, videoRate);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     // Where streams may start apart (MPEG transport and program streams),
     // ffmpeg starts the timeline at the earliest stream it reads, so the

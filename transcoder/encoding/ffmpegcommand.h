@@ -35,11 +35,13 @@ public:
     // overlay, in seconds: the captions are timed on it.
     double captionShift() const;
 
-    std::vector<std::string> arguments(const std::string &outputPath) const;
+    // videoRate: the average bits a second the picture is fitted to; 0 for
+    // what the quality and the players allow.
+    std::vector<std::string> arguments(const std::string &outputPath, long long videoRate = 0) const;
     // One segment's pictures alone, as the single run makes them, with the
     // decoder buffer as full as the segment before it leaves it.
     std::vector<std::string> segmentArguments(const VideoSegment &segment, long long bufferBits, bool withSound,
-                                              const std::string &outputPath) const;
+                                              const std::string &outputPath, long long videoRate = 0) const;
     // The sound alone, over the whole input, as the single run makes it.
     std::vector<std::string> soundArguments(const std::string &outputPath) const;
     // The segments (named in a concat list) and the sound, if any, copied into the output.
@@ -60,7 +62,7 @@ private:
     std::string deinterlaceFilters() const;
     // bufferBits: what the players' decoder buffer holds at the first picture.
     void addVideo(std::vector<std::string> &arguments, const std::string &moreFilters = {}, bool fromStart = true,
-                  long long bufferBits = DecoderBuffer::sizeBits) const;
+                  long long bufferBits = DecoderBuffer::sizeBits, long long videoRate = 0) const;
     void addAudio(std::vector<std::string> &arguments) const;
 
     std::string inputPath;

@@ -1,6 +1,7 @@
 #include "segmentedconversion.h"
 
 #include "transcoder/encoding/decoderbuffer.h"
+#include "transcoder/encoding/outputbudget.h"
 #include "transcoder/media/mediafile.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
@@ -10,7 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <numeric>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -24,6 +27,9 @@ constexpr int fewestBound = 64;
 // and each running ffmpeg's pipes. Twice what was seen to be needed.
 constexpr int descriptorsBeside = 12;
 constexpr int descriptorsPerJob = 4;
+// Where the rate control still overshoots, the segments that did are
+// encoded again at a lower rate; twice more has always been enough.
+constexpr int fitRounds = 3;
 
 // Descriptors open now (standard ones, any inherited), -1 when unknown.
 int openDescriptors()
@@ -91,23 +97,84 @@ bool SegmentedConversion::createPiece(Piece &piece)
     return piece.file->create() || fail(piece.file->error());
 }
 
+void SegmentedConversion::takeSound(std::unique_ptr<TemporaryOutput> encoded)
+{
+    soundEncoded = encoded != nullptr;
+    if (soundEncoded)
+        sound.file = std::move(encoded);
+}
+
+// Nothing replaces the output before the joined file is known to fit.
 bool SegmentedConversion::run(TemporaryOutput &output, ProgressSender &sender)
 {
     segments.resize(plan.segments().size());
+    rates.assign(segments.size(), setup.size.videoRate);
+    videoBytes.assign(segments.size(), 0);
     for (Piece &segment : segments) {
         if (!createPiece(segment))
             return false;
     }
-    if (setup.withSound && !createPiece(sound))
+    if (setup.withSound && !sound.file && !createPiece(sound))
         return false;
-    return encode(sender) && carryBuffer() && join(output);
+    if (!encode(sender))
+        return false;
+    for (int round = 0;; ++round) {
+        if (!carryBuffer() || !join(output))
+            return false;
+        struct stat info;
+        if (fstat(output.fd(), &info) != 0)
+            return fail(std::string("cannot tell the output's size: ") + std::strerror(errno));
+        if (info.st_size <= setup.size.limitBytes)
+            return true;
+        if (setup.size.videoRate <= 0 || round == fitRounds)
+            return fail("the output came to " + std::to_string(info.st_size) + " bytes, over the "
+                        + std::to_string(setup.size.limitBytes) + " it may take");
+        if (!lowerOvershooting(info.st_size))
+            return false;
+    }
+}
+
+// Each segment may take its playing time's share of the picture's bytes;
+// the ones that took more are encoded again, at their own lower rate, and
+// their joins checked again. Where none did (the AVI took more than
+// planned), all give up the excess alike.
+bool SegmentedConversion::lowerOvershooting(long long outputBytes)
+{
+    const long long allVideo = std::accumulate(videoBytes.begin(), videoBytes.end(), 0LL);
+    const long long beside = outputBytes - allVideo;
+    const long long allowed = std::min(setup.size.videoBytes, setup.size.limitBytes - beside);
+    double total = 0;
+    for (std::size_t i = 0; i < segments.size(); ++i)
+        total += plan.seconds(i);
+    bool anyOver = false;
+    std::vector<std::size_t> again;
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const long long share = total > 0 ? (long long)(double(allowed) * plan.seconds(i) / total) : allowed;
+        const long long lowered = OutputBudget::lowered(rates[i], share, videoBytes[i]);
+        anyOver = anyOver || lowered != rates[i];
+        if (lowered != rates[i])
+            again.push_back(i);
+        rates[i] = lowered;
+    }
+    if (!anyOver) {
+        for (std::size_t i = 0; i < segments.size(); ++i) {
+            rates[i] = OutputBudget::lowered(rates[i], allowed, allVideo);
+            again.push_back(i);
+        }
+    }
+    std::vector<long long> pictureBits;
+    for (std::size_t i : again) {
+        if (!reencode(i, DecoderBuffer::sizeBits, pictureBits))
+            return false;
+    }
+    return true;
 }
 
 // The sound goes first, in one of the slots: it is short work and the join waits for it.
 bool SegmentedConversion::encode(ProgressSender &sender)
 {
     std::vector<FfmpegJobs::Job> jobs;
-    if (sound.file) {
+    if (sound.file && !soundEncoded) {
         jobs.push_back(
             {command.soundArguments(sound.file->path()), {sound.file->fd()}, [](const char *, std::size_t) {}});
     }
@@ -130,7 +197,7 @@ bool SegmentedConversion::encode(ProgressSender &sender)
             sender.report(std::uint32_t(total + 1e-6));
         };
         jobs.push_back({command.segmentArguments(segment, DecoderBuffer::sizeBits, setup.withSound,
-                                                 segments[i].file->path()),
+                                                 segments[i].file->path(), rates[i]),
                         inheritedWith(segments[i].file->fd()), onProgress});
     }
     FfmpegJobs runner(setup.jobs, setup.limits);
@@ -174,6 +241,7 @@ bool SegmentedConversion::carryBuffer()
             buffer = played(pictureBits, rate, carried);
         }
         carried = buffer.bits();
+        videoBytes[i] = std::accumulate(pictureBits.begin(), pictureBits.end(), 0LL) / 8;
     }
     return true;
 }
@@ -185,7 +253,8 @@ bool SegmentedConversion::reencode(std::size_t index, long long bufferBits, std:
         return false;
     FfmpegJobs runner(1, setup.limits);
     const FfmpegJobs::Job job = {
-        command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound, again.file->path()),
+        command.segmentArguments(plan.segments()[index], bufferBits, setup.withSound, again.file->path(),
+                                 rates[index]),
         inheritedWith(again.file->fd()), [](const char *, std::size_t) {}};
     if (!runner.run({job}))
         return fail(runner.error());

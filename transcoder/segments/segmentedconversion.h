@@ -30,6 +30,14 @@ public:
         FfmpegProcess::Limits limits;
         // Files every segment's ffmpeg reads besides the input (the captions to burn).
         std::vector<int> sharedInputs;
+        // The size the joined file keeps within. A fitted picture (a rate
+        // above 0) is shared among the segments by their playing time.
+        struct Size
+        {
+            long long limitBytes = 0;
+            long long videoRate = 0;
+            long long videoBytes = 0;
+        } size;
     };
 
     // How many segments a conversion of so many jobs may be cut into. Every
@@ -42,6 +50,8 @@ public:
     SegmentedConversion(const Setup &setup, const FfmpegCommand &command, const SegmentPlan &plan,
                         const LibAv &libAv);
 
+    // The sound, when it was encoded already.
+    void takeSound(std::unique_ptr<TemporaryOutput> encoded);
     // Writes into output; false with error() when anything failed or was stopped.
     bool run(TemporaryOutput &output, ProgressSender &sender);
     const std::string &error() const { return lastError; }
@@ -57,6 +67,7 @@ private:
     bool encode(ProgressSender &sender);
     bool carryBuffer();
     bool reencode(std::size_t index, long long bufferBits, std::vector<long long> &pictureBits);
+    bool lowerOvershooting(long long outputBytes);
     bool readPictures(Piece &piece, std::vector<long long> &pictureBits);
     bool join(TemporaryOutput &output);
     bool fail(const std::string &reason);
@@ -68,6 +79,10 @@ private:
     const LibAv &libAv;
     std::vector<Piece> segments;
     Piece sound;
+    bool soundEncoded = false;
+    // Each segment's rate (0: as the quality gives) and its pictures' bytes.
+    std::vector<long long> rates;
+    std::vector<long long> videoBytes;
     std::string lastError;
 };
 

@@ -120,6 +120,7 @@ MainWindow::MainWindow(QWidget *parent)
             Qt::BlockingQueuedConnection);
     connect(&conversionThread, &ConversionThread::fileProgress, this, &MainWindow::OnFileProgress);
     connect(&conversionThread, &ConversionThread::fileTracks, this, &MainWindow::OnFileTracks);
+    connect(&conversionThread, &ConversionThread::fileFitted, this, &MainWindow::OnFileFitted);
     // A close that had to wait for a run to stop is completed when it has.
     connect(&conversionThread, &QThread::finished, this, [this] {
         if (stoppingRun)

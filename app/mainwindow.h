@@ -54,6 +54,7 @@ private slots:
     void OnFileProgress(int index, uint completedDuration);
     void OnFileExists(QString outputFile);
     void OnFileTracks(int index, QString soundLanguage, QString subtitles, QString subtitleLanguage);
+    void OnFileFitted(int index, qint64 megabytes);
     void on_btnAddFile_clicked();
     void on_btnRemoveFile_clicked();
     void on_btnChangeDir_clicked();

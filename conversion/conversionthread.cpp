@@ -139,6 +139,8 @@ bool ConversionThread::runTool(int index, const QStringList &arguments)
     const ToolOutput::Tracks &tracks = output.tracks();
     if (output.hasSuccessMarker() && !tracks.subtitles.isEmpty())
         emit fileTracks(index, tracks.soundLanguage, tracks.subtitles, tracks.subtitleLanguage);
+    if (output.hasSuccessMarker() && output.fittedMegabytes() > 0)
+        emit fileFitted(index, output.fittedMegabytes());
     return output.hasSuccessMarker();
 }
 

@@ -46,6 +46,9 @@ signals:
     // tells them (tracksPrefix in protocol/toolprotocol.h): language codes,
     // and the subtitles' kind. Emitted before its fileCompleted.
     void fileTracks(int index, QString soundLanguage, QString subtitles, QString subtitleLanguage);
+    // The converted file index's picture was fitted to so many MB (of
+    // 1,048,576 bytes). Emitted after its fileTracks, before its fileCompleted.
+    void fileFitted(int index, qint64 megabytes);
 
 protected:
     void run() override;

@@ -127,6 +127,19 @@ void MainWindow::OnFileTracks(int index, QString soundLanguage, QString subtitle
     outputTracks.insert(index, sound + QLatin1Char(' ') + text);
 }
 
+// A line of its own below the tracks: the file is smaller than its quality
+// alone would have made it.
+void MainWindow::OnFileFitted(int index, qint64 megabytes)
+{
+    if (index < 0 || index >= inputNames.size())
+        return;
+    // Grouped as people write sizes, also where no language is set.
+    const QLocale locale = QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+    const QString text = tr("Fitted to %1 MB").arg(locale.toString(megabytes));
+    const QString tracks = outputTracks.value(index);
+    outputTracks.insert(index, tracks.isEmpty() ? text : tracks + QLatin1Char('\n') + text);
+}
+
 // Below the path and the outcome, in the row's tool tip.
 void MainWindow::showTracks(int row, const QString &tracks)
 {

@@ -3,6 +3,7 @@
 #include "protocol/toolprotocol.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -14,7 +15,9 @@ constexpr qsizetype markerLength = qsizetype(sizeof(successMarker) - 1);
 constexpr qsizetype longestProgressLine = prefixLength + 10;
 // The prefix, three words and the blanks between them.
 constexpr qsizetype longestTracksLine = tracksPrefixLength + 3 * tracksLongestLanguage + 2;
-constexpr qsizetype longestLine = std::max(longestProgressLine, longestTracksLine);
+// The prefix and a size in MB, far under ten digits.
+constexpr qsizetype longestFittedLine = qsizetype(sizeof(fittedPrefix) - 1) + 10;
+constexpr qsizetype longestLine = std::max({longestProgressLine, longestTracksLine, longestFittedLine});
 
 bool isLanguage(const QByteArray &word)
 {
@@ -54,6 +57,7 @@ void ToolOutput::readLines(const QByteArray &bytes, QList<uint> &values)
             if (value >= 0)
                 values.append(uint(value));
             readTracks(line, &outputTracks);
+            fitted = std::max(fitted, progressValue(line, fittedPrefix));
         }
         line.clear();
         lineTooLong = false;
@@ -73,11 +77,13 @@ bool ToolOutput::keepLine(const QByteArray &bytes, qsizetype start, qsizetype en
     return !lineTooLong;
 }
 
-qint64 ToolOutput::progressValue(const QByteArray &line)
+// The fitted line carries its number as a progress line does.
+qint64 ToolOutput::progressValue(const QByteArray &line, const char *prefix)
 {
-    if (!line.startsWith(progressPrefix))
+    prefix = prefix ? prefix : progressPrefix;
+    if (!line.startsWith(prefix))
         return -1;
-    const QByteArray digits = line.mid(prefixLength);
+    const QByteArray digits = line.mid(qsizetype(std::strlen(prefix)));
     // Plain decimal digits only: no sign, no blanks, nothing after them.
     if (digits.isEmpty() || digits.size() > 10
         || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))

@@ -27,12 +27,14 @@ public:
     bool hasSuccessMarker() const { return markerSeen; }
     // The last well-formed tracks line; empty words while none came.
     const Tracks &tracks() const { return outputTracks; }
+    // The MB the picture was fitted to (fittedPrefix); 0 while none came.
+    qint64 fittedMegabytes() const { return fitted; }
 
 private:
     void lookForMarker(const QByteArray &bytes);
     void readLines(const QByteArray &bytes, QList<uint> &values);
     bool keepLine(const QByteArray &bytes, qsizetype start, qsizetype end);
-    static qint64 progressValue(const QByteArray &line);
+    static qint64 progressValue(const QByteArray &line, const char *prefix = nullptr);
     static bool readTracks(const QByteArray &line, Tracks *tracks);
 
     // The end of what came before, for a marker split across reads.
@@ -43,6 +45,7 @@ private:
     QByteArray line;
     bool lineTooLong = false;
     Tracks outputTracks;
+    qint64 fitted = 0;
 };
 
 #endif // TOOLOUTPUT_H

@@ -2,6 +2,7 @@
 
 #include "convertcommand.h"
 #include "transcoder/encoding/decoderbuffer.h"
+#include "transcoder/encoding/outputbudget.h"
 #include "transcoder/encoding/playerenvelope.h"
 #include "transcoder/encoding/qualitycurve.h"
 #include "transcoder/files/pathname.h"
@@ -259,6 +260,20 @@ std::string usage(const char *programName)
            "(" + std::to_string(ConvertCommand::defaultStallSeconds) + ") fails, and a stopped ffmpeg that has not\n"
            "ended after TARVELO_STOP_GRACE_SECONDS (" + std::to_string(ConvertCommand::defaultStopGraceSeconds)
            + ") is killed.\n"
+           "\n"
+           "No OUT reaches 4 GiB: the limit is " + std::to_string(OutputBudget::defaultLimitMegabytes)
+           + " MB (of 1,048,576 bytes) less a\n"
+           "margin of " + std::to_string(OutputBudget::safetyMarginBytes / OutputBudget::megabyte)
+           + " MB; TARVELO_MAX_OUTPUT_MB sets a smaller one (700 for a CD). An IN\n"
+           "that could pass it is planned before its picture is encoded: its sound\n"
+           "is encoded first and the picture gets the average rate that fills 0.85\n"
+           "to 1.00 of the limit, never finer than the curve's quantiser; what\n"
+           "overshoots is encoded again at a lower rate before OUT is replaced, and\n"
+           "a line \"" + fittedPrefix + "MB\" before the success marker tells the limit. A\n"
+           "limit too small for the sound, or for a picture of "
+           + std::to_string(OutputBudget::floorBitsPerSecond / 1000) + " kb/s at\n"
+           + std::to_string(OutputBudget::floorWidth) + "x" + std::to_string(OutputBudget::floorHeight)
+           + " (more as the picture is larger, by its area), fails at once.\n"
            "\n"
            "Exit status: 0 success, 1 failure, 2 bad arguments, 128+N stopped by signal N.\n";
 }

@@ -245,6 +245,10 @@ Die folgenden Dateien konnten nicht konvertiert werden:
         <source>Subtitles: %1</source>
         <translation>Untertitel: %1</translation>
     </message>
+    <message>
+        <source>Fitted to %1 MB</source>
+        <translation>Angepasst an %1 MB</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -245,6 +245,10 @@ No se pudieron convertir los siguientes archivos:
         <source>Subtitles: %1</source>
         <translation>Subtítulos: %1</translation>
     </message>
+    <message>
+        <source>Fitted to %1 MB</source>
+        <translation>Ajustado a %1 MB</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -245,6 +245,10 @@ Les fichiers suivants n&apos;ont pas pu être convertis :
         <source>Subtitles: %1</source>
         <translation>Sous-titres : %1</translation>
     </message>
+    <message>
+        <source>Fitted to %1 MB</source>
+        <translation>Ajusté à %1 Mo</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

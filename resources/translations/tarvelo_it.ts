@@ -245,6 +245,10 @@ La conversione dei seguenti file non è riuscita:
         <source>Subtitles: %1</source>
         <translation>Sottotitoli: %1</translation>
     </message>
+    <message>
+        <source>Fitted to %1 MB</source>
+        <translation>Adattato a %1 MB</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -245,6 +245,10 @@ Nie udało się przekonwertować następujących plików:
         <source>Subtitles: %1</source>
         <translation>Napisy: %1</translation>
     </message>
+    <message>
+        <source>Fitted to %1 MB</source>
+        <translation>Dopasowano do %1 MB</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

@@ -245,6 +245,10 @@ Não foi possível converter os seguintes arquivos:
         <source>Subtitles: %1</source>
         <translation>Legendas: %1</translation>
     </message>
+    <message>
+        <source>Fitted to %1 MB</source>
+        <translation>Ajustado a %1 MB</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

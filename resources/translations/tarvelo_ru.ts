@@ -245,6 +245,10 @@ The following files failed to be converted:
         <source>Subtitles: %1</source>
         <translation>Субтитры: %1</translation>
     </message>
+    <message>
+        <source>Fitted to %1 MB</source>
+        <translation>Подогнан под %1 МБ</translation>
+    </message>
 </context>
 <context>
     <name>RunNotifier</name>

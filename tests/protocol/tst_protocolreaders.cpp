@@ -136,17 +136,24 @@ void TestProtocolReaders::tracksLine_data()
 {
     QTest::addColumn<QList<QByteArray>>("reads");
     QTest::addColumn<QStringList>("words");
+    QTest::addColumn<qint64>("fittedMegabytes");
     QTest::newRow("split across reads") << QList<QByteArray>{"@progress 2\n@tracks en", "g picture de\n"}
-                                        << QStringList{"eng", "picture", "de"};
+                                        << QStringList{"eng", "picture", "de"} << 0LL;
     QTest::newRow("no sound, a file of unknown language") << QList<QByteArray>{"@tracks - file und\n"}
-                                                          << QStringList{"-", "file", "und"};
-    QTest::newRow("unknown kind") << QList<QByteArray>{"@tracks en sidecar de\n"} << QStringList{"", "", ""};
-    QTest::newRow("a word too many") << QList<QByteArray>{"@tracks en file de x\n"} << QStringList{"", "", ""};
-    QTest::newRow("markup in a word") << QList<QByteArray>{"@tracks <b>x file de\n"} << QStringList{"", "", ""};
-    QTest::newRow("markup in the last word") << QList<QByteArray>{"@tracks en file <b>\n"} << QStringList{"", "", ""};
-    QTest::newRow("unfinished line") << QList<QByteArray>{"@tracks en file de"} << QStringList{"", "", ""};
+                                                          << QStringList{"-", "file", "und"} << 0LL;
+    QTest::newRow("unknown kind") << QList<QByteArray>{"@tracks en sidecar de\n"} << QStringList{"", "", ""} << 0LL;
+    QTest::newRow("a word too many") << QList<QByteArray>{"@tracks en file de x\n"} << QStringList{"", "", ""} << 0LL;
+    QTest::newRow("markup in a word") << QList<QByteArray>{"@tracks <b>x file de\n"} << QStringList{"", "", ""} << 0LL;
+    QTest::newRow("markup in the last word")
+        << QList<QByteArray>{"@tracks en file <b>\n"} << QStringList{"", "", ""} << 0LL;
+    QTest::newRow("unfinished line") << QList<QByteArray>{"@tracks en file de"} << QStringList{"", "", ""} << 0LL;
     QTest::newRow("a word too long, then a good line")
-        << QList<QByteArray>{"@tracks abcdefghi file de\n@tracks fr - -\n"} << QStringList{"fr", "-", "-"};
+        << QList<QByteArray>{"@tracks abcdefghi file de\n@tracks fr - -\n"} << QStringList{"fr", "-", "-"} << 0LL;
+    // The fitted size beside it, in the same digits as a progress line.
+    QTest::newRow("fitted beside the tracks") << QList<QByteArray>{"@tracks en - -\n@fit", "ted 4096\n"}
+                                              << QStringList{"en", "-", "-"} << 4096LL;
+    QTest::newRow("fitted to no number") << QList<QByteArray>{"@fitted 4k\n@fitted -1\n"} << QStringList{"", "", ""}
+                                         << 0LL;
 }
 
 void TestProtocolReaders::tracksLine()
@@ -158,6 +165,7 @@ void TestProtocolReaders::tracksLine()
         output.append(bytes);
     const ToolOutput::Tracks &tracks = output.tracks();
     QCOMPARE((QStringList{tracks.soundLanguage, tracks.subtitles, tracks.subtitleLanguage}), words);
+    QTEST(output.fittedMegabytes(), "fittedMegabytes");
 }
 
 QTEST_APPLESS_MAIN(TestProtocolReaders)

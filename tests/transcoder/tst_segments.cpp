@@ -95,18 +95,23 @@ private slots:
     void twoJobsMakeTheFilmOfOne();
     void picturesKeepTheirTimesAcrossAGap();
     void cutShortFileConvertsWhatPlays();
+    void decoderBufferHoldsAcrossJoins_data();
     void decoderBufferHoldsAcrossJoins();
     void manySegmentsWithinFewDescriptors();
 
 private:
-    ProcessRun convert(const QString &input, const QString &output, int jobs, int quality = 50) const;
+    ProcessRun convert(const QString &input, const QString &output, int jobs, int quality = 50,
+                       const QString &limit = {}) const;
 
     QTemporaryDir work;
 };
 
-ProcessRun TestSegments::convert(const QString &input, const QString &output, int jobs, int quality) const
+ProcessRun TestSegments::convert(const QString &input, const QString &output, int jobs, int quality,
+                                 const QString &limit) const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!limit.isEmpty())
+        environment.insert("TARVELO_MAX_OUTPUT_MB", limit);
     environment.insert("TARVELO_ENCODE_JOBS", QString::number(jobs));
     environment.insert("TARVELO_SEGMENT_SECONDS", "2");
     QDir().mkpath(QFileInfo(output).path());
@@ -225,8 +230,17 @@ void TestSegments::cutShortFileConvertsWhatPlays()
 // Heavy grain at the top of the slider drains the players' buffer: segments
 // that start after such a stretch have less than the full buffer they were
 // first encoded with, and must be encoded again from what they really get.
+void TestSegments::decoderBufferHoldsAcrossJoins_data()
+{
+    QTest::addColumn<QString>("limit");
+    QTest::newRow("as the quality gives") << QString();
+    // Fitted to less than half its size, the joined file fills the limit.
+    QTest::newRow("fitted to 1 MB") << QStringLiteral("1");
+}
+
 void TestSegments::decoderBufferHoldsAcrossJoins()
 {
+    QFETCH(QString, limit);
     const QString input = work.filePath("grain.nut");
     // Large enough to drain the buffer at 30 pictures a second, and long
     // enough for four segments; left uncoded, as coding and decoding grain
@@ -234,9 +248,15 @@ void TestSegments::decoderBufferHoldsAcrossJoins()
     QVERIFY(TestMedia::make(input, {"-f", "lavfi", "-i",
                                     "testsrc2=size=480x320:rate=30:duration=5,noise=alls=80:allf=t+u", "-c:v", "rawvideo"}));
     const QString output = work.filePath("grain/out.avi");
-    const ProcessRun run = convert(input, output, 2, 99);
+    const ProcessRun run = convert(input, output, 2, 99, limit);
     QVERIFY2(run.succeeded(), run.err.constData());
     QVERIFY(bufferHolds(output, 30));
+    QCOMPARE(run.out.contains("@fitted 1\n"), !limit.isEmpty());
+    if (!limit.isEmpty()) {
+        const double share = QFileInfo(output).size() / 1048576.0;
+        QVERIFY2(share >= 0.85 && share <= 1.0, QByteArray::number(share));
+        QCOMPARE(MediaRead::packets(output, "video").size(), 150);
+    }
 }
 
 // Every segment is a file held open until the join: a film cut finer than

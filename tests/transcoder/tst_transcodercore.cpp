@@ -1,5 +1,6 @@
 #include "transcoder/commandline.h"
 #include "transcoder/encoding/ffmpegcommand.h"
+#include "transcoder/encoding/outputbudget.h"
 #include "transcoder/files/partfile.h"
 #include "transcoder/media/playingtime.h"
 #include "transcoder/encoding/playerenvelope.h"
@@ -102,6 +103,9 @@ private slots:
     void envelopeTakesOnlyMpeg1SoundRates();
     void ffmpegArgumentsKeepPathsOpaque();
     void ffmpegArgumentsFollowTheCurveWithinThePlayersReach();
+    void budgetFillsTheRoomOrRefuses_data();
+    void budgetFillsTheRoomOrRefuses();
+    void budgetLimitIsReadStrictly();
     void ffmpegFiltersFollowTheInput_data();
     void ffmpegFiltersFollowTheInput();
     void ffmpegSegmentsKeepTheSingleRunsTimeline();
@@ -361,7 +365,73 @@ void TestTranscoderCore::ffmpegArgumentsFollowTheCurveWithinThePlayersReach()
         for (const std::string &argument : arguments)
             QVERIFY2(argument.find("qpel") == std::string::npos && argument.find("gmc") == std::string::npos,
                      argument.c_str());
+        // A fitted picture gets its own average and keeps the slider's floor.
+        const std::vector<std::string> fitted =
+            FfmpegCommand("in.mp4", quality, facts(1920, 1080, {60, 1})).arguments("/out.avi", 1234000);
+        QVERIFY2(valueAfter(fitted, "-b:v") == "1234000" && valueAfter(fitted, "-qmin") == valueAfter(arguments, "-qmin"),
+                 where);
     }
+}
+
+// Duration, sound and limit in, the picture's rate out: a fitted film fills
+// 0.85 to 1.00 of its limit, one that fits anyway is left to the quality.
+void TestTranscoderCore::budgetFillsTheRoomOrRefuses_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<qint64>("soundBytes");
+    QTest::addColumn<qint64>("limitMegabytes");
+    QTest::addColumn<int>("verdict");
+    using Verdict = OutputBudget::Plan::Verdict;
+    QTest::newRow("grainy minute in 12 MB") << 60.0 << 720 << 406 << 1900000LL << 12LL << int(Verdict::Fitted);
+    QTest::newRow("a CD's 700 MB for two hours") << 7200.0 << 720 << 304 << 150000000LL << 700LL << int(Verdict::Fitted);
+    QTest::newRow("four hours in 4 GiB") << 14400.0 << 720 << 576 << 300000000LL << 4096LL << int(Verdict::Fitted);
+    QTest::newRow("limit far above") << 60.0 << 720 << 406 << 1900000LL << 100LL << int(Verdict::AsAlways);
+    QTest::newRow("unknown playing time") << 0.0 << 720 << 406 << 1900000LL << 1LL << int(Verdict::AsAlways);
+    QTest::newRow("the sound alone too large") << 60.0 << 720 << 406 << 2000000LL << 1LL << int(Verdict::Refused);
+    QTest::newRow("a minute in 1 MB") << 60.0 << 720 << 406 << 500000LL << 1LL << int(Verdict::Refused);
+    // 4 MB leave about 470 kb/s: enough for 320x240, not for the area of 720x406.
+    QTest::newRow("floor at 320x240") << 60.0 << 320 << 240 << 300000LL << 4LL << int(Verdict::Fitted);
+    QTest::newRow("floor by area") << 60.0 << 720 << 406 << 300000LL << 4LL << int(Verdict::Refused);
+}
+
+void TestTranscoderCore::budgetFillsTheRoomOrRefuses()
+{
+    QFETCH(double, seconds);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(qint64, soundBytes);
+    QFETCH(qint64, limitMegabytes);
+    QFETCH(int, verdict);
+    const long long pictures = std::llround(seconds * 25);
+    const long long limit = OutputBudget::limitBytes(QByteArray::number(limitMegabytes).constData());
+    const OutputBudget::Plan plan = OutputBudget::plan({seconds, pictures, soundBytes, width, height}, limit);
+    QCOMPARE(int(plan.verdict), verdict);
+    QCOMPARE(plan.reason.empty(), plan.verdict != OutputBudget::Plan::Verdict::Refused);
+    if (plan.verdict == OutputBudget::Plan::Verdict::AsAlways && seconds > 0)
+        QVERIFY(OutputBudget::fitsAnyway(seconds, pictures, limit));
+    if (plan.verdict != OutputBudget::Plan::Verdict::Fitted)
+        return;
+    QVERIFY(!OutputBudget::fitsAnyway(seconds, pictures, limit));
+    const double planned = plan.videoBitsPerSecond * seconds / 8 + soundBytes + OutputBudget::videoOverheadBytes(pictures);
+    QVERIFY2(planned >= 0.85 * limit && planned <= limit, QByteArray::number(planned / limit));
+    // Encoded again after an overshoot, the picture aims below its room.
+    const long long again = OutputBudget::lowered(plan.videoBitsPerSecond, plan.videoBytes, plan.videoBytes * 11 / 10);
+    QVERIFY(again * seconds / 8 < plan.videoBytes / 1.1 && again > plan.videoBitsPerSecond / 2);
+    QCOMPARE(OutputBudget::lowered(plan.videoBitsPerSecond, plan.videoBytes, plan.videoBytes), plan.videoBitsPerSecond);
+}
+
+// A mistyped limit must not pass for no limit, nor one above 4 GiB for one.
+void TestTranscoderCore::budgetLimitIsReadStrictly()
+{
+    const long long most = 4096 * OutputBudget::megabyte - OutputBudget::safetyMarginBytes;
+    QCOMPARE(OutputBudget::limitBytes(nullptr), most);
+    QCOMPARE(OutputBudget::limitMegabytes(nullptr), 4096LL);
+    QCOMPARE(OutputBudget::limitBytes("700"), 700 * OutputBudget::megabyte);
+    QCOMPARE(OutputBudget::limitBytes("8000"), most);
+    for (const char *wrong : {"", "0", "-700", "700MB", "7e2", " 700", "+700", "99999999999999999999"})
+        QVERIFY2(OutputBudget::limitBytes(wrong) == 0, wrong);
 }
 
 // Which filters a picture gets, from what the input says of it.

@@ -1,6 +1,7 @@
 #include "outputbudget.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -29,8 +30,9 @@ long long parsedMegabytes(const char *text)
     if (!text)
         return OutputBudget::defaultLimitMegabytes;
     char *end = nullptr;
+    errno = 0;
     const long long value = std::strtoll(text, &end, 10);
-    if (end == text || *end || value < 1 || *text == '+' || *text == ' ')
+    if (end == text || *end || errno == ERANGE || value < 1 || *text == '+' || *text == ' ')
         return 0;
     return std::min(value, OutputBudget::defaultLimitMegabytes);
 }

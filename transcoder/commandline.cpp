@@ -264,7 +264,7 @@ std::string usage(const char *programName)
            "No OUT reaches 4 GiB: the limit is " + std::to_string(OutputBudget::defaultLimitMegabytes)
            + " MB (of 1,048,576 bytes) less a\n"
            "margin of " + std::to_string(OutputBudget::safetyMarginBytes / OutputBudget::megabyte)
-           + " MB; TARVELO_MAX_OUTPUT_MB sets a smaller one (700 for a CD). An IN\n"
+           + " MB, or TARVELO_MAX_OUTPUT_MB, smaller (700 for a CD). An IN\n"
            "that could pass it is planned before its picture is encoded: its sound\n"
            "is encoded first and the picture gets the average rate that fills 0.85\n"
            "to 1.00 of the limit, never finer than the curve's quantiser; what\n"

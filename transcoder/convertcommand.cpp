@@ -275,7 +275,7 @@ bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &
             return fail(overLimit(size));
         // What is not picture stays as planned.
         const long long beside = limitBytes - budget.videoBytes;
-        rate = OutputBudget::lowered(rate, budget.videoBytes, size - beside);
+        rate = OutputBudget::lowered(rate, duration, budget.videoBytes, size - beside);
     }
 }
 
@@ -316,7 +316,8 @@ bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOut
     SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, ffmpegLimits(), {}, {}};
     if (captions.exists())
         setup.sharedInputs = {captions.videoFd()};
-    setup.size = {limitBytes, budget.videoBitsPerSecond, budget.videoBytes};
+    setup.size = {limitBytes, OutputBudget::segmentRate(budget.videoBitsPerSecond, duration, int(plan.segments().size())),
+                  budget.videoBytes};
     SegmentedConversion conversion(setup, command, plan, libAv);
     conversion.takeSound(std::move(sound));
     return conversion.run(output, sender) || fail(conversion.error());

@@ -1,5 +1,7 @@
 #include "outputbudget.h"
 
+#include "decoderbuffer.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -27,7 +29,8 @@ constexpr long long soundCeilingBitsPerSecond = 320000 + 42 * bytesPerPicture * 
 
 long long parsedMegabytes(const char *text)
 {
-    if (!text)
+    // Set to nothing, as a shell line may leave it, it sets nothing.
+    if (!text || !*text)
         return OutputBudget::defaultLimitMegabytes;
     char *end = nullptr;
     errno = 0;
@@ -101,9 +104,25 @@ OutputBudget::Plan OutputBudget::plan(const Film &film, long long limit)
     return plan;
 }
 
-long long OutputBudget::lowered(long long rate, long long allowedBytes, long long actualBytes)
+// What the rate control overshot by is taken as a cost of its own, not a
+// share of the rate: most of it is the decoder buffer it spends at the
+// start (up to 229 KB), which a segment spends again whatever its rate.
+long long OutputBudget::lowered(long long rate, double seconds, long long allowedBytes, long long actualBytes)
 {
-    if (actualBytes <= allowedBytes || actualBytes <= 0)
+    if (actualBytes <= allowedBytes || !(seconds > 0))
         return rate;
-    return std::max(1000LL, std::llround(double(rate) * std::max(0LL, allowedBytes) / actualBytes * loweredAim));
+    const double planned = double(rate) * seconds / 8;
+    const double wanted = double(allowedBytes) * loweredAim - (double(actualBytes) - planned);
+    // The rate control holds a rate much lower than it was asked for no better.
+    return std::max(1000LL, std::llround(std::max(wanted, planned / 4) * 8 / seconds));
+}
+
+long long OutputBudget::segmentRate(long long rate, double seconds, int segments)
+{
+    if (rate <= 0 || !(seconds > 0) || segments < 2)
+        return rate;
+    const double planned = double(rate) * seconds / 8;
+    // The second of its rate each segment is started with (see SegmentedConversion).
+    const double spent = double(segments) * std::min(double(rate), double(DecoderBuffer::sizeBits)) / 8;
+    return std::llround(std::max(planned - spent, planned / 2) * 8 / seconds);
 }

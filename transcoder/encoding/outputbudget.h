@@ -59,9 +59,12 @@ public:
     // picture and sound hold; then its sound need not be encoded first.
     static bool fitsAnyway(double seconds, long long pictures, long long limit);
     static Plan plan(const Film &film, long long limit);
-    // A rate lowered so that a picture that took actualBytes at rate takes
-    // at most allowedBytes.
-    static long long lowered(long long rate, long long allowedBytes, long long actualBytes);
+    // A rate lowered so that a picture of so many seconds that took
+    // actualBytes at rate takes at most allowedBytes.
+    static long long lowered(long long rate, double seconds, long long allowedBytes, long long actualBytes);
+    // The rate of a film's segments: each may spend the second of its rate
+    // it is told the buffer starts with on top of it.
+    static long long segmentRate(long long rate, double seconds, int segments);
     // What the AVI adds to the pictures' own bytes.
     static long long videoOverheadBytes(long long pictures);
 };

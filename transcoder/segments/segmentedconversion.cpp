@@ -150,7 +150,7 @@ bool SegmentedConversion::lowerOvershooting(long long outputBytes)
     std::vector<std::size_t> again;
     for (std::size_t i = 0; i < segments.size(); ++i) {
         const long long share = total > 0 ? (long long)(double(allowed) * plan.seconds(i) / total) : allowed;
-        const long long lowered = OutputBudget::lowered(rates[i], share, videoBytes[i]);
+        const long long lowered = OutputBudget::lowered(rates[i], plan.seconds(i), share, videoBytes[i]);
         anyOver = anyOver || lowered != rates[i];
         if (lowered != rates[i])
             again.push_back(i);
@@ -158,16 +158,27 @@ bool SegmentedConversion::lowerOvershooting(long long outputBytes)
     }
     if (!anyOver) {
         for (std::size_t i = 0; i < segments.size(); ++i) {
-            rates[i] = OutputBudget::lowered(rates[i], allowed, allVideo);
+            rates[i] = OutputBudget::lowered(rates[i], total, allowed, allVideo);
             again.push_back(i);
         }
     }
     std::vector<long long> pictureBits;
     for (std::size_t i : again) {
-        if (!reencode(i, DecoderBuffer::sizeBits, pictureBits))
+        if (!reencode(i, startBits(i, DecoderBuffer::sizeBits), pictureBits))
             return false;
     }
     return true;
+}
+
+// A fitted segment is encoded as if the buffer held one second of its rate:
+// from a full one, the rate control spends it on the first pictures, again
+// in every segment, beyond what its rate allows. Assuming less than the
+// player has never underflows it.
+long long SegmentedConversion::startBits(std::size_t index, long long available) const
+{
+    if (rates[index] <= 0)
+        return available;
+    return std::min(available, rates[index]);
 }
 
 // The sound goes first, in one of the slots: it is short work and the join waits for it.
@@ -196,7 +207,7 @@ bool SegmentedConversion::encode(ProgressSender &sender)
                 total += seconds;
             sender.report(std::uint32_t(total + 1e-6));
         };
-        jobs.push_back({command.segmentArguments(segment, DecoderBuffer::sizeBits, setup.withSound,
+        jobs.push_back({command.segmentArguments(segment, startBits(i, DecoderBuffer::sizeBits), setup.withSound,
                                                  segments[i].file->path(), rates[i]),
                         inheritedWith(segments[i].file->fd()), onProgress});
     }
@@ -235,8 +246,8 @@ bool SegmentedConversion::carryBuffer()
         if (!readPictures(segments[i], pictureBits))
             return false;
         DecoderBuffer buffer = played(pictureBits, rate, carried);
-        if (buffer.underflowed() && carried < DecoderBuffer::sizeBits) {
-            if (!reencode(i, carried, pictureBits))
+        if (buffer.underflowed() && carried < startBits(i, DecoderBuffer::sizeBits)) {
+            if (!reencode(i, startBits(i, carried), pictureBits))
                 return false;
             buffer = played(pictureBits, rate, carried);
         }

@@ -68,6 +68,7 @@ private:
     bool carryBuffer();
     bool reencode(std::size_t index, long long bufferBits, std::vector<long long> &pictureBits);
     bool lowerOvershooting(long long outputBytes);
+    long long startBits(std::size_t index, long long available) const;
     bool readPictures(Piece &piece, std::vector<long long> &pictureBits);
     bool join(TemporaryOutput &output);
     bool fail(const std::string &reason);

@@ -64,6 +64,9 @@ private slots:
     void on_btnHelp_clicked();
 
 private:
+    // Each file has a band of the progress bar this wide, whatever its length.
+    static constexpr int barStepsPerFile = 100;
+
     void fitToText();
     void showBanner();
     void fixSizeToLayout();

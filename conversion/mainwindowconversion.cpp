@@ -54,7 +54,7 @@ void MainWindow::on_btnConvert_clicked()
     failedNames.clear();
     outputTracks.clear();
 
-    ui->prgrsConversion->setMaximum(100 * int(inputPaths.size()));
+    ui->prgrsConversion->setMaximum(barStepsPerFile * int(inputPaths.size()));
     ui->prgrsConversion->reset();
     ui->prgrsConversion->setVisible(true);
 
@@ -76,8 +76,8 @@ void MainWindow::OnFileProgress(int index, uint completedDuration)
     // back (progressPrefix in protocol/toolprotocol.h says why each layer clamps).
     const uint duration = durations.at(index);
     const uint done = qMin(completedDuration, duration);
-    const int share = duration == 0 ? 0 : int(double(done) / duration * 100.0);
-    const int value = index * 100 + share;
+    const int share = duration == 0 ? 0 : int(double(done) / duration * barStepsPerFile);
+    const int value = index * barStepsPerFile + share;
     if (value > ui->prgrsConversion->value() && value <= ui->prgrsConversion->maximum())
         ui->prgrsConversion->setValue(value);
 }
@@ -147,7 +147,7 @@ void MainWindow::OnFileCompleted(int index, bool isSuccess)
         showTracks(index, outputTracks.take(index));
     if (!isSuccess)
         failedNames.append(inputNames.at(index));
-    ui->prgrsConversion->setValue((index + 1) * 100);
+    ui->prgrsConversion->setValue((index + 1) * barStepsPerFile);
 
     if (index != inputNames.size() - 1 || stoppingRun)
         return;

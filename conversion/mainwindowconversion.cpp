@@ -44,19 +44,12 @@ void MainWindow::on_btnConvert_clicked()
     if (inputPaths.isEmpty() || conversionThread.isRunning())
         return;
 
-    ui->tblFiles->clearSelection();
-    ui->tblFiles->setSelectionMode(QAbstractItemView::NoSelection);
-    ui->btnAddFile->setEnabled(false);
-    ui->btnChangeDir->setEnabled(false);
-    ui->btnConvert->setEnabled(false);
-    // Drops are refused as the add button is: the cursor says so at once.
-    ui->tblFiles->setAcceptDrops(false);
+    setRunPhase(RunPhase::Converting);
     failedNames.clear();
     outputTracks.clear();
 
     ui->prgrsConversion->setMaximum(barStepsPerFile * int(inputPaths.size()));
     ui->prgrsConversion->reset();
-    ui->prgrsConversion->setVisible(true);
 
     conversionThread.pathList = &inputPaths;
     conversionThread.nameList = &inputNames;
@@ -85,7 +78,7 @@ void MainWindow::OnFileProgress(int index, uint completedDuration)
 void MainWindow::OnFileExists(QString outputFile)
 {
     // Unattended runs, and runs being stopped, never overwrite.
-    if (ui->chckShutdown->isChecked() || stoppingRun) {
+    if (ui->chckShutdown->isChecked() || runPhase == RunPhase::Stopping) {
         conversionThread.overwriteExisting = false;
         return;
     }
@@ -149,7 +142,7 @@ void MainWindow::OnFileCompleted(int index, bool isSuccess)
         failedNames.append(inputNames.at(index));
     ui->prgrsConversion->setValue((index + 1) * barStepsPerFile);
 
-    if (index != inputNames.size() - 1 || stoppingRun)
+    if (index != inputNames.size() - 1 || runPhase == RunPhase::Stopping)
         return;
 
     if (ui->chckShutdown->isChecked()) {
@@ -185,12 +178,7 @@ void MainWindow::showSummary()
     if (box.clickedButton() != newConversion)
         return;
 
-    ui->prgrsConversion->setVisible(false);
-    ui->tblFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ui->btnAddFile->setEnabled(true);
-    ui->btnChangeDir->setEnabled(true);
-    ui->btnConvert->setEnabled(true);
-    ui->tblFiles->setAcceptDrops(true);
+    setRunPhase(RunPhase::Editing);
     ui->tblFiles->setRowCount(0);
     inputNames.clear();
     inputPaths.clear();
@@ -208,7 +196,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // Closing waits for the run to stop cleanly; the window goes once the
     // worker has returned (see the constructor), without freezing meanwhile.
     event->ignore();
-    stoppingRun = true;
+    setRunPhase(RunPhase::Stopping);
     conversionThread.requestStop();
 }
 
@@ -216,10 +204,29 @@ void MainWindow::stopConversion()
 {
     if (!conversionThread.isRunning())
         return;
-    stoppingRun = true;
+    setRunPhase(RunPhase::Stopping);
     conversionThread.requestStop();
     // The worker may be waiting inside its existing-output question, whose
     // answer is delivered through this thread's queue: keep delivering.
     while (!conversionThread.wait(50))
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+// The controls a run locks stay locked while it shows its outcome, and while
+// it is being stopped.
+void MainWindow::setRunPhase(RunPhase phase)
+{
+    runPhase = phase;
+    if (phase == RunPhase::Stopping)
+        return;
+    const bool editing = phase == RunPhase::Editing;
+    if (!editing)
+        ui->tblFiles->clearSelection();
+    ui->tblFiles->setSelectionMode(editing ? QAbstractItemView::ExtendedSelection : QAbstractItemView::NoSelection);
+    ui->btnAddFile->setEnabled(editing);
+    ui->btnChangeDir->setEnabled(editing);
+    ui->btnConvert->setEnabled(editing);
+    // Drops are refused as the add button is: the cursor says so at once.
+    ui->tblFiles->setAcceptDrops(editing);
+    ui->prgrsConversion->setVisible(!editing);
 }

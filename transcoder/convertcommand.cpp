@@ -2,7 +2,9 @@
 
 #include "transcoder/encoding/ffmpegcommand.h"
 #include "transcoder/run/ffmpegjobs.h"
+#include "transcoder/media/inputfactsreader.h"
 #include "transcoder/media/mediafile.h"
+#include "transcoder/media/playingtimereader.h"
 #include "transcoder/files/pathname.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
@@ -12,6 +14,7 @@
 #include "transcoder/run/stopsignals.h"
 #include "transcoder/files/temporaryoutput.h"
 #include "transcoder/tracks/languagecode.h"
+#include "transcoder/tracks/trackdescriptions.h"
 #include "transcoder/tracks/trackchoice.h"
 
 #include "protocol/toolprotocol.h"
@@ -160,14 +163,14 @@ std::string ConvertCommand::readInput()
         return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
-    std::vector<StreamDescription> streams = input.streamDescriptions();
+    std::vector<StreamDescription> streams = describeTracks(input);
     const std::string reader = ReaderLanguage::fromEnvironment();
     const int sound = TrackChoice::sound(streams, reader);
-    inputFacts = input.facts(sound);
+    inputFacts = readInputFacts(input, sound);
     // Without a duration the conversion still runs; only progress is not sent.
-    duration = input.durationSeconds();
+    duration = PlayingTimeReader(input).seconds();
     if (TrackChoice::needsCueCounts(streams))
-        input.countCues(streams, cueCountTimeLimit);
+        countCues(input, streams, cueCountTimeLimit);
     subtitles.choose(streams, reader, sound);
     for (const StreamDescription &stream : streams) {
         if (stream.index == sound)

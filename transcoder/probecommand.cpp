@@ -2,6 +2,7 @@
 
 #include "transcoder/media/libav.h"
 #include "transcoder/media/mediafile.h"
+#include "transcoder/media/playingtimereader.h"
 #include "transcoder/files/pathname.h"
 
 #include "protocol/toolprotocol.h"
@@ -24,7 +25,7 @@ int ProbeCommand::run()
     MediaFile file(libAv);
     std::uint32_t seconds = 0;
     if (libAv.load() && file.open(inputPath, probeTimeLimit))
-        seconds = file.durationSeconds();
+        seconds = PlayingTimeReader(file).seconds();
     if (seconds == 0) {
         const std::string &reason = libAv.isLoaded() ? file.error() : libAv.error();
         std::printf("%c%c\n", durationDelimiter, durationDelimiter);

@@ -22,6 +22,10 @@ public:
 
 private:
     bool settleAt(std::size_t index, double reach);
+    // Where decoding starts after a seek to seconds from the file's start,
+    // made as ffmpeg makes it: the time of the first video keyframe then
+    // read, or -1. Containers without an index may land a keyframe late.
+    double keyframeAfterSeek(double seconds);
 
     MediaFile &input;
     SegmentPlan &plan;

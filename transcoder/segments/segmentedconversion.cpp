@@ -1,6 +1,7 @@
 #include "segmentedconversion.h"
 
 #include "transcoder/encoding/decoderbuffer.h"
+#include "transcoder/media/libav.h"
 #include "transcoder/media/mediafile.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
@@ -149,7 +150,13 @@ bool SegmentedConversion::readPictures(Piece &piece, std::vector<long long> &pic
     MediaFile file(libAv);
     if (!file.open(piece.file->path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable segment: " + file.error());
-    if (!file.videoPacketBits(pictureBits, setup.limits.stall))
+    pictureBits.clear();
+    const MediaFile::Stream video = file.videoStream();
+    const bool read = !video.exists() || file.readPackets(video.index, setup.limits.stall, [&](const AVPacket &packet) {
+        pictureBits.push_back(8LL * packet.size);
+        return true;
+    });
+    if (!read)
         return fail("cannot read back a segment: " + file.error());
     piece.hasPictures = !pictureBits.empty();
     return true;

@@ -168,7 +168,7 @@ std::string ConvertCommand::readInput()
     const int sound = TrackChoice::sound(streams, reader);
     inputFacts = readInputFacts(input, sound);
     // Without a duration the conversion still runs; only progress is not sent.
-    duration = PlayingTimeReader(input).seconds();
+    duration = readPlayingSeconds(input);
     if (TrackChoice::needsCueCounts(streams))
         countCues(input, streams, cueCountTimeLimit);
     subtitles.choose(streams, reader, sound);

@@ -25,7 +25,7 @@ int ProbeCommand::run()
     MediaFile file(libAv);
     std::uint32_t seconds = 0;
     if (libAv.load() && file.open(inputPath, probeTimeLimit))
-        seconds = PlayingTimeReader(file).seconds();
+        seconds = readPlayingSeconds(file);
     if (seconds == 0) {
         const std::string &reason = libAv.isLoaded() ? file.error() : libAv.error();
         std::printf("%c%c\n", durationDelimiter, durationDelimiter);

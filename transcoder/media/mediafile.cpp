@@ -151,8 +151,6 @@ void MediaFile::readOnly(const std::function<bool(int)> &reads)
 
 bool MediaFile::seek(std::int64_t target, Clock::time_point until, const std::function<bool(int)> &reads)
 {
-    if (!context)
-        return false;
     readOnly(reads);
     deadline = until;
     return libAv.avformat_seek_file(context, -1, INT64_MIN, target, target, 0) >= 0;
@@ -188,8 +186,6 @@ bool MediaFile::readPackets(int streamIndex, std::chrono::milliseconds stallLimi
     readStall = std::chrono::milliseconds(0);
     if (result == 0 || result == AVERROR_EOF)
         return result != 0;
-    if (result == AVERROR(ENOMEM))
-        return fail("out of memory");
     if (StopSignals::requested())
         return fail("stopped");
     if (Clock::now() > deadline)

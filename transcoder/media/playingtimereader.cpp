@@ -2,15 +2,11 @@
 
 #include "libav.h"
 #include "mediafile.h"
+#include "playingtime.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-
-PlayingTimeReader::PlayingTimeReader(MediaFile &file)
-    : file(file)
-{
-}
 
 namespace {
 
@@ -35,11 +31,9 @@ bool timedOther(const AVStream *stream)
     return type == AVMEDIA_TYPE_SUBTITLE || type == AVMEDIA_TYPE_DATA;
 }
 
-} // namespace
-
 // Where the first picture or sound starts, in seconds on the file's
 // timeline: the playing time is counted from there.
-double PlayingTimeReader::playingStart() const
+double playingStart(const MediaFile &file)
 {
     const AVFormatContext *context = file.format();
     double earliest = double(file.startTime()) / AV_TIME_BASE;
@@ -56,12 +50,12 @@ double PlayingTimeReader::playingStart() const
 }
 
 // What the header and the streams' own durations tell, before any packet is read.
-PlayingTime PlayingTimeReader::fromHeaders() const
+PlayingTime fromHeaders(const MediaFile &file)
 {
     const AVFormatContext *context = file.format();
     const std::int64_t claim = context->duration;
     PlayingTime time(claim != AV_NOPTS_VALUE && claim > 0 ? double(claim) / AV_TIME_BASE : PlayingTime::unknown);
-    const double from = playingStart();
+    const double from = playingStart(file);
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream *stream = context->streams[i];
         if (!plays(stream) && !timedOther(stream))
@@ -80,11 +74,11 @@ PlayingTime PlayingTimeReader::fromHeaders() const
 // Where the playing streams' packets end, read from a seek to just before
 // the claimed end through to the file's end; unknown when a packet bears
 // the claim out, or the end is not reached within the check's bounds.
-double PlayingTimeReader::endOfPlayingPackets(const PlayingTime &time)
+double endOfPlayingPackets(MediaFile &file, const PlayingTime &time)
 {
     // A claim beyond any real film is sought no further than this, within the timestamps' range.
     const double from = std::clamp(time.seconds() - endCheckLead, 0.0, endCheckFarthest);
-    const double start = playingStart();
+    const double start = playingStart(file);
     const std::int64_t target = std::int64_t((start + from) * AV_TIME_BASE);
     if (!file.seek(target, std::min(file.timeLimit(), MediaFile::Clock::now() + endCheckTimeLimit)))
         return PlayingTime::unknown;
@@ -105,23 +99,25 @@ double PlayingTimeReader::endOfPlayingPackets(const PlayingTime &time)
     return result == AVERROR_EOF ? end : PlayingTime::unknown;
 }
 
-std::uint32_t PlayingTimeReader::seconds()
+} // namespace
+
+std::uint32_t readPlayingSeconds(MediaFile &file)
 {
     if (!file.format())
         return 0;
     // The header's figures cost nothing; the streams are only read (which
     // decodes a little) where neither the container nor a stream keeps one.
-    PlayingTime time = fromHeaders();
+    PlayingTime time = fromHeaders(file);
     if (!(time.seconds() > 0)) {
         if (!file.findStreams())
             return 0;
-        time = fromHeaders();
+        time = fromHeaders(file);
     }
     if (time.isDoubtful(file.sizeInBytes())) {
         // The packets' times count from where the first picture or sound
         // starts, which before the streams are read is often not known.
         file.findStreams();
-        time.setEndOfPackets(endOfPlayingPackets(time));
+        time.setEndOfPackets(endOfPlayingPackets(file, time));
     }
     const double seconds = std::ceil(time.seconds() - 1e-6);
     if (!(seconds > 0)) {

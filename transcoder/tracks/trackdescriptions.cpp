@@ -3,6 +3,7 @@
 #include "transcoder/media/libav.h"
 #include "transcoder/media/mediafile.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 
@@ -97,13 +98,12 @@ void countCues(MediaFile &file, std::vector<StreamDescription> &tracks, std::chr
         return description.kind == StreamDescription::Kind::Subtitle && description.cueCount < 0
                && unsigned(description.index) < context->nb_streams;
     };
-    std::vector<bool> read(context->nb_streams, false);
-    for (const StreamDescription &description : tracks) {
-        if (uncounted(description))
-            read[description.index] = true;
-    }
+    const auto reads = [&](int index) {
+        return std::any_of(tracks.begin(), tracks.end(),
+                           [&](const StreamDescription &track) { return track.index == index && uncounted(track); });
+    };
     std::vector<int> counts(context->nb_streams, 0);
-    if (!file.seek(file.startTime(), MediaFile::Clock::now() + timeLimit, [&](int index) { return read[index]; }))
+    if (!file.seek(file.startTime(), MediaFile::Clock::now() + timeLimit, reads))
         return;
     file.readOn([&](const AVPacket &packet) {
         if (unsigned(packet.stream_index) < counts.size() && showsCue(file.stream(packet.stream_index), packet))

@@ -1,6 +1,5 @@
 #include "testmedia.h"
 
-#include "transcoder/encoding/ffmpegcommand.h"
 #include "transcoder/tracks/languagecode.h"
 #include "transcoder/media/libav.h"
 #include "transcoder/media/mediafile.h"
@@ -10,8 +9,6 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <algorithm>
 
 namespace {
 
@@ -61,7 +58,6 @@ private slots:
     void choice();
     void cuesCountedOnlyWhereTheyDecide();
     void fileTellsFlagsAndCues();
-    void chosenSoundIsMapped();
 };
 
 void TestTrackChoice::readerLanguage_data()
@@ -219,19 +215,6 @@ void TestTrackChoice::fileTellsFlagsAndCues()
         return text.join(", ");
     };
     QCOMPARE(shown(read), shown(streams("a eng dc, a ger i, s eng f #2, s fre h #1")));
-}
-
-void TestTrackChoice::chosenSoundIsMapped()
-{
-    InputFacts facts;
-    facts.soundStream = 3;
-    const auto count = [](const std::vector<std::string> &arguments, const char *value) {
-        return std::count(arguments.begin(), arguments.end(), value);
-    };
-    const std::vector<std::string> withSound = FfmpegCommand("in.mkv", 50, facts).arguments("/out.avi");
-    QCOMPARE(count(withSound, "0:3"), 1);
-    QCOMPARE(count(withSound, "-map"), 2);
-    QCOMPARE(count(FfmpegCommand("in.mkv", 50, {}).arguments("/out.avi"), "-map"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestTrackChoice)

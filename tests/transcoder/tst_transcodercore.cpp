@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -101,6 +102,7 @@ private slots:
     void envelopeFitsPicturesShownShape();
     void envelopeTakesOnlyMpeg1SoundRates();
     void ffmpegArgumentsKeepPathsOpaque();
+    void chosenSoundIsMapped();
     void ffmpegArgumentsFollowTheCurveWithinThePlayersReach();
     void ffmpegFiltersFollowTheInput_data();
     void ffmpegFiltersFollowTheInput();
@@ -332,6 +334,19 @@ void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()
     QCOMPARE(valueAfter(arguments, "-f"), QStringLiteral("avi"));
     QCOMPARE(valueAfter(arguments, "-protocol_whitelist"), QStringLiteral("file"));
     QCOMPARE(QString::fromStdString(arguments.front()), QStringLiteral("ffmpeg"));
+}
+
+void TestTranscoderCore::chosenSoundIsMapped()
+{
+    InputFacts facts;
+    facts.soundStream = 3;
+    const auto count = [](const std::vector<std::string> &arguments, const char *value) {
+        return std::count(arguments.begin(), arguments.end(), value);
+    };
+    const std::vector<std::string> withSound = FfmpegCommand("in.mkv", 50, facts).arguments("/out.avi");
+    QCOMPARE(count(withSound, "0:3"), 1);
+    QCOMPARE(count(withSound, "-map"), 2);
+    QCOMPARE(count(FfmpegCommand("in.mkv", 50, {}).arguments("/out.avi"), "-map"), 1);
 }
 
 void TestTranscoderCore::ffmpegArgumentsFollowTheCurveWithinThePlayersReach()

@@ -59,7 +59,7 @@ public:
     // Null unless open and index names a stream.
     const AVStream *stream(int index) const;
 
-    // Seeks as ffmpeg does, to target in AV_TIME_BASE units, then reads the
+    // Seeks an open file as ffmpeg does, to target in AV_TIME_BASE units, then reads the
     // streams that reads selects (every one without it); the seek and the
     // reads after it give up at until.
     bool seek(std::int64_t target, Clock::time_point until, const std::function<bool(int)> &reads = {});

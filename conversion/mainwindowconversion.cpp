@@ -15,6 +15,7 @@
 #include <QTableWidgetItem>
 
 #include "protocol/toolprotocol.h"
+#include "protocol/subtitlename.h"
 
 namespace {
 
@@ -113,8 +114,8 @@ void MainWindow::OnFileTracks(int index, QString soundLanguage, QString subtitle
         text = languageKnown ? tr("Subtitles: %1, in the picture").arg(language) : tr("Subtitles: in the picture");
     } else if (subtitles == QLatin1String(tracksInFile)) {
         // The tool writes them beside the AVI, under its name.
-        QString file = ConversionThread::outputNameFor(inputNames.at(index));
-        file.replace(file.size() - 3, 3, QStringLiteral("srt"));
+        const QString file = QString::fromStdString(
+            subtitlePathFor(ConversionThread::outputNameFor(inputNames.at(index)).toStdString()));
         text = languageKnown ? tr("Subtitles: %1, %2").arg(language, file) : tr("Subtitles: %1").arg(file);
     }
     outputTracks.insert(index, sound + QLatin1Char(' ') + text);

@@ -5,10 +5,10 @@
 #include "transcoder/media/inputfactsreader.h"
 #include "transcoder/media/mediafile.h"
 #include "transcoder/media/playingtimereader.h"
+#include "transcoder/files/diagnostics.h"
 #include "transcoder/files/pathname.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
-#include "transcoder/tracks/readerlanguage.h"
 #include "transcoder/segments/seeksettler.h"
 #include "transcoder/segments/segmentedconversion.h"
 #include "transcoder/run/stopsignals.h"
@@ -20,57 +20,12 @@
 #include "protocol/toolprotocol.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr std::uint32_t xvidTag = MKTAG('X', 'V', 'I', 'D');
-
-// A number from the environment within [lowest, highest], else the default.
-double setting(const char *name, double lowest, double highest, double byDefault)
-{
-    const char *text = std::getenv(name);
-    char *end = nullptr;
-    const double value = text ? std::strtod(text, &end) : 0;
-    if (!text || end == text || *end || !(value >= lowest && value <= highest))
-        return byDefault;
-    return value;
-}
-
-// A time from the environment, from a tenth of a second up.
-std::chrono::milliseconds durationSetting(const char *name, double highestSeconds, double byDefault)
-{
-    return std::chrono::milliseconds(std::llround(setting(name, 0.1, highestSeconds, byDefault) * 1000));
-}
-
-// ffmpeg reports ten times a second while its work moves; it is silent only
-// while it opens the input (a slow network file, a disk spinning up) or waits
-// on one read. A minute is far beyond those, yet frees a batch that a stuck
-// file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
-std::chrono::milliseconds stallLimit()
-{
-    return durationSetting("TARVELO_STALL_SECONDS", 86400, ConvertCommand::defaultStallSeconds);
-}
-
-// ffmpeg closes its files within moments of SIGTERM; a second is ample for
-// that and still answers a stop at once. TARVELO_STOP_GRACE_SECONDS sets
-// another grace.
-FfmpegProcess::Limits ffmpegLimits()
-{
-    return {stallLimit(), durationSetting("TARVELO_STOP_GRACE_SECONDS", 60, ConvertCommand::defaultStopGraceSeconds)};
-}
-
-// One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1
-// gives the single process of old.
-int encodeJobs()
-{
-    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
-    return int(setting("TARVELO_ENCODE_JOBS", 1, 64, double(std::clamp(cores, 1L, 64L))));
-}
 
 // A language as the tracks line carries it: its two-letter code where it
 // has one, letters only.
@@ -88,20 +43,16 @@ std::string protocolLanguage(const std::string &tag)
     return letters ? code : tracksUnknownLanguage;
 }
 
-// Two minutes: a file that short is done in well under a minute by one
-// process, and a join in so many places costs next to nothing in size.
-double segmentSeconds()
-{
-    return setting("TARVELO_SEGMENT_SECONDS", 1, 86400, 120);
-}
 } // namespace
 
-ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality)
+ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality,
+                               const ToolSettings &settings)
     : inputPath(inputPath)
     , outputPath(outputPath)
     , quality(quality)
-    , subtitles(libAv, inputPath, outputPath, stallLimit())
-    , captions(libAv, inputPath, outputPath, stallLimit())
+    , settings(settings)
+    , subtitles(libAv, inputPath, outputPath, settings.limits.stall)
+    , captions(libAv, inputPath, outputPath, settings.limits.stall)
 {
 }
 
@@ -125,7 +76,7 @@ int ConvertCommand::run()
 
 bool ConvertCommand::fail(const std::string &reason)
 {
-    std::fprintf(stderr, "tarvelo-transcode: %s\n", PathName::printable(reason).c_str());
+    Diagnostics::note(reason);
     return false;
 }
 
@@ -164,17 +115,23 @@ std::string ConvertCommand::readInput()
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
     std::vector<StreamDescription> streams = describeTracks(input);
-    const std::string reader = ReaderLanguage::fromEnvironment();
+    const std::string &reader = settings.readerLanguage;
     const int sound = TrackChoice::sound(streams, reader);
     inputFacts = readInputFacts(input, sound);
     // Without a duration the conversion still runs; only progress is not sent.
     duration = readPlayingSeconds(input);
     if (TrackChoice::needsCueCounts(streams))
         countCues(input, streams, cueCountTimeLimit);
-    subtitles.choose(streams, reader, sound);
+    // A subtitle file kept beside the input wins over every track.
+    const TrackChoice::Subtitles chosen = subtitles.findSidecar(reader) ? TrackChoice::Subtitles()
+                                                                        : TrackChoice::subtitles(streams, reader, sound);
     for (const StreamDescription &stream : streams) {
         if (stream.index == sound)
             soundLanguage = stream.language;
+        if (stream.index == chosen.text)
+            subtitles.choose(stream);
+        if (stream.index == chosen.picture)
+            captions.choose(stream, chosen.forcedOnly);
     }
     return {};
 }
@@ -190,13 +147,13 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (StopSignals::requested())
         return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
-    const int jobs = encodeJobs();
+    const int jobs = settings.encodeJobs;
     FfmpegCommand command(inputPath, quality, inputFacts);
     if (!burnCaptions(command))
         return fail(StopSignals::stopReason());
-    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs, SegmentedConversion::mostSegments(jobs));
+    SegmentPlan plan(inputFacts, duration, settings.segmentSeconds, jobs, SegmentedConversion::mostSegments(jobs));
     if (plan.isSegmented() && !settleSeeks(plan))
-        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1, 1);
+        plan = SegmentPlan(inputFacts, duration, settings.segmentSeconds, 1, 1);
     const bool encoded = plan.isSegmented() ? encodeInSegments(command, output, plan, jobs, sender)
                                             : encodeInOne(command, output, sender);
     if (!encoded || !checkWritten(output))
@@ -218,7 +175,7 @@ bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &
                                      if (reader.feed(data, size))
                                          sender.report(reader.seconds());
                                  }};
-    FfmpegJobs ffmpeg(1, ffmpegLimits());
+    FfmpegJobs ffmpeg(1, settings.limits);
     return ffmpeg.run({job}) || fail(ffmpeg.error());
 }
 
@@ -226,7 +183,6 @@ bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &
 // process of the conversion reads them. False only on a stop request.
 bool ConvertCommand::burnCaptions(FfmpegCommand &command)
 {
-    captions.choose(subtitles.pictureTrack(), subtitles.forcedOnly());
     CaptionPlacement::Sizes sizes;
     sizes.pictureWidth = inputFacts.quarterTurn ? inputFacts.height : inputFacts.width;
     sizes.pictureHeight = inputFacts.quarterTurn ? inputFacts.width : inputFacts.height;
@@ -250,7 +206,7 @@ bool ConvertCommand::settleSeeks(SegmentPlan &plan)
 bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan,
                                       int jobs, ProgressSender &sender)
 {
-    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, ffmpegLimits(), {}};
+    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, settings.limits, {}};
     if (captions.exists())
         setup.sharedInputs = {captions.videoFd()};
     SegmentedConversion conversion(setup, command, plan, libAv);

@@ -5,6 +5,7 @@
 #include "transcoder/media/libav.h"
 #include "transcoder/subtitles/burnedcaptions.h"
 #include "transcoder/subtitles/subtitleoutput.h"
+#include "toolsettings.h"
 
 #include <cstdint>
 #include <chrono>
@@ -20,18 +21,13 @@ class TemporaryOutput;
 class ConvertCommand
 {
 public:
-    // A conversion whose ffmpeg reports no progress for this long has stalled
-    // (TARVELO_STALL_SECONDS sets another limit).
-    static constexpr int defaultStallSeconds = 60;
-    // A stopped ffmpeg that has not ended after this long is killed
-    // (TARVELO_STOP_GRACE_SECONDS sets another grace).
-    static constexpr int defaultStopGraceSeconds = 1;
     // Where the container does not count its subtitle cues, they are counted
     // for at most this long before the conversion starts: on a long film
     // from a slow disk, part of it tells as much.
     static constexpr std::chrono::seconds cueCountTimeLimit{10};
 
-    ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality);
+    ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality,
+                   const ToolSettings &settings);
     int run();
 
 private:
@@ -52,6 +48,7 @@ private:
     std::string inputPath;
     std::string outputPath;
     int quality;
+    ToolSettings settings;
     LibAv libAv;
     SubtitleOutput subtitles;
     BurnedCaptions captions;

@@ -152,7 +152,8 @@ void TestSubtitles::sidecar()
     LibAv libAv;   // left unloaded: a copy needs no decoding
     SubtitleOutput output(libAv, (in + "/film.mkv").toStdString(), (out + "/film.avi").toStdString(),
                           std::chrono::seconds(1));
-    output.choose(germanTrack(), "de", 1);
+    output.findSidecar("de");
+    output.choose(germanTrack()[2]);
     QVERIFY(output.write(false));
     output.publish();
     QCOMPARE(readFile(out + "/film.srt"), copied ? sidecar : QByteArray());

@@ -53,10 +53,10 @@ double SeekSettler::keyframeAfterSeek(double seconds)
     if (!(input.format()->iformat->flags & AVFMT_SEEK_TO_PTS) && pictures->codecpar->video_delay > 0)
         target -= 3 * AV_TIME_BASE / 23;
     // ffmpeg seeks with every stream read.
-    if (!input.seek(target, MediaFile::Clock::now() + MediaFile::openTimeLimit))
+    if (!input.seek(target, MediaFile::Clock::now() + stallLimit))
         return -1;
     double found = -1;
-    input.readPackets(video.index, MediaFile::openTimeLimit, [&](const AVPacket &packet) {
+    input.readPackets(video.index, stallLimit, [&](const AVPacket &packet) {
         const std::int64_t time = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
         if (time == AV_NOPTS_VALUE)
             return true;

@@ -3,9 +3,6 @@
 
 #include <string>
 
-// Both programs name the subtitles beside an AVI, the tool to write them and
-// the window to tell where they are; one rule keeps the two on one file.
-
 // A path without its name's extension; a dot in a folder's name, or one
 // that starts a hidden name, begins none.
 inline std::string withoutExtension(const std::string &path)
@@ -16,7 +13,8 @@ inline std::string withoutExtension(const std::string &path)
     return dot != std::string::npos && dot > nameStart ? path.substr(0, dot) : path;
 }
 
-// NAME.srt for NAME.avi: the name players look for.
+// NAME.srt for NAME.avi, the name players look for: the tool writes the
+// subtitles under it and the window tells it.
 inline std::string subtitlePathFor(const std::string &aviPath)
 {
     return withoutExtension(aviPath) + ".srt";

@@ -121,16 +121,6 @@ std::string number(double value)
     return text;
 }
 
-// The players' sample rates in kHz: "32, 44.1 or 48".
-std::string sampleRates()
-{
-    std::string text;
-    for (std::size_t i = 0; i < std::size(PlayerEnvelope::sampleRates); ++i)
-        text += (i == 0 ? "" : i + 1 < std::size(PlayerEnvelope::sampleRates) ? ", " : " or ")
-                + number(PlayerEnvelope::sampleRates[i] / 1000.0);
-    return text;
-}
-
 bool isHelp(int argc, char **argv)
 {
     return argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
@@ -225,7 +215,9 @@ std::string usage(const char *programName)
            + std::to_string(PlayerEnvelope::longestKeyframeGapPictures) + " pictures;\n"
            "  - no B-frames, no quarter-pel, no global motion compensation, FourCC\n"
            "    XVID;\n"
-           "  - MP3 (MPEG-1 Layer III) at " + sampleRates() + " kHz, mono or stereo:\n"
+           "  - MP3 (MPEG-1 Layer III) at " + number(PlayerEnvelope::sampleRates[0] / 1000.0) + ", "
+           + number(PlayerEnvelope::sampleRates[1] / 1000.0) + " or " + number(PlayerEnvelope::sampleRates[2] / 1000.0)
+           + " kHz, mono or stereo:\n"
            "    surround is mixed down; another sample rate goes to the lowest of\n"
            "    these that is a whole multiple of it (22.05 kHz to 44.1, 16 to 32,\n"
            "    24 to 48), else to the highest that divides it (96 kHz to 48),\n"

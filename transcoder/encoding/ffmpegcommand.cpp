@@ -152,27 +152,24 @@ std::vector<std::string> start()
     };
 }
 
-// MP3 starts before zero by its encoder delay. Shifting every stream to make
-// up for it moves the pictures, which AVI only places by count, a whole frame
-// late after the first: the picture would lag the sound and one picture too
-// many would be shown.
-void addOwnTimes(std::vector<std::string> &arguments)
+// The streams keep their own times. MP3 starts before zero by its encoder
+// delay; shifting every stream to make up for it moves the pictures, which
+// AVI only places by count, a whole frame late after the first: the picture
+// would lag the sound and one picture too many would be shown. Where one
+// stream runs far ahead of the other, ffmpeg's short default queue would end
+// an output of both with an error.
+void addTiming(std::vector<std::string> &arguments, bool bothStreams)
 {
+    if (bothStreams)
+        arguments.insert(arguments.end(), {"-max_muxing_queue_size", "4096"});
     arguments.insert(arguments.end(), {"-avoid_negative_ts", "disabled"});
 }
 
-// The mapped stream alone, without subtitles, data or chapters, at its own times.
-void addMapped(std::vector<std::string> &arguments, const std::string &map)
+// What is mapped, and no subtitles, data or chapters beside it.
+void addMapped(std::vector<std::string> &arguments, const std::string &map, bool bothStreams = false)
 {
     arguments.insert(arguments.end(), {"-map", map, "-sn", "-dn", "-map_chapters", "-1"});
-    addOwnTimes(arguments);
-}
-
-// Where one stream runs far ahead of the other, ffmpeg's short muxing queue
-// ends the output with an error.
-void addLongQueue(std::vector<std::string> &arguments)
-{
-    arguments.insert(arguments.end(), {"-max_muxing_queue_size", "4096"});
+    addTiming(arguments, bothStreams);
 }
 
 // The span of a segment, cut after the rate filters on the single run's
@@ -212,8 +209,7 @@ std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath)
     addCaptionInput(arguments, false, 0);
     // The first video that is not cover art (capital V) is the film; an
     // input without one fails here.
-    addMapped(arguments, videoMap());
-    addLongQueue(arguments);
+    addMapped(arguments, videoMap(), true);
     // The sound chosen for the reader, when there is any.
     if (soundStream >= 0)
         arguments.insert(arguments.end(), {"-map", "0:" + std::to_string(soundStream)});
@@ -426,8 +422,7 @@ std::vector<std::string> FfmpegCommand::joinArguments(const std::string &listPat
     if (!soundPath.empty())
         arguments.insert(arguments.end(), {"-map", "1:a:0"});
     arguments.insert(arguments.end(), {"-c", "copy", "-tag:v", "XVID"});
-    addLongQueue(arguments);
-    addOwnTimes(arguments);
+    addTiming(arguments, true);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     return arguments;
 }

@@ -6,7 +6,6 @@
 #include "picturetrack.h"
 #include "trackname.h"
 #include "transcoder/files/diagnostics.h"
-#include "transcoder/files/pathname.h"
 #include "transcoder/files/temporaryoutput.h"
 #include "transcoder/run/stopsignals.h"
 

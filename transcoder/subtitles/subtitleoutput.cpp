@@ -13,7 +13,6 @@
 #include "protocol/subtitlename.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -42,7 +42,6 @@ std::string protocolLanguage(const std::string &tag)
                          && std::all_of(code.begin(), code.end(), [](char c) { return c >= 'a' && c <= 'z'; });
     return letters ? code : tracksUnknownLanguage;
 }
-
 } // namespace
 
 ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality,

@@ -3,7 +3,7 @@
 #include "transcoder/media/libav.h"
 #include "transcoder/media/mediafile.h"
 #include "transcoder/media/playingtimereader.h"
-#include "transcoder/files/pathname.h"
+#include "transcoder/files/diagnostics.h"
 
 #include "protocol/toolprotocol.h"
 
@@ -29,8 +29,7 @@ int ProbeCommand::run()
     if (seconds == 0) {
         const std::string &reason = libAv.isLoaded() ? file.error() : libAv.error();
         std::printf("%c%c\n", durationDelimiter, durationDelimiter);
-        std::fprintf(stderr, "tarvelo-transcode: %s: %s\n", PathName::printable(inputPath).c_str(),
-                     PathName::printable(reason).c_str());
+        Diagnostics::note(inputPath + ": " + reason);
         return 1;
     }
     std::printf("%c%u%c\n", durationDelimiter, unsigned(seconds), durationDelimiter);

@@ -1,7 +1,6 @@
 #include "commandline.h"
 
 #include "convertcommand.h"
-#include "toolsettings.h"
 #include "transcoder/encoding/decoderbuffer.h"
 #include "transcoder/encoding/playerenvelope.h"
 #include "transcoder/encoding/qualitycurve.h"

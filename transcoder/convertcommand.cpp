@@ -15,17 +15,38 @@
 #include "transcoder/files/temporaryoutput.h"
 #include "transcoder/tracks/languagecode.h"
 #include "transcoder/tracks/trackdescriptions.h"
+#include "transcoder/tracks/readerlanguage.h"
 #include "transcoder/tracks/trackchoice.h"
 
 #include "protocol/toolprotocol.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr std::uint32_t xvidTag = MKTAG('X', 'V', 'I', 'D');
+
+// A number from the environment within [lowest, highest], else the default.
+double setting(const char *name, double lowest, double highest, double byDefault)
+{
+    const char *text = std::getenv(name);
+    char *end = nullptr;
+    const double value = text ? std::strtod(text, &end) : 0;
+    if (!text || end == text || *end || !(value >= lowest && value <= highest))
+        return byDefault;
+    return value;
+}
+
+// A time from the environment, from a tenth of a second up.
+std::chrono::milliseconds durationSetting(const char *name, double highestSeconds, double byDefault)
+{
+    return std::chrono::milliseconds(std::llround(setting(name, 0.1, highestSeconds, byDefault) * 1000));
+}
 
 // A language as the tracks line carries it: its two-letter code where it
 // has one, letters only.
@@ -43,6 +64,18 @@ std::string protocolLanguage(const std::string &tag)
     return letters ? code : tracksUnknownLanguage;
 }
 } // namespace
+
+ToolSettings ToolSettings::fromEnvironment()
+{
+    ToolSettings settings;
+    settings.limits = {durationSetting("TARVELO_STALL_SECONDS", 86400, defaultStallSeconds),
+                       durationSetting("TARVELO_STOP_GRACE_SECONDS", 60, defaultStopGraceSeconds)};
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    settings.encodeJobs = int(setting("TARVELO_ENCODE_JOBS", 1, 64, double(std::clamp(cores, 1L, 64L))));
+    settings.segmentSeconds = setting("TARVELO_SEGMENT_SECONDS", 1, 86400, defaultSegmentSeconds);
+    settings.readerLanguage = ReaderLanguage::fromEnvironment();
+    return settings;
+}
 
 ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality,
                                const ToolSettings &settings)

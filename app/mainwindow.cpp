@@ -123,7 +123,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&conversionThread, &ConversionThread::fileFitted, this, &MainWindow::OnFileFitted);
     // A close that had to wait for a run to stop is completed when it has.
     connect(&conversionThread, &QThread::finished, this, [this] {
-        if (stoppingRun)
+        if (runPhase == RunPhase::Stopping)
             close();
     });
 

@@ -65,6 +65,14 @@ private slots:
     void on_btnHelp_clicked();
 
 private:
+    // Where the window is in a run's life: the list is edited, a run goes on
+    // or shows its outcome until "New Conversion", or a run is being stopped
+    // for the window to close.
+    enum class RunPhase { Editing, Converting, Stopping };
+
+    // Each file has a band of the progress bar this wide, whatever its length.
+    static constexpr int barStepsPerFile = 100;
+
     void fitToText();
     void showBanner();
     void fixSizeToLayout();
@@ -76,6 +84,7 @@ private:
     void showOutcome(int row, bool converted);
     void showTracks(int row, const QString &tracks);
     void stopConversion();
+    void setRunPhase(RunPhase phase);
     bool listIsLocked() const;
     void addQueuedFiles();
     void addListedFiles(const QStringList &paths);
@@ -88,7 +97,7 @@ private:
     // The tracks each converted row's output got, worded, until its outcome is shown.
     QHash<int, QString> outputTracks;
     ConversionThread conversionThread;
-    bool stoppingRun = false;
+    RunPhase runPhase = RunPhase::Editing;
     bool addingFiles = false;
     QStringList pendingPaths; // handed over while files are being added
     QStringList queuedPaths;

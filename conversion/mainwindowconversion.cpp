@@ -15,6 +15,7 @@
 #include <QTableWidgetItem>
 
 #include "protocol/toolprotocol.h"
+#include "protocol/subtitlename.h"
 
 namespace {
 
@@ -44,19 +45,12 @@ void MainWindow::on_btnConvert_clicked()
     if (inputPaths.isEmpty() || conversionThread.isRunning())
         return;
 
-    ui->tblFiles->clearSelection();
-    ui->tblFiles->setSelectionMode(QAbstractItemView::NoSelection);
-    ui->btnAddFile->setEnabled(false);
-    ui->btnChangeDir->setEnabled(false);
-    ui->btnConvert->setEnabled(false);
-    // Drops are refused as the add button is: the cursor says so at once.
-    ui->tblFiles->setAcceptDrops(false);
+    setRunPhase(RunPhase::Converting);
     failedNames.clear();
     outputTracks.clear();
 
-    ui->prgrsConversion->setMaximum(100 * int(inputPaths.size()));
+    ui->prgrsConversion->setMaximum(barStepsPerFile * int(inputPaths.size()));
     ui->prgrsConversion->reset();
-    ui->prgrsConversion->setVisible(true);
 
     conversionThread.pathList = &inputPaths;
     conversionThread.nameList = &inputNames;
@@ -76,8 +70,8 @@ void MainWindow::OnFileProgress(int index, uint completedDuration)
     // back (progressPrefix in protocol/toolprotocol.h says why each layer clamps).
     const uint duration = durations.at(index);
     const uint done = qMin(completedDuration, duration);
-    const int share = duration == 0 ? 0 : int(double(done) / duration * 100.0);
-    const int value = index * 100 + share;
+    const int share = duration == 0 ? 0 : int(double(done) / duration * barStepsPerFile);
+    const int value = index * barStepsPerFile + share;
     if (value > ui->prgrsConversion->value() && value <= ui->prgrsConversion->maximum())
         ui->prgrsConversion->setValue(value);
 }
@@ -85,7 +79,7 @@ void MainWindow::OnFileProgress(int index, uint completedDuration)
 void MainWindow::OnFileExists(QString outputFile)
 {
     // Unattended runs, and runs being stopped, never overwrite.
-    if (ui->chckShutdown->isChecked() || stoppingRun) {
+    if (ui->chckShutdown->isChecked() || runPhase == RunPhase::Stopping) {
         conversionThread.overwriteExisting = false;
         return;
     }
@@ -120,8 +114,8 @@ void MainWindow::OnFileTracks(int index, QString soundLanguage, QString subtitle
         text = languageKnown ? tr("Subtitles: %1, in the picture").arg(language) : tr("Subtitles: in the picture");
     } else if (subtitles == QLatin1String(tracksInFile)) {
         // The tool writes them beside the AVI, under its name.
-        QString file = ConversionThread::outputNameFor(inputNames.at(index));
-        file.replace(file.size() - 3, 3, QStringLiteral("srt"));
+        const QString file = QString::fromStdString(
+            subtitlePathFor(ConversionThread::outputNameFor(inputNames.at(index)).toStdString()));
         text = languageKnown ? tr("Subtitles: %1, %2").arg(language, file) : tr("Subtitles: %1").arg(file);
     }
     outputTracks.insert(index, sound + QLatin1Char(' ') + text);
@@ -160,9 +154,9 @@ void MainWindow::OnFileCompleted(int index, bool isSuccess)
         showTracks(index, outputTracks.take(index));
     if (!isSuccess)
         failedNames.append(inputNames.at(index));
-    ui->prgrsConversion->setValue((index + 1) * 100);
+    ui->prgrsConversion->setValue((index + 1) * barStepsPerFile);
 
-    if (index != inputNames.size() - 1 || stoppingRun)
+    if (index != inputNames.size() - 1 || runPhase == RunPhase::Stopping)
         return;
 
     if (ui->chckShutdown->isChecked()) {
@@ -198,12 +192,7 @@ void MainWindow::showSummary()
     if (box.clickedButton() != newConversion)
         return;
 
-    ui->prgrsConversion->setVisible(false);
-    ui->tblFiles->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ui->btnAddFile->setEnabled(true);
-    ui->btnChangeDir->setEnabled(true);
-    ui->btnConvert->setEnabled(true);
-    ui->tblFiles->setAcceptDrops(true);
+    setRunPhase(RunPhase::Editing);
     ui->tblFiles->setRowCount(0);
     inputNames.clear();
     inputPaths.clear();
@@ -221,7 +210,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     // Closing waits for the run to stop cleanly; the window goes once the
     // worker has returned (see the constructor), without freezing meanwhile.
     event->ignore();
-    stoppingRun = true;
+    setRunPhase(RunPhase::Stopping);
     conversionThread.requestStop();
 }
 
@@ -229,10 +218,29 @@ void MainWindow::stopConversion()
 {
     if (!conversionThread.isRunning())
         return;
-    stoppingRun = true;
+    setRunPhase(RunPhase::Stopping);
     conversionThread.requestStop();
     // The worker may be waiting inside its existing-output question, whose
     // answer is delivered through this thread's queue: keep delivering.
     while (!conversionThread.wait(50))
         QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+// The controls a run locks stay locked while it shows its outcome, and while
+// it is being stopped.
+void MainWindow::setRunPhase(RunPhase phase)
+{
+    runPhase = phase;
+    if (phase == RunPhase::Stopping)
+        return;
+    const bool editing = phase == RunPhase::Editing;
+    if (!editing)
+        ui->tblFiles->clearSelection();
+    ui->tblFiles->setSelectionMode(editing ? QAbstractItemView::ExtendedSelection : QAbstractItemView::NoSelection);
+    ui->btnAddFile->setEnabled(editing);
+    ui->btnChangeDir->setEnabled(editing);
+    ui->btnConvert->setEnabled(editing);
+    // Drops are refused as the add button is: the cursor says so at once.
+    ui->tblFiles->setAcceptDrops(editing);
+    ui->prgrsConversion->setVisible(!editing);
 }

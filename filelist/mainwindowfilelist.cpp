@@ -148,12 +148,12 @@ bool MainWindow::listIsLocked() const
 {
     // From the start of a run until "New Conversion" the rows show the run's
     // outcome, and the add button stays off.
-    return conversionThread.isRunning() || !ui->btnAddFile->isEnabled();
+    return conversionThread.isRunning() || runPhase != RunPhase::Editing;
 }
 
 void MainWindow::addFiles(const QStringList &paths)
 {
-    if (stoppingRun)
+    if (runPhase == RunPhase::Stopping)
         return;
     // Handed over while a run is shown, they belong to the next one.
     if (listIsLocked()) {
@@ -168,7 +168,7 @@ void MainWindow::addFiles(const QStringList &paths)
     }
     addingFiles = true;
     addListedFiles(paths);
-    while (!pendingPaths.isEmpty() && !stoppingRun)
+    while (!pendingPaths.isEmpty() && runPhase != RunPhase::Stopping)
         addListedFiles(std::exchange(pendingPaths, {}));
     pendingPaths.clear();
     addingFiles = false;
@@ -197,7 +197,7 @@ void MainWindow::addListedFiles(const QStringList &paths)
             sinceUpdate.start();
         }
         // Cancelling keeps the files added so far.
-        if (progress.wasCanceled() || stoppingRun)
+        if (progress.wasCanceled() || runPhase == RunPhase::Stopping)
             break;
         const QString &path = files.at(i);
         const QString name = fileNameOf(path);

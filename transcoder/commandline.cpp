@@ -9,6 +9,7 @@
 
 #include "protocol/toolprotocol.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -112,6 +113,14 @@ std::string grouped(long long value)
     return text;
 }
 
+// A limit as people write it: 29.97, 30.
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%g", value);
+    return text;
+}
+
 bool isHelp(int argc, char **argv)
 {
     return argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0);
@@ -159,7 +168,8 @@ std::string usage(const char *programName)
            "  " + name + " " + shapeText(convertShape, "IN") + "\n"
            "      Convert IN into the AVI file OUT (MPEG-4 Visual video tagged XVID,\n"
            "      MP3 audio) with the system's ffmpeg. Both Q are the same quality,\n"
-           "      0 (smallest size) to 99 (highest quality). OUT is replaced only when\n"
+           "      " + std::to_string(lowestQuality) + " (smallest size) to " + std::to_string(highestQuality)
+           + " (highest quality). OUT is replaced only when\n"
            "      the conversion succeeded; then \"" + successMarker + "\" is printed and the\n"
            "      exit status is 0. SIGTERM, SIGINT and SIGHUP stop the conversion.\n"
            "  " + name + " --help\n"
@@ -179,11 +189,12 @@ std::string usage(const char *programName)
            + " above; larger pictures are scaled down (never up) to\n"
            "    square pixels at the shape they are shown at, turned phone videos\n"
            "    upright, in even sizes;\n"
-           "  - at most 30 pictures a second: a faster rate is divided by the\n"
+           "  - at most " + number(PlayerEnvelope::maximumRate) + " pictures a second: a faster rate is divided by the\n"
            "    smallest whole number that brings it there (50 to 25, 59.94 to\n"
            "    29.97, 60 or 120 to 30) by keeping every n-th picture; a steady\n"
-           "    rate up to 30 keeps every picture; a varying rate becomes the first\n"
-           "    of 23.976, 24, 25, 29.97 and 30 at or above its average; below 10\n"
+           "    rate up to " + number(PlayerEnvelope::maximumRate) + " keeps every picture; a varying rate becomes the first\n"
+           "    of 23.976, 24, 25, 29.97 and 30 at or above its average; below "
+           + number(PlayerEnvelope::minimumRate) + "\n"
            "    (a slideshow) pictures are repeated up to 25, or 29.97 for NTSC;\n"
            "  - the first picture and the first sound stay where the input has\n"
            "    them, within half a picture: a stream that starts late is preceded\n"
@@ -193,16 +204,20 @@ std::string usage(const char *programName)
            "    finds; progressive ones, and pictures too small for the\n"
            "    deinterlacer (under " + std::to_string(PlayerEnvelope::minimumDeinterlacedWidth) + "x"
            + std::to_string(PlayerEnvelope::minimumDeinterlacedHeight) + "), pass untouched;\n"
-           "  - at most 4,000 kb/s on average, and never more than a decoder buffer\n"
+           "  - at most " + grouped(DecoderBuffer::averageBitsPerSecond / 1000)
+           + " kb/s on average, and never more than a decoder buffer\n"
            "    of " + grouped(DecoderBuffer::sizeBits) + " bits refilled at "
            + grouped(DecoderBuffer::refillBitsPerSecond / 1000) + " kb/s holds; below that ceiling\n"
            "    every picture has the curve's quantiser;\n"
            "  - a keyframe at each cut that ffmpeg's scene detection finds (at the\n"
            "    extreme qualities it can miss one after heavy grain), at least\n"
-           "    every 10 seconds and every 250 pictures;\n"
+           "    every " + number(PlayerEnvelope::longestKeyframeGapSeconds) + " seconds and every "
+           + std::to_string(PlayerEnvelope::longestKeyframeGapPictures) + " pictures;\n"
            "  - no B-frames, no quarter-pel, no global motion compensation, FourCC\n"
            "    XVID;\n"
-           "  - MP3 (MPEG-1 Layer III) at 32, 44.1 or 48 kHz, mono or stereo:\n"
+           "  - MP3 (MPEG-1 Layer III) at " + number(PlayerEnvelope::sampleRates[0] / 1000.0) + ", "
+           + number(PlayerEnvelope::sampleRates[1] / 1000.0) + " or " + number(PlayerEnvelope::sampleRates[2] / 1000.0)
+           + " kHz, mono or stereo:\n"
            "    surround is mixed down; another sample rate goes to the lowest of\n"
            "    these that is a whole multiple of it (22.05 kHz to 44.1, 16 to 32,\n"
            "    24 to 48), else to the highest that divides it (96 kHz to 48),\n"
@@ -251,14 +266,15 @@ std::string usage(const char *programName)
            "the output's sound language, its subtitles (- none, file: the .srt,\n"
            "picture: burned in) and their language (und: not known, -: none).\n"
            "\n"
-           "An IN longer than two minutes is encoded on every core: its video in\n"
+           "An IN longer than " + std::to_string(ToolSettings::defaultSegmentSeconds)
+           + " s is encoded on every core: its video in\n"
            "segments by one ffmpeg per core, its sound once, then joined into\n"
            "the file one ffmpeg would make. TARVELO_ENCODE_JOBS sets how many\n"
            "(1: one ffmpeg for all). A long film gets longer segments, so that\n"
            "their files stay few and within the open-file limit (ulimit -n). A\n"
            "conversion whose ffmpeg reports no progress for TARVELO_STALL_SECONDS\n"
-           "(" + std::to_string(ConvertCommand::defaultStallSeconds) + ") fails, and a stopped ffmpeg that has not\n"
-           "ended after TARVELO_STOP_GRACE_SECONDS (" + std::to_string(ConvertCommand::defaultStopGraceSeconds)
+           "(" + std::to_string(ToolSettings::defaultStallSeconds) + ") fails, and a stopped ffmpeg that has not\n"
+           "ended after TARVELO_STOP_GRACE_SECONDS (" + std::to_string(ToolSettings::defaultStopGraceSeconds)
            + ") is killed.\n"
            "\n"
            "No OUT reaches 4 GiB: the limit is " + std::to_string(OutputBudget::defaultLimitMegabytes)

@@ -3,16 +3,20 @@
 #include "transcoder/encoding/ffmpegcommand.h"
 #include "transcoder/encoding/outputbudget.h"
 #include "transcoder/run/ffmpegjobs.h"
+#include "transcoder/media/inputfactsreader.h"
 #include "transcoder/media/mediafile.h"
+#include "transcoder/media/playingtimereader.h"
+#include "transcoder/files/diagnostics.h"
 #include "transcoder/files/pathname.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
-#include "transcoder/tracks/readerlanguage.h"
 #include "transcoder/segments/seeksettler.h"
 #include "transcoder/segments/segmentedconversion.h"
 #include "transcoder/run/stopsignals.h"
 #include "transcoder/files/temporaryoutput.h"
 #include "transcoder/tracks/languagecode.h"
+#include "transcoder/tracks/trackdescriptions.h"
+#include "transcoder/tracks/readerlanguage.h"
 #include "transcoder/tracks/trackchoice.h"
 
 #include "protocol/toolprotocol.h"
@@ -47,31 +51,6 @@ std::chrono::milliseconds durationSetting(const char *name, double highestSecond
     return std::chrono::milliseconds(std::llround(setting(name, 0.1, highestSeconds, byDefault) * 1000));
 }
 
-// ffmpeg reports ten times a second while its work moves; it is silent only
-// while it opens the input (a slow network file, a disk spinning up) or waits
-// on one read. A minute is far beyond those, yet frees a batch that a stuck
-// file would hold for ever. TARVELO_STALL_SECONDS sets another limit.
-std::chrono::milliseconds stallLimit()
-{
-    return durationSetting("TARVELO_STALL_SECONDS", 86400, ConvertCommand::defaultStallSeconds);
-}
-
-// ffmpeg closes its files within moments of SIGTERM; a second is ample for
-// that and still answers a stop at once. TARVELO_STOP_GRACE_SECONDS sets
-// another grace.
-FfmpegProcess::Limits ffmpegLimits()
-{
-    return {stallLimit(), durationSetting("TARVELO_STOP_GRACE_SECONDS", 60, ConvertCommand::defaultStopGraceSeconds)};
-}
-
-// One encoder process per core keeps them all busy; TARVELO_ENCODE_JOBS=1
-// gives the single process of old.
-int encodeJobs()
-{
-    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
-    return int(setting("TARVELO_ENCODE_JOBS", 1, 64, double(std::clamp(cores, 1L, 64L))));
-}
-
 // A language as the tracks line carries it: its two-letter code where it
 // has one, letters only.
 std::string protocolLanguage(const std::string &tag)
@@ -97,21 +76,31 @@ long long fileBytes(int fd)
     struct stat info;
     return fstat(fd, &info) == 0 ? (long long)info.st_size : -1;
 }
-
-// Two minutes: a file that short is done in well under a minute by one
-// process, and a join in so many places costs next to nothing in size.
-double segmentSeconds()
-{
-    return setting("TARVELO_SEGMENT_SECONDS", 1, 86400, 120);
-}
 } // namespace
 
-ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality)
+ToolSettings ToolSettings::fromEnvironment()
+{
+    ToolSettings settings;
+    settings.limits = {durationSetting("TARVELO_STALL_SECONDS", 86400, defaultStallSeconds),
+                       durationSetting("TARVELO_STOP_GRACE_SECONDS", 60, defaultStopGraceSeconds)};
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    settings.encodeJobs = int(setting("TARVELO_ENCODE_JOBS", 1, 64, double(std::clamp(cores, 1L, 64L))));
+    settings.segmentSeconds = setting("TARVELO_SEGMENT_SECONDS", 1, 86400, defaultSegmentSeconds);
+    settings.readerLanguage = ReaderLanguage::fromEnvironment();
+    const char *limitText = std::getenv("TARVELO_MAX_OUTPUT_MB");
+    settings.outputLimitBytes = OutputBudget::limitBytes(limitText);
+    settings.outputLimitMegabytes = OutputBudget::limitMegabytes(limitText);
+    return settings;
+}
+
+ConvertCommand::ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality,
+                               const ToolSettings &settings)
     : inputPath(inputPath)
     , outputPath(outputPath)
     , quality(quality)
-    , subtitles(libAv, inputPath, outputPath, stallLimit())
-    , captions(libAv, inputPath, outputPath, stallLimit())
+    , settings(settings)
+    , subtitles(libAv, inputPath, outputPath, settings.limits.stall)
+    , captions(libAv, inputPath, outputPath, settings.limits.stall)
 {
 }
 
@@ -135,7 +124,7 @@ int ConvertCommand::run()
 
 bool ConvertCommand::fail(const std::string &reason)
 {
-    std::fprintf(stderr, "tarvelo-transcode: %s\n", PathName::printable(reason).c_str());
+    Diagnostics::note(reason);
     return false;
 }
 
@@ -173,18 +162,24 @@ std::string ConvertCommand::readInput()
         return inputPath + ": " + input.error();
     if (!input.videoStream().exists())
         return inputPath + ": the file has no video";
-    std::vector<StreamDescription> streams = input.streamDescriptions();
-    const std::string reader = ReaderLanguage::fromEnvironment();
+    std::vector<StreamDescription> streams = describeTracks(input);
+    const std::string &reader = settings.readerLanguage;
     const int sound = TrackChoice::sound(streams, reader);
-    inputFacts = input.facts(sound);
+    inputFacts = readInputFacts(input, sound);
     // Without a duration the conversion still runs; only progress is not sent.
-    duration = input.durationSeconds();
+    duration = readPlayingSeconds(input);
     if (TrackChoice::needsCueCounts(streams))
-        input.countCues(streams, cueCountTimeLimit);
-    subtitles.choose(streams, reader, sound);
+        countCues(input, streams, cueCountTimeLimit);
+    // A subtitle file kept beside the input wins over every track.
+    const TrackChoice::Subtitles chosen = subtitles.findSidecar(reader) ? TrackChoice::Subtitles()
+                                                                        : TrackChoice::subtitles(streams, reader, sound);
     for (const StreamDescription &stream : streams) {
         if (stream.index == sound)
             soundLanguage = stream.language;
+        if (stream.index == chosen.text)
+            subtitles.choose(stream);
+        if (stream.index == chosen.picture)
+            captions.choose(stream, chosen.forcedOnly);
     }
     return {};
 }
@@ -200,13 +195,13 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (StopSignals::requested())
         return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
-    const int jobs = encodeJobs();
+    const int jobs = settings.encodeJobs;
     FfmpegCommand command(inputPath, quality, inputFacts);
     if (!burnCaptions(command))
         return fail(StopSignals::stopReason());
-    SegmentPlan plan(inputFacts, duration, segmentSeconds(), jobs, SegmentedConversion::mostSegments(jobs));
+    SegmentPlan plan(inputFacts, duration, settings.segmentSeconds, jobs, SegmentedConversion::mostSegments(jobs));
     if (plan.isSegmented() && !settleSeeks(plan))
-        plan = SegmentPlan(inputFacts, duration, segmentSeconds(), 1, 1);
+        plan = SegmentPlan(inputFacts, duration, settings.segmentSeconds, 1, 1);
     std::unique_ptr<TemporaryOutput> sound;
     if (!planSize(command, sound))
         return false;
@@ -225,9 +220,7 @@ bool ConvertCommand::convert(TemporaryOutput &output)
 // and its sound, encoded first (sound is the small part of the work).
 bool ConvertCommand::planSize(const FfmpegCommand &command, std::unique_ptr<TemporaryOutput> &sound)
 {
-    const char *limitText = std::getenv("TARVELO_MAX_OUTPUT_MB");
-    limitBytes = OutputBudget::limitBytes(limitText);
-    limitMegabytes = OutputBudget::limitMegabytes(limitText);
+    const long long limitBytes = settings.outputLimitBytes;
     if (limitBytes <= 0)
         return fail("TARVELO_MAX_OUTPUT_MB is not a whole number of MB from 1 up");
     const InputFacts::Rate rate = command.envelope().frameRate();
@@ -239,7 +232,7 @@ bool ConvertCommand::planSize(const FfmpegCommand &command, std::unique_ptr<Temp
         sound = std::make_unique<TemporaryOutput>(outputPath);
         if (!sound->create())
             return fail(sound->error());
-        FfmpegJobs ffmpeg(1, ffmpegLimits());
+        FfmpegJobs ffmpeg(1, settings.limits);
         if (!ffmpeg.run({{command.soundArguments(sound->path()), {sound->fd()}, [](const char *, std::size_t) {}}}))
             return fail(ffmpeg.error());
         soundBytes = fileBytes(sound->fd());
@@ -248,7 +241,8 @@ bool ConvertCommand::planSize(const FfmpegCommand &command, std::unique_ptr<Temp
                                  command.envelope().height()},
                                 limitBytes);
     if (budget.verdict == OutputBudget::Plan::Verdict::Refused)
-        return fail("the output cannot fit in " + std::to_string(limitMegabytes) + " MB: " + budget.reason);
+        return fail("the output cannot fit in " + std::to_string(settings.outputLimitMegabytes) + " MB: "
+                    + budget.reason);
     return true;
 }
 
@@ -265,23 +259,24 @@ bool ConvertCommand::encodeInOne(const FfmpegCommand &command, TemporaryOutput &
                                          if (reader.feed(data, size))
                                              sender.report(reader.seconds());
                                      }};
-        FfmpegJobs ffmpeg(1, ffmpegLimits());
+        FfmpegJobs ffmpeg(1, settings.limits);
         if (!ffmpeg.run({job}))
             return fail(ffmpeg.error());
         const long long size = fileBytes(output.fd());
-        if (size <= limitBytes)
+        if (size <= settings.outputLimitBytes)
             return true;
         if (rate <= 0 || round == fitRounds)
             return fail(overLimit(size));
         // What is not picture stays as planned.
-        const long long beside = limitBytes - budget.videoBytes;
+        const long long beside = settings.outputLimitBytes - budget.videoBytes;
         rate = OutputBudget::lowered(rate, duration, budget.videoBytes, size - beside);
     }
 }
 
 std::string ConvertCommand::overLimit(long long size) const
 {
-    return "the output came to " + std::to_string(size) + " bytes, over the " + std::to_string(limitMegabytes)
+    return "the output came to " + std::to_string(size) + " bytes, over the "
+           + std::to_string(settings.outputLimitMegabytes)
            + " MB it may take";
 }
 
@@ -289,7 +284,6 @@ std::string ConvertCommand::overLimit(long long size) const
 // process of the conversion reads them. False only on a stop request.
 bool ConvertCommand::burnCaptions(FfmpegCommand &command)
 {
-    captions.choose(subtitles.pictureTrack(), subtitles.forcedOnly());
     CaptionPlacement::Sizes sizes;
     sizes.pictureWidth = inputFacts.quarterTurn ? inputFacts.height : inputFacts.width;
     sizes.pictureHeight = inputFacts.quarterTurn ? inputFacts.width : inputFacts.height;
@@ -313,10 +307,10 @@ bool ConvertCommand::settleSeeks(SegmentPlan &plan)
 bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan,
                                       int jobs, ProgressSender &sender, std::unique_ptr<TemporaryOutput> sound)
 {
-    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, ffmpegLimits(), {}, {}};
+    SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, settings.limits, {}, {}};
     if (captions.exists())
         setup.sharedInputs = {captions.videoFd()};
-    setup.size = {limitBytes, OutputBudget::segmentRate(budget.videoBitsPerSecond, duration, int(plan.segments().size())),
+    setup.size = {settings.outputLimitBytes, OutputBudget::segmentRate(budget.videoBitsPerSecond, duration, int(plan.segments().size())),
                   budget.videoBytes};
     SegmentedConversion conversion(setup, command, plan, libAv);
     conversion.takeSound(std::move(sound));
@@ -351,7 +345,7 @@ bool ConvertCommand::publish(TemporaryOutput &output)
     subtitles.publish();
     tellTracks();
     if (budget.verdict == OutputBudget::Plan::Verdict::Fitted)
-        std::printf("%s%lld\n", fittedPrefix, limitMegabytes);
+        std::printf("%s%lld\n", fittedPrefix, settings.outputLimitMegabytes);
     std::printf("%s\n", successMarker);
     std::fflush(stdout);
     return true;

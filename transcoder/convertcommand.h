@@ -6,6 +6,7 @@
 #include "transcoder/media/libav.h"
 #include "transcoder/subtitles/burnedcaptions.h"
 #include "transcoder/subtitles/subtitleoutput.h"
+#include "transcoder/run/ffmpegprocess.h"
 
 #include <cstdint>
 #include <chrono>
@@ -17,23 +18,51 @@ class ProgressSender;
 class SegmentPlan;
 class TemporaryOutput;
 
+// What the environment sets for a conversion, read once at its start so
+// that every part of it works with the same values.
+struct ToolSettings
+{
+    // ffmpeg reports ten times a second while its work moves; it is silent
+    // only while it opens the input (a slow network file, a disk spinning
+    // up) or waits on one read. A minute is far beyond those, yet frees a
+    // batch that a stuck file would hold for ever (TARVELO_STALL_SECONDS).
+    static constexpr int defaultStallSeconds = 60;
+    // ffmpeg closes its files within moments of SIGTERM; a second is ample
+    // for that and still answers a stop at once (TARVELO_STOP_GRACE_SECONDS).
+    static constexpr int defaultStopGraceSeconds = 1;
+    // A film this short is done in well under a minute by one process, and
+    // a join in so many places costs next to nothing in size
+    // (TARVELO_SEGMENT_SECONDS).
+    static constexpr int defaultSegmentSeconds = 120;
+
+    // The stall limit also bounds each read of the input in-process.
+    FfmpegProcess::Limits limits;
+    // One encoder process per core keeps them all busy; 1 gives the single
+    // process of old (TARVELO_ENCODE_JOBS).
+    int encodeJobs = 1;
+    double segmentSeconds = defaultSegmentSeconds;
+    // The reader's language tag, from the locale's variables.
+    std::string readerLanguage;
+    // The size no output may pass, 0 for a setting that is no size
+    // (TARVELO_MAX_OUTPUT_MB; OutputBudget), and the MB it was told in.
+    long long outputLimitBytes = 0;
+    long long outputLimitMegabytes = 0;
+
+    static ToolSettings fromEnvironment();
+};
+
 // One conversion into an AVI file that either appears complete under its
 // name or not at all.
 class ConvertCommand
 {
 public:
-    // A conversion whose ffmpeg reports no progress for this long has stalled
-    // (TARVELO_STALL_SECONDS sets another limit).
-    static constexpr int defaultStallSeconds = 60;
-    // A stopped ffmpeg that has not ended after this long is killed
-    // (TARVELO_STOP_GRACE_SECONDS sets another grace).
-    static constexpr int defaultStopGraceSeconds = 1;
     // Where the container does not count its subtitle cues, they are counted
     // for at most this long before the conversion starts: on a long film
     // from a slow disk, part of it tells as much.
     static constexpr std::chrono::seconds cueCountTimeLimit{10};
 
-    ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality);
+    ConvertCommand(const std::string &inputPath, const std::string &outputPath, int quality,
+                   const ToolSettings &settings);
     int run();
 
 private:
@@ -58,6 +87,7 @@ private:
     std::string inputPath;
     std::string outputPath;
     int quality;
+    ToolSettings settings;
     LibAv libAv;
     SubtitleOutput subtitles;
     BurnedCaptions captions;
@@ -68,9 +98,7 @@ private:
     // What reading the input told; the duration is 0 when unknown.
     std::uint32_t duration = 0;
     InputFacts inputFacts;
-    // The size the output must keep within, and how the picture was fitted to it.
-    long long limitBytes = 0;
-    long long limitMegabytes = 0;
+    // How the picture was fitted to the size the output must keep within.
     OutputBudget::Plan budget;
 };
 

@@ -14,7 +14,8 @@ int main(int argc, char **argv)
     case CommandLine::Mode::Probe:
         return ProbeCommand(commandLine.inputPath).run();
     case CommandLine::Mode::Convert:
-        return ConvertCommand(commandLine.inputPath, commandLine.outputPath, commandLine.quality).run();
+        return ConvertCommand(commandLine.inputPath, commandLine.outputPath, commandLine.quality,
+                              ToolSettings::fromEnvironment()).run();
     case CommandLine::Mode::Invalid:
         break;
     }

@@ -2,7 +2,8 @@
 
 #include "transcoder/media/libav.h"
 #include "transcoder/media/mediafile.h"
-#include "transcoder/files/pathname.h"
+#include "transcoder/media/playingtimereader.h"
+#include "transcoder/files/diagnostics.h"
 
 #include "protocol/toolprotocol.h"
 
@@ -24,12 +25,11 @@ int ProbeCommand::run()
     MediaFile file(libAv);
     std::uint32_t seconds = 0;
     if (libAv.load() && file.open(inputPath, probeTimeLimit))
-        seconds = file.durationSeconds();
+        seconds = readPlayingSeconds(file);
     if (seconds == 0) {
         const std::string &reason = libAv.isLoaded() ? file.error() : libAv.error();
         std::printf("%c%c\n", durationDelimiter, durationDelimiter);
-        std::fprintf(stderr, "tarvelo-transcode: %s: %s\n", PathName::printable(inputPath).c_str(),
-                     PathName::printable(reason).c_str());
+        Diagnostics::note(inputPath + ": " + reason);
         return 1;
     }
     std::printf("%c%u%c\n", durationDelimiter, unsigned(seconds), durationDelimiter);

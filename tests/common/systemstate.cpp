@@ -2,9 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+
+#include <csignal>
+#include <sys/types.h>
 
 namespace {
 
@@ -63,6 +68,24 @@ QStringList processesMentioning(const QString &text)
     for (qint64 pid : processIdsMentioning(text))
         found << QString::number(pid) + QLatin1Char(' ') + commandLine(pid);
     return found;
+}
+
+bool endProcessesMentioning(const QString &text)
+{
+    // An empty text would match every process.
+    if (text.isEmpty())
+        return false;
+    QDeadlineTimer deadline(10000);
+    QList<qint64> found = processIdsMentioning(text);
+    while (!found.isEmpty() && !deadline.hasExpired()) {
+        for (qint64 pid : std::as_const(found)) {
+            if (pid > 1)
+                ::kill(pid_t(pid), SIGKILL);
+        }
+        QThread::msleep(20);
+        found = processIdsMentioning(text);
+    }
+    return found.isEmpty();
 }
 
 bool ffmpegIsReading(const QString &path)

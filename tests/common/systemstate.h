@@ -18,6 +18,10 @@ QStringList snapshot(const QString &folder);
 QList<qint64> processIdsMentioning(const QString &text);
 // The same, each as its number and command line, for failure messages.
 QStringList processesMentioning(const QString &text);
+// Kills the processes that processIdsMentioning finds, by their ids, and
+// waits until they are gone: a failed test must not leave its converting
+// programs to hold the suite's output open. False if any lives on.
+bool endProcessesMentioning(const QString &text);
 // Whether an ffmpeg is at work on the file, matched by the file's own path.
 bool ffmpegIsReading(const QString &path);
 

@@ -1,10 +1,11 @@
 #include "protocol/durationtext.h"
+#include "protocol/subtitlename.h"
 #include "protocol/tooloutput.h"
 
 #include <QTest>
 
 // The application's two readers of what the tool prints: a probe's answer
-// and a conversion's output.
+// and a conversion's output; and the subtitles' name both programs derive.
 class TestProtocolReaders : public QObject
 {
     Q_OBJECT
@@ -19,6 +20,8 @@ private slots:
     void conversionOutputIsReadAcrossReads();
     void tracksLine_data();
     void tracksLine();
+    void subtitleName_data();
+    void subtitleName();
 };
 
 void TestProtocolReaders::readsTheNumberBetweenTheDollars_data()
@@ -166,6 +169,23 @@ void TestProtocolReaders::tracksLine()
     const ToolOutput::Tracks &tracks = output.tracks();
     QCOMPARE((QStringList{tracks.soundLanguage, tracks.subtitles, tracks.subtitleLanguage}), words);
     QTEST(output.fittedMegabytes(), "fittedMegabytes");
+}
+
+// The tool writes the subtitles under this name and the window tells it.
+void TestProtocolReaders::subtitleName_data()
+{
+    QTest::addColumn<QString>("avi");
+    QTest::addColumn<QString>("srt");
+    QTest::newRow("a name") << "film.avi" << "film.srt";
+    QTest::newRow("dots in the folder and the name") << "/a.b/film.2.avi" << "/a.b/film.2.srt";
+    QTest::newRow("no extension, a dotted folder") << "/a.b/film" << "/a.b/film.srt";
+    QTest::newRow("a hidden name") << "/a/.avi" << "/a/.avi.srt";
+}
+
+void TestProtocolReaders::subtitleName()
+{
+    QFETCH(QString, avi);
+    QTEST(QString::fromStdString(subtitlePathFor(avi.toStdString())), "srt");
 }
 
 QTEST_APPLESS_MAIN(TestProtocolReaders)

@@ -178,7 +178,7 @@ void TestCaptions::resampledColours()
 // for one argument, still on within every one of them.
 void TestCaptions::overlaySwitch()
 {
-    CaptionSwitch::Spans spans{{600, 1600}, {1700, 5800}, {6400, 7400}};
+    TimeSpans spans{{600, 1600}, {1700, 5800}, {6400, 7400}};
     std::int64_t at = 8000;
     QRandomGenerator random(7);
     while (spans.size() < 2000) {

@@ -5,6 +5,7 @@
 
 #include "transcoder/media/libav.h"
 #include "transcoder/media/mediafile.h"
+#include "transcoder/tracks/trackdescriptions.h"
 #include "transcoder/subtitles/captiontimeline.h"
 #include "transcoder/subtitles/picturetrack.h"
 
@@ -351,8 +352,8 @@ void TestPictureSubtitles::cuesCountedByWhatShows()
     QVERIFY2(libAv.load(), libAv.error().c_str());
     MediaFile file(libAv);
     QVERIFY(file.open(film.toStdString(), MediaFile::openTimeLimit) && file.findStreams());
-    std::vector<StreamDescription> streams = file.streamDescriptions();
-    file.countCues(streams, std::chrono::seconds(30));
+    std::vector<StreamDescription> streams = describeTracks(file);
+    countCues(file, streams, std::chrono::seconds(30));
     QCOMPARE(streams.at(2).cueCount, int(std::size(captions)));
 }
 

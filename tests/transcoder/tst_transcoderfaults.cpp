@@ -78,6 +78,8 @@ private:
     QString media(const QString &name) const { return root.filePath("media/" + name); }
     QString freshFolder(const QString &name) const;
     QString standIn(const QString &name, const QByteArray &script) const;
+    // A stand-in ffmpeg in Perl, for what a shell cannot do; empty on failure.
+    QString perlStandIn(const QString &name, const QByteArray &script) const;
     QProcessEnvironment environment(const QString &standInFolder, TemporaryFile temporary,
                                     Layout layout = Layout::Whole) const;
     Outcome run(const QStringList &arguments, const QProcessEnvironment &environment) const;
@@ -118,9 +120,7 @@ void TestTranscoderFaults::initTestCase()
 // spoil the next check nor outlive the suite.
 void TestTranscoderFaults::cleanup()
 {
-    const QList<qint64> leftovers = SystemState::processIdsMentioning(root.path());
-    for (qint64 pid : leftovers)
-        ::kill(pid_t(pid), SIGKILL);
+    QVERIFY(SystemState::endProcessesMentioning(root.path()));
 }
 
 QString TestTranscoderFaults::freshFolder(const QString &name) const
@@ -142,6 +142,16 @@ QString TestTranscoderFaults::standIn(const QString &name, const QByteArray &scr
                                "for last; do :; done; output=\"${last#file:}\"\n"
                                + script);
     return folder.path();
+}
+
+QString TestTranscoderFaults::perlStandIn(const QString &name, const QByteArray &script) const
+{
+    const QString bin = freshFolder("bin-" + name);
+    QFile ffmpeg(bin + "/ffmpeg");
+    if (!ffmpeg.open(QIODevice::WriteOnly) || !ffmpeg.write("#!/usr/bin/perl\n" + script))
+        return {};
+    ffmpeg.close();
+    return ffmpeg.setPermissions(ffmpeg.permissions() | QFile::ExeOwner) ? bin : QString();
 }
 
 QProcessEnvironment TestTranscoderFaults::environment(const QString &standInFolder, TemporaryFile temporary,
@@ -272,12 +282,22 @@ void TestTranscoderFaults::firstOfTwoStopSignalsDecides()
 void TestTranscoderFaults::stoppedFfmpegMayEndInItsOwnTime()
 {
     const QString folder = freshFolder("grace");
-    const QString bin = standIn("grace", "trap 'sleep 0.1; : > \"$0.ended\"; exit 255' TERM; "
-                                         "while :; do echo out_time_us=1000000; sleep 0.05; done");
+    // Not a shell script: the shell runs its trap only once a sleep it waits
+    // on has ended, and each sleep is a new process, which a loaded machine
+    // may take most of the grace to start. Perl takes the signal at once
+    // and waits its tenth of a second without starting anything.
+    const QString bin = perlStandIn("grace",
+        "$| = 1;\n"
+        "$SIG{TERM} = sub { select(undef, undef, undef, 0.1); open(my $f, '>', \"$0.ended\"); exit 255; };\n"
+        "open(my $ready, '>', \"$0.ready\");\n"
+        "while (1) { print \"out_time_us=1000000\\n\"; select(undef, undef, undef, 0.05); }\n");
+    QVERIFY(!bin.isEmpty());
     QProcessEnvironment byDefault = environment(bin, TemporaryFile::Unnamed);
     byDefault.remove("TARVELO_STOP_GRACE_SECONDS");
     QProcess process;
     QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/grace.avi"), byDefault));
+    // A stop before the stand-in has taken over its signal would end it at once.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(bin + "/ffmpeg.ready"), 10000);
     ::kill(pid_t(process.processId()), SIGTERM);
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.exitCode(), 128 + SIGTERM);
@@ -292,15 +312,10 @@ void TestTranscoderFaults::ffmpegStartsWithStopSignalsUnblocked()
 {
     const QString folder = freshFolder("mask");
     // Not a shell script: the shell clears its signal mask as it starts.
-    const QString bin = freshFolder("bin-mask");
-    QFile ffmpeg(bin + "/ffmpeg");
-    QVERIFY(ffmpeg.open(QIODevice::WriteOnly));
-    ffmpeg.write("#!/usr/bin/perl\n"
-                 "open my $status, '<', '/proc/self/status' or die;\n"
-                 "print STDERR grep { /^SigBlk/ } <$status>;\n"
-                 "exit 1;\n");
-    ffmpeg.close();
-    QVERIFY(ffmpeg.setPermissions(ffmpeg.permissions() | QFile::ExeOwner));
+    const QString bin = perlStandIn("mask", "open my $status, '<', '/proc/self/status' or die;\n"
+                                            "print STDERR grep { /^SigBlk/ } <$status>;\n"
+                                            "exit 1;\n");
+    QVERIFY(!bin.isEmpty());
     const Outcome outcome = run(convertArguments(media("short.mkv"), folder + "/mask.avi"),
                                 environment(bin, TemporaryFile::Unnamed));
     const QRegularExpressionMatch blocked = QRegularExpression("SigBlk:[^0-9a-f]*([0-9a-f]+)").match(outcome.err);

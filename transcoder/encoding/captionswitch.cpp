@@ -14,7 +14,7 @@ std::string seconds(std::int64_t milliseconds)
 }
 
 // Spans [first, last] of the list, split at the middle one's start.
-std::string search(const CaptionSwitch::Spans &spans, std::size_t first, std::size_t last)
+std::string search(const TimeSpans &spans, std::size_t first, std::size_t last)
 {
     if (first == last)
         return "gte(t," + seconds(spans[first].first) + ")*lt(t," + seconds(spans[first].second) + ")";
@@ -23,9 +23,9 @@ std::string search(const CaptionSwitch::Spans &spans, std::size_t first, std::si
            + search(spans, middle, last) + ")";
 }
 
-CaptionSwitch::Spans joined(const CaptionSwitch::Spans &spans, std::int64_t gap)
+TimeSpans joined(const TimeSpans &spans, std::int64_t gap)
 {
-    CaptionSwitch::Spans result;
+    TimeSpans result;
     for (const auto &span : spans) {
         if (!result.empty() && span.first - result.back().second < gap)
             result.back().second = std::max(result.back().second, span.second);
@@ -37,9 +37,9 @@ CaptionSwitch::Spans joined(const CaptionSwitch::Spans &spans, std::int64_t gap)
 
 } // namespace
 
-std::string CaptionSwitch::expression(const Spans &spans, std::size_t longest)
+std::string CaptionSwitch::expression(const TimeSpans &spans, std::size_t longest)
 {
-    Spans kept = joined(spans, 1);
+    TimeSpans kept = joined(spans, 1);
     while (!kept.empty()) {
         const std::string text = search(kept, 0, kept.size() - 1);
         if (text.size() <= longest || kept.size() == 1)

@@ -1,11 +1,10 @@
 #ifndef CAPTIONSWITCH_H
 #define CAPTIONSWITCH_H
 
+#include "transcoder/media/timespans.h"
+
 #include <cstddef>
-#include <cstdint>
 #include <string>
-#include <utility>
-#include <vector>
 
 // When the burned captions are laid over the picture, as an ffmpeg
 // expression of the picture's time t in seconds, true while a caption is
@@ -15,13 +14,10 @@
 // of captions costs a few comparisons a picture.
 namespace CaptionSwitch {
 
-// From and to, in milliseconds, in order.
-using Spans = std::vector<std::pair<std::int64_t, std::int64_t>>;
-
 // Where the expression would take more than longest characters (ffmpeg
 // takes each argument up to 128 KiB), the spans with the shortest gaps
 // between them are joined until it fits; an empty expression, without spans.
-std::string expression(const Spans &spans, std::size_t longest);
+std::string expression(const TimeSpans &spans, std::size_t longest);
 
 } // namespace CaptionSwitch
 

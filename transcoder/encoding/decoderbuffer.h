@@ -12,6 +12,10 @@ class DecoderBuffer
 public:
     static constexpr long long sizeBits = 1835008;
     static constexpr long long refillBitsPerSecond = 4854000;
+    // Players are certified for this average; the rate control aims below
+    // it, leaving room for its own error.
+    static constexpr long long averageBitsPerSecond = 4000000;
+    static constexpr long long targetBitsPerSecond = averageBitsPerSecond * 9 / 10;
 
     DecoderBuffer(InputFacts::Rate pictureRate, long long startBits = sizeBits);
 

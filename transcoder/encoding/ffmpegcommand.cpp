@@ -63,7 +63,7 @@ void addEncodingProfile(std::vector<std::string> &arguments, int quantiser, cons
         // A keyframe at least every ten seconds, so that seeking stays quick,
         // and one at every cut from ffmpeg's scene detection. Players seek
         // and recover by keyframes and want one every 250 pictures at least.
-        "-g", "250",
+        "-g", std::to_string(PlayerEnvelope::longestKeyframeGapPictures),
         "-force_key_frames", forcedKeyframes(envelope),
         "-sc_threshold", std::to_string(sceneChangeThreshold(quantiser, envelope.width(), envelope.height())),
         // AC prediction is free. Four vectors per macroblock, MPEG
@@ -120,12 +120,21 @@ void addPlayerLimits(std::vector<std::string> &arguments, int quantiser, long lo
         "-qmin", std::to_string(quantiser),
         "-lmin", std::to_string(quantiser * lambdaPerQuantiser),
         "-qcomp", "1",
-        "-b:v", fitted ? std::to_string(videoRate) : "3600k",
+        "-b:v", fitted ? std::to_string(videoRate) : std::to_string(DecoderBuffer::targetBitsPerSecond / 1000) + "k",
         "-bt", fitted ? std::to_string(videoRate * 10 / 36) : "1000k",
         "-maxrate", std::to_string(DecoderBuffer::refillBitsPerSecond / 1000) + "k",
         "-bufsize", std::to_string(DecoderBuffer::sizeBits),
         "-rc_init_occupancy", std::to_string(bufferBits),
     });
+}
+
+// The players' sample rates, for ffmpeg to pick the nearest.
+std::string anySampleRate()
+{
+    std::string rates;
+    for (int rate : PlayerEnvelope::sampleRates)
+        rates += (rates.empty() ? "" : "|") + std::to_string(rate);
+    return rates;
 }
 
 // LAME's encoder delay (576 samples) and the MP3 decoder's own (529), which
@@ -144,6 +153,26 @@ std::vector<std::string> start()
         "-stats_period", "0.1",
         "-protocol_whitelist", "file",
     };
+}
+
+// The streams keep their own times. MP3 starts before zero by its encoder
+// delay; shifting every stream to make up for it moves the pictures, which
+// AVI only places by count, a whole frame late after the first: the picture
+// would lag the sound and one picture too many would be shown. Where one
+// stream runs far ahead of the other, ffmpeg's short default queue would end
+// an output of both with an error.
+void addTiming(std::vector<std::string> &arguments, bool bothStreams)
+{
+    if (bothStreams)
+        arguments.insert(arguments.end(), {"-max_muxing_queue_size", "4096"});
+    arguments.insert(arguments.end(), {"-avoid_negative_ts", "disabled"});
+}
+
+// What is mapped, and no subtitles, data or chapters beside it.
+void addMapped(std::vector<std::string> &arguments, const std::string &map, bool bothStreams = false)
+{
+    arguments.insert(arguments.end(), {"-map", map, "-sn", "-dn", "-map_chapters", "-1"});
+    addTiming(arguments, bothStreams);
 }
 
 // The span of a segment, cut after the rate filters on the single run's
@@ -181,18 +210,9 @@ std::vector<std::string> FfmpegCommand::arguments(const std::string &outputPath,
         "-i", PathName::url(inputPath),
     });
     addCaptionInput(arguments, false, 0);
-    arguments.insert(arguments.end(), {
-        // The first video that is not cover art (capital V) is the film; an
-        // input without one fails here.
-        "-map", videoMap(),
-        "-sn", "-dn", "-map_chapters", "-1",
-        "-max_muxing_queue_size", "4096",
-        // MP3 starts before zero by its encoder delay. Shifting every stream
-        // to make up for it moves the pictures, which AVI only places by
-        // count, a whole frame late after the first: the picture would lag
-        // the sound and one picture too many would be shown.
-        "-avoid_negative_ts", "disabled",
-    });
+    // The first video that is not cover art (capital V) is the film; an
+    // input without one fails here.
+    addMapped(arguments, videoMap(), true);
     // The sound chosen for the reader, when there is any.
     if (soundStream >= 0)
         arguments.insert(arguments.end(), {"-map", "0:" + std::to_string(soundStream)});
@@ -233,13 +253,14 @@ std::string FfmpegCommand::scaledFilters(bool fromStart) const
         filters += "scale=" + std::to_string(playerEnvelope.width()) + ":" + std::to_string(playerEnvelope.height());
         filters += playerEnvelope.scalesDown() ? ":flags=lanczos," : ",";
     } else {
-        filters += "scale=w='min(720,iw)':h='min(480,ih)':force_original_aspect_ratio=decrease"
-                   ":force_divisible_by=2,";
+        filters += "scale=w='min(" + std::to_string(PlayerEnvelope::maximumWidth) + ",iw)':h='min("
+                   + std::to_string(PlayerEnvelope::maximumHeightAbove25)
+                   + ",ih)':force_original_aspect_ratio=decrease:force_divisible_by=2,";
     }
     return filters;
 }
 
-void FfmpegCommand::burnCaptions(const std::string &videoPath, const CaptionSwitch::Spans &shown)
+void FfmpegCommand::burnCaptions(const std::string &videoPath, const TimeSpans &shown)
 {
     // ffmpeg takes an argument of up to 128 KiB; the rest of the graph is short.
     constexpr std::size_t longestSwitch = 120000;
@@ -342,7 +363,7 @@ void FfmpegCommand::addAudio(std::vector<std::string> &arguments) const
         // play an MP3 stream in AVI from its first sample, the encoder's and
         // decoder's delay included, so the input's first samples go in its place.
         "-af", "aresample=first_pts=0,aformat=channel_layouts=mono|stereo:sample_rates="
-                   + (sampleRate > 0 ? std::to_string(sampleRate) : std::string("32000|44100|48000"))
+                   + (sampleRate > 0 ? std::to_string(sampleRate) : anySampleRate())
                    + ",atrim=start_sample=" + std::to_string(mp3Delay),
     });
 }
@@ -365,10 +386,8 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &seg
     addCaptionInput(arguments, true, segment.seek);
     if (burns())
         arguments.insert(arguments.end(), {"-filter_complex_threads", "1"});
-    arguments.insert(arguments.end(), {
-        "-map", videoMap(), "-an", "-sn", "-dn", "-map_chapters", "-1",
-        "-avoid_negative_ts", "disabled",
-    });
+    addMapped(arguments, videoMap());
+    arguments.push_back("-an");
     addVideo(arguments, trimFilter(segment, playerEnvelope.frameRate()), !segment.hasStart, bufferBits, videoRate);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     // Where streams may start apart (MPEG transport and program streams),
@@ -387,11 +406,9 @@ std::vector<std::string> FfmpegCommand::segmentArguments(const VideoSegment &seg
 std::vector<std::string> FfmpegCommand::soundArguments(const std::string &outputPath) const
 {
     std::vector<std::string> arguments = start();
-    arguments.insert(arguments.end(), {
-        "-i", PathName::url(inputPath),
-        "-map", "0:" + std::to_string(soundStream), "-vn", "-sn", "-dn", "-map_chapters", "-1",
-        "-avoid_negative_ts", "disabled",
-    });
+    arguments.insert(arguments.end(), {"-i", PathName::url(inputPath)});
+    addMapped(arguments, "0:" + std::to_string(soundStream));
+    arguments.push_back("-vn");
     addAudio(arguments);
     arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     return arguments;
@@ -408,10 +425,8 @@ std::vector<std::string> FfmpegCommand::joinArguments(const std::string &listPat
     arguments.insert(arguments.end(), {"-map", "0:v:0"});
     if (!soundPath.empty())
         arguments.insert(arguments.end(), {"-map", "1:a:0"});
-    arguments.insert(arguments.end(), {
-        "-c", "copy", "-tag:v", "XVID",
-        "-max_muxing_queue_size", "4096", "-avoid_negative_ts", "disabled",
-        "-f", "avi", "file:" + outputPath,
-    });
+    arguments.insert(arguments.end(), {"-c", "copy", "-tag:v", "XVID"});
+    addTiming(arguments, true);
+    arguments.insert(arguments.end(), {"-f", "avi", "file:" + outputPath});
     return arguments;
 }

@@ -30,7 +30,7 @@ public:
     // Captions to burn in: a video (a path ffmpeg can open) laid over the
     // film after the deinterlacer and the scaler while any of them is shown.
     // An empty path: none.
-    void burnCaptions(const std::string &videoPath, const CaptionSwitch::Spans &shown);
+    void burnCaptions(const std::string &videoPath, const TimeSpans &shown);
     // Where the output's time 0 lies on the filters' timeline at the
     // overlay, in seconds: the captions are timed on it.
     double captionShift() const;

@@ -132,11 +132,10 @@ void PlayerEnvelope::fitSize()
 
 double PlayerEnvelope::keyframeSeconds() const
 {
-    constexpr double seconds = 10;
     const double perSecond = rate.value();
     if (perSecond <= 0)
-        return seconds;
-    return std::floor(seconds * perSecond + 1e-9) / perSecond;
+        return longestKeyframeGapSeconds;
+    return std::floor(longestKeyframeGapSeconds * perSecond + 1e-9) / perSecond;
 }
 
 int PlayerEnvelope::leadingPictures() const
@@ -159,27 +158,26 @@ bool PlayerEnvelope::scalesDown() const
     return outputWidth < codedWidth - 1 || outputHeight < codedHeight - 1;
 }
 
-// MP3 in players is MPEG-1 Layer III: 32, 44.1 or 48 kHz. Another rate goes
-// to the lowest of these that is a whole multiple of it (22.05 kHz to 44.1,
-// 16 to 32, 24 to 48), else to the highest that divides it (96 kHz to 48,
-// 88.2 to 44.1), else to the nearest above it (or 48 kHz from above).
+// Another rate goes to the lowest of the players' sample rates that is a
+// whole multiple of it (22.05 kHz to 44.1, 16 to 32, 24 to 48), else to the
+// highest that divides it (96 kHz to 48, 88.2 to 44.1), else to the nearest
+// above it (or 48 kHz from above).
 int PlayerEnvelope::sampleRate() const
 {
-    static constexpr int allowed[] = {32000, 44100, 48000};
     const int input = facts.sampleRate;
     if (input <= 0)
         return 0;
-    for (int rate : allowed) {
+    for (int rate : sampleRates) {
         if (rate >= input && rate % input == 0)
             return rate;
     }
-    for (int i = 2; i >= 0; --i) {
-        if (input % allowed[i] == 0)
-            return allowed[i];
+    for (auto rate = std::rbegin(sampleRates); rate != std::rend(sampleRates); ++rate) {
+        if (input % *rate == 0)
+            return *rate;
     }
-    for (int rate : allowed) {
+    for (int rate : sampleRates) {
         if (rate > input)
             return rate;
     }
-    return 48000;
+    return *std::rbegin(sampleRates);
 }

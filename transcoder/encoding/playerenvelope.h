@@ -19,6 +19,11 @@ public:
     // The deinterlacer needs this much of a 4:2:0 picture.
     static constexpr int minimumDeinterlacedWidth = 6;
     static constexpr int minimumDeinterlacedHeight = 8;
+    // Players seek and recover by keyframes: one at least this often.
+    static constexpr double longestKeyframeGapSeconds = 10;
+    static constexpr int longestKeyframeGapPictures = 250;
+    // MP3 in players is MPEG-1 Layer III, which has these, in rising order.
+    static constexpr int sampleRates[] = {32000, 44100, 48000};
 
     explicit PlayerEnvelope(const InputFacts &facts);
 
@@ -33,7 +38,7 @@ public:
     bool retimes() const { return retimed; }
     InputFacts::Scan scan() const { return facts.scan; }
     // Keyframes are forced every so many seconds: the whole pictures that
-    // fit in ten (a 23.976 film's 240th picture would come 10.01 s on).
+    // fit in the longest gap (a 23.976 film's 240th picture would come 10.01 s on).
     double keyframeSeconds() const;
     // Pictures to show before the first one, so that a picture that starts
     // after the sound is not moved ahead of it: AVI places pictures by

@@ -71,7 +71,7 @@ bool TemporaryOutput::createNamed()
 
 std::string TemporaryOutput::path() const
 {
-    return namedPath.empty() ? "/proc/self/fd/" + std::to_string(file.get()) : namedPath;
+    return namedPath.empty() ? fdPath() : namedPath;
 }
 
 bool TemporaryOutput::linkUnnamed(std::string *linkedPath)

@@ -18,6 +18,9 @@ public:
 
     bool create();
     int fd() const { return file.get(); }
+    // By descriptor, also where the file has a name: ffmpeg inherits it and
+    // opens it whatever the folder's name holds.
+    std::string fdPath() const { return "/proc/self/fd/" + std::to_string(fd()); }
     // The path ffmpeg (which inherits fd()) and we ourselves can open it by.
     std::string path() const;
     // All of it, or false with errno telling why.

@@ -104,11 +104,13 @@ bool LibAv::resolveAll()
 
 #undef LIBAV_RESOLVE
 
-std::string LibAv::errorText(int errorCode) const
+std::string LibAv::failureText(const std::string &what, int errorCode) const
 {
+    if (errorCode >= 0)
+        return what;
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(errorCode, text, sizeof(text));
-    return text;
+    return what + ": " + text;
 }
 
 void LibAv::unloadAfterFailure()

@@ -34,8 +34,8 @@ public:
     bool load();
     bool isLoaded() const { return loaded; }
     const std::string &error() const { return lastError; }
-    // libav's words for a negative error code.
-    std::string errorText(int errorCode) const;
+    // What failed, followed by libav's words for a negative error code.
+    std::string failureText(const std::string &what, int errorCode) const;
 
     // Callable only while isLoaded().
     decltype(&::av_log_set_level) av_log_set_level = nullptr;

@@ -20,7 +20,7 @@ struct StreamDescription
     bool hearingImpaired = false;
     bool visualImpaired = false;
     // The subtitle cues (packets) the track holds, as the container counts
-    // them or as read (MediaFile::countCues); -1 when unknown.
+    // them or as read (countCues); -1 when unknown.
     int cueCount = -1;
 };
 

@@ -1,6 +1,7 @@
 #ifndef SEEKSETTLER_H
 #define SEEKSETTLER_H
 
+#include <chrono>
 #include <cstddef>
 
 class MediaFile;
@@ -13,6 +14,10 @@ class SegmentPlan;
 class SeekSettler
 {
 public:
+    // A seek's reads end within this, as those of opening the file do: a
+    // stuck read only loses the film its segments.
+    static constexpr std::chrono::milliseconds stallLimit{15000};
+
     // The file must be open with its streams found; both must outlive this.
     SeekSettler(MediaFile &input, SegmentPlan &plan);
 
@@ -22,6 +27,10 @@ public:
 
 private:
     bool settleAt(std::size_t index, double reach);
+    // Where decoding starts after a seek to seconds from the file's start,
+    // made as ffmpeg makes it: the time of the first video keyframe then
+    // read, or -1. Containers without an index may land a keyframe late.
+    double keyframeAfterSeek(double seconds);
 
     MediaFile &input;
     SegmentPlan &plan;

@@ -2,6 +2,7 @@
 
 #include "transcoder/encoding/decoderbuffer.h"
 #include "transcoder/encoding/outputbudget.h"
+#include "transcoder/media/libav.h"
 #include "transcoder/media/mediafile.h"
 #include "transcoder/run/progressreader.h"
 #include "transcoder/run/progresssender.h"
@@ -45,13 +46,6 @@ int openDescriptors()
     closedir(folder);
     // The folder's own.
     return count - 1;
-}
-
-// ffmpeg inherits our descriptors and opens each by its own /proc path,
-// whatever the folder's name holds and whether the file has a name at all.
-std::string fdPath(const TemporaryOutput &file)
-{
-    return "/proc/self/fd/" + std::to_string(file.fd());
 }
 
 DecoderBuffer played(const std::vector<long long> &pictureBits, InputFacts::Rate rate, long long startBits)
@@ -227,7 +221,13 @@ bool SegmentedConversion::readPictures(Piece &piece, std::vector<long long> &pic
     MediaFile file(libAv);
     if (!file.open(piece.file->path(), MediaFile::openTimeLimit))
         return fail("ffmpeg wrote no readable segment: " + file.error());
-    if (!file.videoPacketBits(pictureBits, setup.limits.stall))
+    pictureBits.clear();
+    const MediaFile::Stream video = file.videoStream();
+    const bool read = !video.exists() || file.readPackets(video.index, setup.limits.stall, [&](const AVPacket &packet) {
+        pictureBits.push_back(8LL * packet.size);
+        return true;
+    });
+    if (!read)
         return fail("cannot read back a segment: " + file.error());
     piece.hasPictures = !pictureBits.empty();
     return true;
@@ -287,7 +287,7 @@ bool SegmentedConversion::join(TemporaryOutput &output)
         // A segment past the real end of a file whose duration said more holds nothing.
         if (!segments[i].hasPictures)
             continue;
-        text += "file 'file:" + fdPath(*segments[i].file) + "'\n";
+        text += "file 'file:" + segments[i].file->fdPath() + "'\n";
         // Each segment lasts its span, also where the input has no pictures at its end.
         if (i + 1 < segments.size()) {
             const long long pictures = plan.segments()[i + 1].firstPicture - plan.segments()[i].firstPicture;
@@ -302,8 +302,8 @@ bool SegmentedConversion::join(TemporaryOutput &output)
     if (sound.file)
         inherited.push_back(sound.file->fd());
     FfmpegJobs runner(1, setup.limits);
-    const std::string soundPath = sound.file ? fdPath(*sound.file) : std::string();
-    return runner.run({{command.joinArguments(fdPath(*list.file), soundPath, output.path()), inherited,
+    const std::string soundPath = sound.file ? sound.file->fdPath() : std::string();
+    return runner.run({{command.joinArguments(list.file->fdPath(), soundPath, output.path()), inherited,
                         [](const char *, std::size_t) {}}})
            || fail(runner.error());
 }

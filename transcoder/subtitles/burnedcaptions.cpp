@@ -4,7 +4,8 @@
 #include "captiontimeline.h"
 #include "captionvideo.h"
 #include "picturetrack.h"
-#include "transcoder/files/pathname.h"
+#include "trackname.h"
+#include "transcoder/files/diagnostics.h"
 #include "transcoder/files/temporaryoutput.h"
 #include "transcoder/run/stopsignals.h"
 
@@ -28,7 +29,7 @@ std::string clockTime(std::int64_t milliseconds)
 // empty picture.
 struct BurnedCaptions::Writer
 {
-    Writer(const LibAv &libAv, const CaptionPlacement::Sizes &sizes, std::int64_t shift, Spans &spans)
+    Writer(const LibAv &libAv, const CaptionPlacement::Sizes &sizes, std::int64_t shift, TimeSpans &spans)
         : sizes(sizes)
         , shift(shift)
         , canvas(sizes.outputWidth, sizes.outputHeight)
@@ -99,7 +100,7 @@ struct BurnedCaptions::Writer
     std::int64_t shift;
     CaptionCanvas canvas;
     CaptionVideo video;
-    Spans &spans;
+    TimeSpans &spans;
     std::int64_t clearAt = -1;
     std::int64_t lastFrame = -1;
 };
@@ -121,17 +122,6 @@ void BurnedCaptions::choose(const StreamDescription &track, bool forcedOnly)
     this->forcedOnly = forcedOnly;
 }
 
-void BurnedCaptions::note(const std::string &text) const
-{
-    std::fprintf(stderr, "tarvelo-transcode: %s\n", PathName::printable(text).c_str());
-}
-
-std::string BurnedCaptions::trackName() const
-{
-    return "the subtitle track " + std::to_string(track.index)
-           + (track.language.empty() ? std::string() : " (" + track.language + ")");
-}
-
 void BurnedCaptions::discard()
 {
     video.reset();
@@ -143,18 +133,18 @@ bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSec
     if (track.index < 0)
         return true;
     if (sizes.outputWidth <= 0 || sizes.outputHeight <= 0) {
-        note(trackName() + " holds pictures, and the film's size is not known; it is left out");
+        Diagnostics::note(trackName(track) + " holds pictures, and the film's size is not known; it is left out");
         return true;
     }
     video = std::make_unique<TemporaryOutput>(outputPath);
     if (!video->create()) {
-        note("no subtitles in the picture: " + video->error());
+        Diagnostics::note("no subtitles in the picture: " + video->error());
         discard();
         return true;
     }
     Writer writer(libAv, sizes, std::llround(shiftSeconds * 1000), spans);
     if (!writer.open(video->path())) {
-        note("no subtitles in the picture: " + writer.error());
+        Diagnostics::note("no subtitles in the picture: " + writer.error());
         discard();
         return true;
     }
@@ -170,35 +160,34 @@ bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSec
     }
     const bool written = timeline.finish() && writer.finish();
     if (!written) {
-        note("no subtitles in the picture: " + writer.error());
+        Diagnostics::note("no subtitles in the picture: " + writer.error());
         discard();
         return true;
     }
     if (!read && spans.empty()) {
-        note(trackName() + " cannot be read, so no subtitles are in the picture: " + reader.error());
+        Diagnostics::note(trackName(track) + " cannot be read, so no subtitles are in the picture: " + reader.error());
         discard();
         return true;
     }
     if (!read)
-        note(trackName() + " breaks off, so its captions after the last one read are not in the picture: "
+        Diagnostics::note(trackName(track) + " breaks off, so its captions after the last one read are not in the picture: "
              + reader.error());
     if (reader.damaged() > 0)
-        note(trackName() + ": " + std::to_string(reader.damaged())
+        Diagnostics::note(trackName(track) + ": " + std::to_string(reader.damaged())
              + " damaged pieces could not be decoded and are not in the picture, the first at "
              + clockTime(reader.firstDamaged()));
     if (spans.empty()) {
         if (reader.damaged() == 0)
-            note(trackName() + (forcedOnly ? " holds no forced captions" : " holds no captions")
+            Diagnostics::note(trackName(track) + (forcedOnly ? " holds no forced captions" : " holds no captions")
                  + ", so none are in the picture");
         discard();
     }
     return true;
 }
 
-// By descriptor, also where the file has a name: ffmpeg inherits it.
 std::string BurnedCaptions::videoPath() const
 {
-    return "/proc/self/fd/" + std::to_string(video->fd());
+    return video->fdPath();
 }
 
 int BurnedCaptions::videoFd() const

@@ -2,6 +2,7 @@
 #define BURNEDCAPTIONS_H
 
 #include "captionplacement.h"
+#include "transcoder/media/timespans.h"
 #include "transcoder/media/streamdescription.h"
 
 #include <chrono>
@@ -24,9 +25,6 @@ class TemporaryOutput;
 class BurnedCaptions
 {
 public:
-    // From and to, in milliseconds on the filters' timeline.
-    using Spans = std::vector<std::pair<std::int64_t, std::int64_t>>;
-
     // libAv must outlive the object. stallLimit: how long reading the input
     // may wait on one read.
     BurnedCaptions(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath,
@@ -46,15 +44,13 @@ public:
     // Valid while exists(): the file for ffmpeg, and its descriptor for it to inherit.
     std::string videoPath() const;
     int videoFd() const;
-    // When any caption is shown, in order; touching spans are one.
-    const Spans &shown() const { return spans; }
+    // When any caption is shown, on the filters' timeline; touching spans are one.
+    const TimeSpans &shown() const { return spans; }
     // The track's language tag; empty when unknown.
     const std::string &language() const { return track.language; }
 
 private:
     struct Writer;
-    void note(const std::string &text) const;
-    std::string trackName() const;
     void discard();
 
     const LibAv &libAv;
@@ -64,7 +60,7 @@ private:
     StreamDescription track;
     bool forcedOnly = false;
     std::unique_ptr<TemporaryOutput> video;
-    Spans spans;
+    TimeSpans spans;
 };
 
 #endif // BURNEDCAPTIONS_H

@@ -31,9 +31,7 @@ CaptionVideo::~CaptionVideo()
 
 bool CaptionVideo::fail(const std::string &what, int errorCode)
 {
-    lastError = what;
-    if (errorCode < 0)
-        lastError += ": " + libAv.errorText(errorCode);
+    lastError = libAv.failureText(what, errorCode);
     return false;
 }
 

@@ -20,9 +20,7 @@ SubtitleDecoder::~SubtitleDecoder()
 
 bool SubtitleDecoder::fail(const std::string &what, int errorCode)
 {
-    lastError = what;
-    if (errorCode < 0)
-        lastError += ": " + libAv.errorText(errorCode);
+    lastError = libAv.failureText(what, errorCode);
     return false;
 }
 

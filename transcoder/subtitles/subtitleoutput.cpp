@@ -5,27 +5,20 @@
 #include "transcoder/run/stopsignals.h"
 #include "subripfile.h"
 #include "subtitletrack.h"
+#include "trackname.h"
+#include "transcoder/files/diagnostics.h"
 #include "transcoder/files/temporaryoutput.h"
-#include "transcoder/tracks/trackchoice.h"
 
 #include "posix/uniquefd.h"
+#include "protocol/subtitlename.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::string withoutExtension(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    const std::size_t dot = path.rfind('.');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    return dot != std::string::npos && dot > nameStart ? path.substr(0, dot) : path;
-}
 
 bool isRegularFile(const std::string &path)
 {
@@ -41,10 +34,10 @@ bool sameFile(const std::string &a, const std::string &b)
 }
 
 // NAME.srt, else NAME.<language>.srt in any of the reader's language's codes.
-std::string findSidecar(const std::string &inputPath, const std::string &reader)
+std::string sidecarFor(const std::string &inputPath, const std::string &reader)
 {
     const std::string stem = withoutExtension(inputPath);
-    std::vector<std::string> candidates{stem + ".srt"};
+    std::vector<std::string> candidates{subtitlePathFor(inputPath)};
     for (const std::string &code : LanguageCode::forms(reader)) {
         if (code.size() == 2 || code.size() == 3)
             candidates.push_back(stem + "." + code + ".srt");
@@ -64,37 +57,16 @@ SubtitleOutput::SubtitleOutput(const LibAv &libAv, const std::string &inputPath,
     , stallLimit(stallLimit)
     , inputPath(PathName::absolute(inputPath))
     , outputPath(PathName::absolute(outputPath))
-    , subtitlePath(withoutExtension(this->outputPath) + ".srt")
+    , subtitlePath(subtitlePathFor(this->outputPath))
 {
 }
 
 SubtitleOutput::~SubtitleOutput() = default;
 
-void SubtitleOutput::note(const std::string &text) const
+bool SubtitleOutput::findSidecar(const std::string &reader)
 {
-    std::fprintf(stderr, "tarvelo-transcode: %s\n", PathName::printable(text).c_str());
-}
-
-std::string SubtitleOutput::trackName() const
-{
-    return "the subtitle track " + std::to_string(track.index)
-           + (track.language.empty() ? std::string() : " (" + track.language + ")");
-}
-
-void SubtitleOutput::choose(const std::vector<StreamDescription> &streams, const std::string &reader,
-                            int soundIndex)
-{
-    sidecarPath = findSidecar(inputPath, reader);
-    if (!sidecarPath.empty())
-        return;
-    const TrackChoice::Subtitles chosen = TrackChoice::subtitles(streams, reader, soundIndex);
-    for (const StreamDescription &stream : streams) {
-        if (stream.index == chosen.text)
-            track = stream;
-        if (stream.index == chosen.picture)
-            picture = stream;
-    }
-    onlyForced = chosen.forcedOnly;
+    sidecarPath = sidecarFor(inputPath, reader);
+    return !sidecarPath.empty();
 }
 
 // Never onto the input or the AVI, nor onto what the user keeps there.
@@ -107,7 +79,7 @@ bool SubtitleOutput::mayWrite(bool replaceExisting)
         return false;
     struct stat info;
     if (lstat(subtitlePath.c_str(), &info) == 0 && !replaceExisting) {
-        note(subtitlePath + " exists already and belongs to no AVI file replaced here; it is left as it is");
+        Diagnostics::note(subtitlePath + " exists already and belongs to no AVI file replaced here; it is left as it is");
         return false;
     }
     return true;
@@ -119,7 +91,7 @@ bool SubtitleOutput::write(bool replaceExisting)
         return true;
     file = std::make_unique<TemporaryOutput>(subtitlePath);
     if (!file->create()) {
-        note("no subtitles: " + file->error());
+        Diagnostics::note("no subtitles: " + file->error());
         file.reset();
         return true;
     }
@@ -135,12 +107,12 @@ bool SubtitleOutput::writeTrack()
     SubtitleTrack reader(libAv);
     if (!reader.read(inputPath, track.index, codePage, stallLimit)) {
         if (!StopSignals::requested())
-            note(trackName() + " cannot be read, so there is no .srt file: " + reader.error());
+            Diagnostics::note(trackName(track) + " cannot be read, so there is no .srt file: " + reader.error());
         return false;
     }
     const std::string text = SubRipFile::text(reader.cues());
     if (text.empty()) {
-        note(trackName() + " holds no text, so there is no .srt file");
+        Diagnostics::note(trackName(track) + " holds no text, so there is no .srt file");
         return false;
     }
     const std::string bytes = SubRipFile::encoded(text, codePage);
@@ -151,7 +123,7 @@ bool SubtitleOutput::copySidecar()
 {
     const UniqueFd source(open(sidecarPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (!source.isValid()) {
-        note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
+        Diagnostics::note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
         return false;
     }
     char buffer[65536];
@@ -162,7 +134,7 @@ bool SubtitleOutput::copySidecar()
         if (size < 0 && errno == EINTR)
             continue;
         if (size < 0) {
-            note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
+            Diagnostics::note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
             return false;
         }
         if (!writeAll(buffer, std::size_t(size)))
@@ -174,14 +146,14 @@ bool SubtitleOutput::writeAll(const char *data, std::size_t size)
 {
     if (file->write(data, size))
         return true;
-    note(subtitlePath + ": cannot write the subtitles: " + std::strerror(errno));
+    Diagnostics::note(subtitlePath + ": cannot write the subtitles: " + std::strerror(errno));
     return false;
 }
 
 void SubtitleOutput::publish()
 {
     if (file && !file->commit())
-        note(subtitlePath + ": " + file->error());
+        Diagnostics::note(subtitlePath + ": " + file->error());
     else
         isPublished = file != nullptr;
     file.reset();

@@ -29,18 +29,17 @@ public:
     SubtitleOutput(const SubtitleOutput &) = delete;
     SubtitleOutput &operator=(const SubtitleOutput &) = delete;
 
-    void choose(const std::vector<StreamDescription> &streams, const std::string &reader, int soundIndex);
+    // Looks for NAME.srt, else NAME.<language>.srt in the reader's language,
+    // beside the input; true when there is one. It wins over any track.
+    bool findSidecar(const std::string &reader);
+    // The text track to write where no subtitle file is kept beside the input.
+    void choose(const StreamDescription &textTrack) { track = textTrack; }
     // Writes the chosen subtitles into the temporary file. An existing NAME.srt
     // is only replaced together with an AVI that existed before (the user
     // chose to overwrite it). False only when a stop request ended the work.
     bool write(bool replaceExisting);
     // Gives the written file its name; the AVI must have its own already.
     void publish();
-    // The picture track chosen where no text track or file qualified, to be
-    // burned into the film (index -1: none), and whether only its forced
-    // captions are wanted.
-    const StreamDescription &pictureTrack() const { return picture; }
-    bool forcedOnly() const { return onlyForced; }
     // After publish(): whether NAME.srt was written, and the language of its
     // track (empty for a file kept beside the input, or when unknown).
     bool published() const { return isPublished; }
@@ -51,8 +50,6 @@ private:
     bool writeTrack();
     bool copySidecar();
     bool writeAll(const char *data, std::size_t size);
-    void note(const std::string &text) const;
-    std::string trackName() const;
 
     const LibAv &libAv;
     std::chrono::milliseconds stallLimit;
@@ -61,8 +58,6 @@ private:
     std::string subtitlePath;
     std::string sidecarPath;
     StreamDescription track;   // index -1: no text track chosen
-    StreamDescription picture;
-    bool onlyForced = false;
     bool isPublished = false;
     std::unique_ptr<TemporaryOutput> file;
 };

@@ -1,6 +1,7 @@
 #include "convertcommand.h"
 
 #include "transcoder/encoding/ffmpegcommand.h"
+#include "transcoder/encoding/fieldsurvey.h"
 #include "transcoder/run/ffmpegjobs.h"
 #include "transcoder/media/inputfactsreader.h"
 #include "transcoder/media/mediafile.h"
@@ -180,7 +181,11 @@ bool ConvertCommand::convert(TemporaryOutput &output)
         return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
     const int jobs = settings.encodeJobs;
+    if (!surveyFields(jobs))
+        return fail(StopSignals::stopReason());
     FfmpegCommand command(inputPath, quality, inputFacts);
+    std::fprintf(stderr, "tarvelo-transcode: %s\n",
+                 Pulldown::describe(command.envelope().pulldown(), fieldsSurveyed).c_str());
     if (!burnCaptions(command))
         return fail(StopSignals::stopReason());
     SegmentPlan plan(inputFacts, duration, settings.segmentSeconds, jobs, SegmentedConversion::mostSegments(jobs));
@@ -193,6 +198,31 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (!subtitles.write(outputExisted))
         return fail(StopSignals::stopReason());
     sender.finish();
+    return true;
+}
+
+// Where the rate could carry film by pulldown, the detector looks at
+// stretches of the pictures first, on every core. A stretch it cannot read
+// tells nothing, and the film is then converted as it comes; the
+// conversion itself says what is wrong with such a file. False only on a
+// stop request.
+bool ConvertCommand::surveyFields(int jobs)
+{
+    fieldsSurveyed = PlayerEnvelope(inputFacts).mayCarryFilm();
+    if (!fieldsSurveyed)
+        return true;
+    const std::vector<FieldSurvey::Stretch> stretches = FieldSurvey::stretches(duration);
+    std::vector<FieldSurvey> surveys(stretches.size());
+    std::vector<FfmpegJobs::Job> survey;
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        survey.push_back({FieldSurvey::arguments(inputPath, stretches[i]), {},
+                          [&surveys, i](const char *data, std::size_t size) { surveys[i].feed(data, size); }});
+    }
+    FfmpegJobs ffmpeg(jobs, settings.limits);
+    if (!ffmpeg.run(survey))
+        return !StopSignals::requested();
+    for (const FieldSurvey &stretch : surveys)
+        inputFacts.fieldSamples.push_back(stretch.sample());
     return true;
 }
 

@@ -63,6 +63,7 @@ private:
     bool checkPaths();
     std::string readInput();
     bool convert(TemporaryOutput &output);
+    bool surveyFields(int jobs);
     bool encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender);
     bool settleSeeks(SegmentPlan &plan);
     bool encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan, int jobs,
@@ -85,6 +86,8 @@ private:
     std::string soundLanguage;
     // The AVI was there before: the user chose to replace it, and its .srt with it.
     bool outputExisted = false;
+    // Whether the detector looked for pulldown.
+    bool fieldsSurveyed = false;
     // What reading the input told; the duration is 0 when unknown.
     std::uint32_t duration = 0;
     InputFacts inputFacts;

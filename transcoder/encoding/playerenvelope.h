@@ -1,6 +1,7 @@
 #ifndef PLAYERENVELOPE_H
 #define PLAYERENVELOPE_H
 
+#include "pulldown.h"
 #include "transcoder/media/inputfacts.h"
 
 // What the output must be for DVD players, TVs and set-top boxes that play
@@ -32,6 +33,15 @@ public:
     // Every step-th picture of a steady input is kept; 1 where the output
     // is re-timed instead.
     int pictureStep() const { return step; }
+    // The input pictures that the rate filters take as a group: a segment
+    // starts decoding on the first of one, as the single run does.
+    int inputCycle() const;
+    // Whether the input's rate could carry film by pulldown (29.97, kept
+    // picture for picture), so that the detector is worth asking.
+    bool mayCarryFilm() const;
+    // The pulldown found and undone; None where the rate cannot carry any.
+    Pulldown::Kind pulldown() const { return film; }
+    bool pulldownBottomFirst() const { return Pulldown::bottomFirst(facts); }
     // Whether pictures are repeated or dropped to meet the output's rate: a
     // varying rate is made steady, a slideshow is repeated up to a film rate.
     // A steady rate keeps every picture at its own time (or every step-th).
@@ -55,6 +65,7 @@ public:
 
 private:
     void fitRate();
+    void undoPulldown();
     void fitSize();
     int maximumHeight() const;
 
@@ -62,6 +73,7 @@ private:
     InputFacts::Rate rate{0, 1};
     int step = 1;
     bool retimed = false;
+    Pulldown::Kind film = Pulldown::Kind::None;
     int outputWidth = 0;
     int outputHeight = 0;
 };

@@ -1,0 +1,104 @@
+#include "fieldsurvey.h"
+
+#include "transcoder/files/pathname.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Fifty seconds of pictures take a few seconds to decode at DVD size; the
+// film's start, middle and end are all looked at, as mixed files tend to
+// change between parts (video credits after a film).
+constexpr double wholeUpTo = 50;
+constexpr int stretchCount = 5;
+constexpr double stretchSeconds = 10;
+// A report line is a few dozen characters; anything longer is not one.
+constexpr std::size_t longestLine = 1024;
+
+std::string seconds(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "%.3f", value);
+    return text;
+}
+
+bool startsWith(const std::string &line, const char *prefix, std::string *rest)
+{
+    const std::string head(prefix);
+    if (line.compare(0, head.size(), head) != 0)
+        return false;
+    *rest = line.substr(head.size());
+    return true;
+}
+
+} // namespace
+
+std::vector<FieldSurvey::Stretch> FieldSurvey::stretches(double durationSeconds)
+{
+    if (!(durationSeconds > wholeUpTo))
+        return {{0, wholeUpTo}};
+    std::vector<Stretch> list;
+    for (int i = 0; i < stretchCount; ++i) {
+        const double middle = durationSeconds * (i + 0.5) / stretchCount;
+        list.push_back({std::max(0.0, middle - stretchSeconds / 2), stretchSeconds});
+    }
+    return list;
+}
+
+// The detector's threshold is the conversion's own (ffmpegcommand.cpp);
+// the metadata filter prints each picture's findings on ffmpeg's standard
+// output, the only thing written there.
+std::vector<std::string> FieldSurvey::arguments(const std::string &inputPath, const Stretch &stretch)
+{
+    std::vector<std::string> arguments = {
+        "ffmpeg", "-nostdin", "-hide_banner", "-nostats", "-loglevel", "error", "-protocol_whitelist", "file",
+    };
+    if (stretch.from > 0)
+        arguments.insert(arguments.end(), {"-ss", seconds(stretch.from)});
+    arguments.insert(arguments.end(), {
+        "-t", seconds(stretch.seconds), "-i", PathName::url(inputPath),
+        "-map", "0:V:0", "-an", "-sn", "-dn",
+        "-vf", "format=yuv420p,idet=intl_thres=1.5,metadata=mode=print:file=/dev/stdout",
+        "-f", "null", "-",
+    });
+    return arguments;
+}
+
+void FieldSurvey::feed(const char *data, std::size_t size)
+{
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] != '\n') {
+            if (partial.size() <= longestLine)
+                partial += data[i];
+            continue;
+        }
+        if (partial.size() <= longestLine)
+            readLine(partial);
+        partial.clear();
+    }
+}
+
+void FieldSurvey::readLine(const std::string &line)
+{
+    std::string rest;
+    if (startsWith(line, "frame:", &rest)) {
+        ++found.pictures;
+        const std::size_t at = rest.find("pts_time:");
+        char *end = nullptr;
+        const char *time = at == std::string::npos ? "" : rest.c_str() + at + 9;
+        const double value = std::strtod(time, &end);
+        if (end == time)
+            return;
+        if (!timed)
+            firstTime = value;
+        timed = true;
+        found.seconds = value - firstTime;
+    } else if (startsWith(line, "lavfi.idet.repeated.current_frame=", &rest)) {
+        found.repeatedFields += rest == "top" || rest == "bottom";
+    } else if (startsWith(line, "lavfi.idet.multiple.current_frame=", &rest)) {
+        found.combed += rest == "tff" || rest == "bff";
+        found.combedBottomFirst += rest == "bff";
+    }
+}

@@ -221,8 +221,10 @@ bool ConvertCommand::surveyFields(int jobs)
     FfmpegJobs ffmpeg(jobs, settings.limits);
     if (!ffmpeg.run(survey))
         return !StopSignals::requested();
-    for (const FieldSurvey &stretch : surveys)
-        inputFacts.fieldSamples.push_back(stretch.sample());
+    for (const FieldSurvey &stretch : surveys) {
+        for (const InputFacts::FieldSample &sample : stretch.samples())
+            inputFacts.fieldSamples.push_back(sample);
+    }
     return true;
 }
 

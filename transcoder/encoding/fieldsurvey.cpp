@@ -14,6 +14,8 @@ namespace {
 constexpr double wholeUpTo = 50;
 constexpr int stretchCount = 5;
 constexpr double stretchSeconds = 10;
+// Five seconds of 29.97: enough pictures for the pattern of fives to show.
+constexpr int picturesPerSample = 150;
 // A report line is a few dozen characters; anything longer is not one.
 constexpr std::size_t longestLine = 1024;
 
@@ -66,6 +68,13 @@ std::vector<std::string> FieldSurvey::arguments(const std::string &inputPath, co
     return arguments;
 }
 
+std::vector<InputFacts::FieldSample> FieldSurvey::samples() const
+{
+    std::vector<InputFacts::FieldSample> all = done;
+    all.push_back(found);
+    return all;
+}
+
 void FieldSurvey::feed(const char *data, std::size_t size)
 {
     for (std::size_t i = 0; i < size; ++i) {
@@ -84,6 +93,11 @@ void FieldSurvey::readLine(const std::string &line)
 {
     std::string rest;
     if (startsWith(line, "frame:", &rest)) {
+        if (found.pictures == picturesPerSample) {
+            done.push_back(found);
+            found = {};
+            timed = false;
+        }
         ++found.pictures;
         const std::size_t at = rest.find("pts_time:");
         char *end = nullptr;

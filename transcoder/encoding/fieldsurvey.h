@@ -11,7 +11,8 @@
 // the conversion's command is built: whether film is carried by pulldown
 // decides the output's picture rate, which every segment, keyframe and
 // caption is timed by. Each stretch is one ffmpeg whose report of every
-// picture is read here, as it comes, into one sample.
+// picture is read here, as it comes, into samples of a few seconds each, so
+// that a change from film to video within a stretch shows.
 class FieldSurvey
 {
 public:
@@ -27,12 +28,13 @@ public:
     static std::vector<std::string> arguments(const std::string &inputPath, const Stretch &stretch);
 
     void feed(const char *data, std::size_t size);
-    const InputFacts::FieldSample &sample() const { return found; }
+    std::vector<InputFacts::FieldSample> samples() const;
 
 private:
     void readLine(const std::string &line);
 
     std::string partial;
+    std::vector<InputFacts::FieldSample> done;
     InputFacts::FieldSample found;
     double firstTime = 0;
     bool timed = false;

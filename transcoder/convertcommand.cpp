@@ -184,8 +184,7 @@ bool ConvertCommand::convert(TemporaryOutput &output)
     if (!surveyFields(jobs))
         return fail(StopSignals::stopReason());
     FfmpegCommand command(inputPath, quality, inputFacts);
-    std::fprintf(stderr, "tarvelo-transcode: %s\n",
-                 Pulldown::describe(command.envelope().pulldown(), fieldsSurveyed).c_str());
+    pulldownNote = Pulldown::describe(command.envelope().pulldown(), fieldsSurveyed);
     if (!burnCaptions(command))
         return fail(StopSignals::stopReason());
     SegmentPlan plan(inputFacts, duration, settings.segmentSeconds, jobs, SegmentedConversion::mostSegments(jobs));
@@ -303,6 +302,9 @@ bool ConvertCommand::publish(TemporaryOutput &output)
     if (!output.commit())
         return fail(output.error());
     subtitles.publish();
+    // What was done is told of a file that was converted; a failed one has
+    // its reason alone.
+    std::fprintf(stderr, "tarvelo-transcode: %s\n", pulldownNote.c_str());
     tellTracks();
     std::printf("%s\n", successMarker);
     std::fflush(stdout);

@@ -88,6 +88,7 @@ private:
     bool outputExisted = false;
     // Whether the detector looked for pulldown.
     bool fieldsSurveyed = false;
+    std::string pulldownNote;
     // What reading the input told; the duration is 0 when unknown.
     std::uint32_t duration = 0;
     InputFacts inputFacts;

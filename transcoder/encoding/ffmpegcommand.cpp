@@ -312,11 +312,10 @@ std::string FfmpegCommand::deinterlaceFilters() const
         return pulldownFilters();
     // Soft pulldown's pictures are whole film pictures, whatever the stream
     // says of its fields; the detector still finds any stretch of video.
-    if (playerEnvelope.pulldown() == Pulldown::Kind::Soft)
-        return "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
-    if (playerEnvelope.scan() == InputFacts::Scan::TopFieldFirst)
+    const bool flagsBelieved = playerEnvelope.pulldown() != Pulldown::Kind::Soft;
+    if (flagsBelieved && playerEnvelope.scan() == InputFacts::Scan::TopFieldFirst)
         return "setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,";
-    if (playerEnvelope.scan() == InputFacts::Scan::BottomFieldFirst)
+    if (flagsBelieved && playerEnvelope.scan() == InputFacts::Scan::BottomFieldFirst)
         return "setfield=bff,bwdif=mode=send_frame:parity=bff:deint=all,";
     return "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
 }

@@ -100,18 +100,14 @@ void PlayerEnvelope::fitRate()
     }
 }
 
-bool PlayerEnvelope::mayCarryFilm() const
-{
-    return rate.num == filmRates[3].num && rate.den == filmRates[3].den && step == 1
-           && facts.frameRate.value() >= minimumRate && !tooSmallToDeinterlace();
-}
-
 // Soft pulldown's pictures come at the film's own times and only need the
 // film's grid; hard pulldown's are matched into film pictures and one in
 // five dropped, which gives the film's rate by itself.
 void PlayerEnvelope::undoPulldown()
 {
-    if (!mayCarryFilm())
+    ntscVideo = rate.num == filmRates[3].num && rate.den == filmRates[3].den && step == 1
+                && facts.frameRate.value() >= minimumRate && !tooSmallToDeinterlace();
+    if (!ntscVideo)
         return;
     film = Pulldown::of(facts);
     if (film == Pulldown::Kind::Soft || film == Pulldown::Kind::Hard) {

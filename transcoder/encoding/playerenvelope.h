@@ -38,7 +38,7 @@ public:
     int inputCycle() const;
     // Whether the input's rate could carry film by pulldown (29.97, kept
     // picture for picture), so that the detector is worth asking.
-    bool mayCarryFilm() const;
+    bool mayCarryFilm() const { return ntscVideo; }
     // The pulldown found and undone; None where the rate cannot carry any.
     Pulldown::Kind pulldown() const { return film; }
     bool pulldownBottomFirst() const { return Pulldown::bottomFirst(facts); }
@@ -73,6 +73,7 @@ private:
     InputFacts::Rate rate{0, 1};
     int step = 1;
     bool retimed = false;
+    bool ntscVideo = false;
     Pulldown::Kind film = Pulldown::Kind::None;
     int outputWidth = 0;
     int outputHeight = 0;

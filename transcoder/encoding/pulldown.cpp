@@ -101,7 +101,7 @@ std::string describe(Kind kind, bool surveyed)
         break;
     }
     return surveyed ? "pulldown: none found; every picture kept, at 29.97 a second"
-                    : "pulldown: none at this picture rate; every picture kept";
+                    : "pulldown: not looked for at this picture rate";
 }
 
 } // namespace Pulldown

@@ -57,7 +57,7 @@ InputFacts facts(int width, int height, InputFacts::Rate rate, InputFacts::Rate 
 // Five seconds as the detector sees them: telecined film repeats a field in
 // two pictures of five, soft pulldown's decoder gives 23.976 pictures a second.
 const InputFacts::FieldSample hardFilm{150, 149 / 29.97, 60, 150, 0};
-const InputFacts::FieldSample softFilm{120, 119 / 23.976, 0, 0, 0};
+const InputFacts::FieldSample softFilm{120, 119 / 23.976, 0, 0, 0, 59};
 const InputFacts::FieldSample interlacedVideo{150, 149 / 29.97, 2, 150, 0};
 const InputFacts::FieldSample stillOrProgressive{150, 149 / 29.97, 0, 0, 0};
 
@@ -357,6 +357,8 @@ void TestTranscoderCore::pulldownIsUndoneOnlyWhereAllSamplesAreFilm_data()
     const InputFacts::Rate ntsc{30000, 1001};
     QTest::newRow("hard") << sampled(ntsc, {hardFilm, stillOrProgressive}) << Pulldown::Kind::Hard << 24000;
     QTest::newRow("soft") << sampled(ntsc, {softFilm, softFilm}) << Pulldown::Kind::Soft << 24000;
+    QTest::newRow("phone slowing to 24") << sampled(ntsc, {{120, 119 / 23.976, 0, 0, 0, 0}}) << Pulldown::Kind::None
+                                         << 30000;
     QTest::newRow("soft and hard") << sampled(ntsc, {softFilm, hardFilm}) << Pulldown::Kind::Hard << 24000;
     QTest::newRow("interlaced video") << sampled(ntsc, {interlacedVideo}) << Pulldown::Kind::None << 30000;
     QTest::newRow("film, then video") << sampled(ntsc, {hardFilm, interlacedVideo}) << Pulldown::Kind::Mixed
@@ -387,7 +389,9 @@ void TestTranscoderCore::fieldSurveyReadsTheDetectorsReportInSamples()
 {
     QByteArray report;
     for (int i = 0; i < 200; ++i) {
-        report += QStringLiteral("frame:%1    pts:%2     pts_time:%3\n").arg(i).arg(i * 1001).arg(0.5 + i / 29.97).toUtf8();
+        // Two fields and three in turn, as soft pulldown shows them.
+        const double time = 0.5 + (5 * (i / 2) + 2 * (i % 2)) * 1001 / 60000.0;
+        report += QStringLiteral("frame:%1    pts:%2     pts_time:%3\n").arg(i).arg(i * 1001).arg(time).toUtf8();
         report += i % 5 == 2 ? "lavfi.idet.repeated.current_frame=top\n" : "lavfi.idet.repeated.current_frame=neither\n";
         report += i < 150 ? "lavfi.idet.multiple.current_frame=bff\n" : "lavfi.idet.multiple.current_frame=progressive\n";
     }
@@ -399,10 +403,11 @@ void TestTranscoderCore::fieldSurveyReadsTheDetectorsReportInSamples()
     QCOMPARE(samples[0].pictures, 150);
     QCOMPARE(samples[0].repeatedFields, 30);
     QCOMPARE(samples[0].combedBottomFirst, 150);
-    QVERIFY(std::abs(samples[0].seconds - 149 / 29.97) < 1e-3);
+    QVERIFY(std::abs(samples[0].seconds - 372 * 1001 / 60000.0) < 1e-3);
+    QCOMPARE(samples[0].threeFieldPictures, 74);
     QCOMPARE(samples[1].pictures, 50);
     QCOMPARE(samples[1].combed, 0);
-    QVERIFY(std::abs(samples[1].seconds - 49 / 29.97) < 1e-3);
+    QVERIFY(std::abs(samples[1].seconds - 122 * 1001 / 60000.0) < 1e-3);
     // A long film is looked at in stretches spread over it, a short one whole.
     QCOMPARE(FieldSurvey::stretches(6).size(), std::size_t(1));
     QCOMPARE(FieldSurvey::stretches(7200).back().from, 7200 * 0.9 - 5);

@@ -3,6 +3,7 @@
 #include "transcoder/files/pathname.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -16,6 +17,10 @@ constexpr int stretchCount = 5;
 constexpr double stretchSeconds = 10;
 // Five seconds of 29.97: enough pictures for the pattern of fives to show.
 constexpr int picturesPerSample = 150;
+// Soft pulldown shows each film picture for two fields or three; times are
+// kept to the millisecond or finer.
+constexpr double threeFields = 3 * 1001 / 60000.0;
+constexpr double fieldLeeway = 0.002;
 // A report line is a few dozen characters; anything longer is not one.
 constexpr std::size_t longestLine = 1024;
 
@@ -107,7 +112,9 @@ void FieldSurvey::readLine(const std::string &line)
             return;
         if (!timed)
             firstTime = value;
+        found.threeFieldPictures += timed && std::abs(value - lastTime - threeFields) <= fieldLeeway;
         timed = true;
+        lastTime = value;
         found.seconds = value - firstTime;
     } else if (startsWith(line, "lavfi.idet.repeated.current_frame=", &rest)) {
         found.repeatedFields += rest == "top" || rest == "bottom";

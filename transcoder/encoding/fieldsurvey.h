@@ -37,6 +37,7 @@ private:
     std::vector<InputFacts::FieldSample> done;
     InputFacts::FieldSample found;
     double firstTime = 0;
+    double lastTime = 0;
     bool timed = false;
 };
 

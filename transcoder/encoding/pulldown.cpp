@@ -17,6 +17,7 @@ constexpr double rateTolerance = 0.03;
 constexpr double filmRepeats = 0.25;
 constexpr double videoRepeats = 0.1;
 constexpr double videoCombs = 0.5;
+constexpr double softRepeats = 0.3;
 
 bool near(double rate, double wanted)
 {
@@ -29,9 +30,11 @@ Evidence evidence(const InputFacts::FieldSample &sample)
         return Evidence::Nothing;
     const double rate = (sample.pictures - 1) / sample.seconds;
     // Repeat flags make the decoder hand over each film picture once, at its
-    // own time, whatever rate the stream header gives.
+    // own time, whatever rate the stream header gives: every other one three
+    // fields long. A phone's video slowing to 24 in the dark lasts 1/24 s each.
     if (near(rate, 24000.0 / 1001))
-        return Evidence::SoftFilm;
+        return double(sample.threeFieldPictures) / sample.pictures >= softRepeats ? Evidence::SoftFilm
+                                                                                  : Evidence::Nothing;
     if (!near(rate, 30000.0 / 1001))
         return Evidence::Nothing;
     const double repeats = double(sample.repeatedFields) / sample.pictures;

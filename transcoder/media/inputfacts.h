@@ -46,6 +46,8 @@ struct InputFacts
         // Pictures that comb, and of those the ones whose bottom field comes first.
         int combed = 0;
         int combedBottomFirst = 0;
+        // Pictures that last three fields of 59.94 a second, after the one before.
+        int threeFieldPictures = 0;
     };
     // Stretches sampled where the rate may carry film at 29.97; none elsewhere.
     std::vector<FieldSample> fieldSamples;

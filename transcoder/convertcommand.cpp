@@ -304,7 +304,7 @@ bool ConvertCommand::publish(TemporaryOutput &output)
     subtitles.publish();
     // What was done is told of a file that was converted; a failed one has
     // its reason alone.
-    std::fprintf(stderr, "tarvelo-transcode: %s\n", pulldownNote.c_str());
+    Diagnostics::note(pulldownNote);
     tellTracks();
     std::printf("%s\n", successMarker);
     std::fflush(stdout);

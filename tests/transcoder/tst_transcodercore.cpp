@@ -370,6 +370,9 @@ void TestTranscoderCore::pulldownIsUndoneOnlyWhereAllSamplesAreFilm_data()
                                       << 30000;
     QTest::newRow("no pictures") << sampled(ntsc, {{}}) << Pulldown::Kind::None << 30000;
     QTest::newRow("film found at 25") << sampled({25, 1}, {hardFilm}) << Pulldown::Kind::None << 25;
+    InputFacts uhd = sampled(ntsc, {hardFilm});
+    uhd.width = 3840;
+    QTest::newRow("never telecined at 4K") << uhd << Pulldown::Kind::None << 30000;
     QTest::newRow("59.94 halved") << sampled({60000, 1001}, {hardFilm}) << Pulldown::Kind::None << 30000;
 }
 
@@ -410,7 +413,7 @@ void TestTranscoderCore::fieldSurveyReadsTheDetectorsReportInSamples()
     QVERIFY(std::abs(samples[1].seconds - 122 * 1001 / 60000.0) < 1e-3);
     // A long film is looked at in stretches spread over it, a short one whole.
     QCOMPARE(FieldSurvey::stretches(6).size(), std::size_t(1));
-    QCOMPARE(FieldSurvey::stretches(7200).back().from, 7200 * 0.9 - 5);
+    QCOMPARE(FieldSurvey::stretches(7200).back().from, 7200 * 0.875 - 5);
 }
 
 void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()

@@ -9,12 +9,14 @@
 
 namespace {
 
-// Fifty seconds of pictures take a few seconds to decode at DVD size; the
-// film's start, middle and end are all looked at, as mixed files tend to
-// change between parts (video credits after a film).
-constexpr double wholeUpTo = 50;
-constexpr int stretchCount = 5;
-constexpr double stretchSeconds = 10;
+// Forty seconds of pictures take a few seconds to decode at DVD size; a
+// short clip is looked at whole, a longer one for a third of its time at
+// most, at its start, middle and end, as mixed files tend to change between
+// parts (video credits after a film).
+constexpr double wholeUpTo = 30;
+constexpr int stretchCount = 4;
+constexpr double longestStretch = 10;
+constexpr double shortestStretch = 5;
 // Five seconds of 29.97: enough pictures for the pattern of fives to show.
 constexpr int picturesPerSample = 150;
 // Soft pulldown shows each film picture for two fields or three; times are
@@ -46,10 +48,11 @@ std::vector<FieldSurvey::Stretch> FieldSurvey::stretches(double durationSeconds)
 {
     if (!(durationSeconds > wholeUpTo))
         return {{0, wholeUpTo}};
+    const double seconds = std::clamp(durationSeconds / 3 / stretchCount, shortestStretch, longestStretch);
     std::vector<Stretch> list;
     for (int i = 0; i < stretchCount; ++i) {
         const double middle = durationSeconds * (i + 0.5) / stretchCount;
-        list.push_back({std::max(0.0, middle - stretchSeconds / 2), stretchSeconds});
+        list.push_back({std::max(0.0, middle - seconds / 2), seconds});
     }
     return list;
 }

@@ -106,7 +106,8 @@ void PlayerEnvelope::fitRate()
 void PlayerEnvelope::undoPulldown()
 {
     ntscVideo = rate.num == filmRates[3].num && rate.den == filmRates[3].den && step == 1
-                && facts.frameRate.value() >= minimumRate && !tooSmallToDeinterlace();
+                && facts.frameRate.value() >= minimumRate && !tooSmallToDeinterlace()
+                && std::max(facts.width, facts.height) <= largestTelecined;
     if (!ntscVideo)
         return;
     film = Pulldown::of(facts);

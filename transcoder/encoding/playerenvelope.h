@@ -20,6 +20,9 @@ public:
     // The deinterlacer needs this much of a 4:2:0 picture.
     static constexpr int minimumDeinterlacedWidth = 6;
     static constexpr int minimumDeinterlacedHeight = 8;
+    // Film reaches 29.97 by pulldown on discs and in broadcasts, none of
+    // them larger than HD; a larger video (a phone's 4K) is not looked at.
+    static constexpr int largestTelecined = 1920;
     // Players seek and recover by keyframes: one at least this often.
     static constexpr double longestKeyframeGapSeconds = 10;
     static constexpr int longestKeyframeGapPictures = 250;

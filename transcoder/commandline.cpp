@@ -204,6 +204,11 @@ std::string usage(const char *programName)
            "    finds; progressive ones, and pictures too small for the\n"
            "    deinterlacer (under " + std::to_string(PlayerEnvelope::minimumDeinterlacedWidth) + "x"
            + std::to_string(PlayerEnvelope::minimumDeinterlacedHeight) + "), pass untouched;\n"
+           "  - film carried at 29.97 by 3:2 pulldown goes back to its own pictures\n"
+           "    at 23.976, whether the pattern is in the pictures (hard) or in\n"
+           "    repeat-field flags (soft), as the detector finds it in stretches of\n"
+           "    the file; a file that mixes film with interlaced video keeps every\n"
+           "    moment at 29.97; standard error says which pulldown was found;\n"
            "  - at most " + grouped(DecoderBuffer::averageBitsPerSecond / 1000)
            + " kb/s on average, and never more than a decoder buffer\n"
            "    of " + grouped(DecoderBuffer::sizeBits) + " bits refilled at "

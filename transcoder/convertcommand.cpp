@@ -1,6 +1,7 @@
 #include "convertcommand.h"
 
 #include "transcoder/encoding/ffmpegcommand.h"
+#include "transcoder/encoding/fieldsurvey.h"
 #include "transcoder/encoding/outputbudget.h"
 #include "transcoder/run/ffmpegjobs.h"
 #include "transcoder/media/inputfactsreader.h"
@@ -196,7 +197,10 @@ bool ConvertCommand::convert(TemporaryOutput &output)
         return fail(StopSignals::stopReason());
     ProgressSender sender(duration);
     const int jobs = settings.encodeJobs;
+    if (!surveyFields(jobs))
+        return fail(StopSignals::stopReason());
     FfmpegCommand command(inputPath, quality, inputFacts);
+    pulldownNote = Pulldown::describe(command.envelope().pulldown(), fieldsSurveyed);
     if (!burnCaptions(command))
         return fail(StopSignals::stopReason());
     SegmentPlan plan(inputFacts, duration, settings.segmentSeconds, jobs, SegmentedConversion::mostSegments(jobs));
@@ -243,6 +247,33 @@ bool ConvertCommand::planSize(const FfmpegCommand &command, std::unique_ptr<Temp
     if (budget.verdict == OutputBudget::Plan::Verdict::Refused)
         return fail("the output cannot fit in " + std::to_string(settings.outputLimitMegabytes) + " MB: "
                     + budget.reason);
+    return true;
+}
+
+// Where the rate could carry film by pulldown, the detector looks at
+// stretches of the pictures first, on every core. A stretch it cannot read
+// tells nothing, and the film is then converted as it comes; the
+// conversion itself says what is wrong with such a file. False only on a
+// stop request.
+bool ConvertCommand::surveyFields(int jobs)
+{
+    fieldsSurveyed = PlayerEnvelope(inputFacts).mayCarryFilm();
+    if (!fieldsSurveyed)
+        return true;
+    const std::vector<FieldSurvey::Stretch> stretches = FieldSurvey::stretches(duration);
+    std::vector<FieldSurvey> surveys(stretches.size());
+    std::vector<FfmpegJobs::Job> survey;
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        survey.push_back({FieldSurvey::arguments(inputPath, stretches[i]), {},
+                          [&surveys, i](const char *data, std::size_t size) { surveys[i].feed(data, size); }});
+    }
+    FfmpegJobs ffmpeg(jobs, settings.limits);
+    if (!ffmpeg.run(survey))
+        return !StopSignals::requested();
+    for (const FieldSurvey &stretch : surveys) {
+        for (const InputFacts::FieldSample &sample : stretch.samples())
+            inputFacts.fieldSamples.push_back(sample);
+    }
     return true;
 }
 
@@ -343,6 +374,9 @@ bool ConvertCommand::publish(TemporaryOutput &output)
     if (!output.commit())
         return fail(output.error());
     subtitles.publish();
+    // What was done is told of a file that was converted; a failed one has
+    // its reason alone.
+    Diagnostics::note(pulldownNote);
     tellTracks();
     if (budget.verdict == OutputBudget::Plan::Verdict::Fitted)
         std::printf("%s%lld\n", fittedPrefix, settings.outputLimitMegabytes);

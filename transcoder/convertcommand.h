@@ -69,6 +69,7 @@ private:
     bool checkPaths();
     std::string readInput();
     bool convert(TemporaryOutput &output);
+    bool surveyFields(int jobs);
     bool encodeInOne(const FfmpegCommand &command, TemporaryOutput &output, ProgressSender &sender);
     bool settleSeeks(SegmentPlan &plan);
     bool encodeInSegments(const FfmpegCommand &command, TemporaryOutput &output, const SegmentPlan &plan, int jobs,
@@ -95,6 +96,9 @@ private:
     std::string soundLanguage;
     // The AVI was there before: the user chose to replace it, and its .srt with it.
     bool outputExisted = false;
+    // Whether the detector looked for pulldown.
+    bool fieldsSurveyed = false;
+    std::string pulldownNote;
     // What reading the input told; the duration is 0 when unknown.
     std::uint32_t duration = 0;
     InputFacts inputFacts;

@@ -117,27 +117,48 @@ void TestSegmentPlan::keyframesStayTenSecondsApartAcrossJoins()
 
 // Halving 50 pictures a second keeps the even source pictures: a segment
 // that started decoding on an odd one would show every picture 20 ms late.
+// Undoing hard pulldown drops one picture in each cycle of five: a segment
+// whose cycles started elsewhere would drop film pictures and keep repeats.
 void TestSegmentPlan::decodingStartsOnAKeptSourcePicture()
 {
+    struct Case
+    {
+        InputFacts input;
+        double rate;
+        int cycle;
+    };
+    InputFacts telecined = facts({30000, 1001});
+    telecined.fieldSamples = {{150, 149 / 29.97, 60, 150, 0}};
+    std::vector<Case> cases;
     for (const double videoStart : {0.0, 0.043}) {
-        SegmentPlan plan(facts({50, 1}, false, videoStart), 600, 120, 2, 1000);
-        const auto onAKeptPicture = [videoStart](double seek) {
-            const double sourcePicture = (seek - videoStart) * 50 + 0.5;
+        cases.push_back({facts({50, 1}, false, videoStart), 50, 2});
+        cases.push_back({telecined, 30000 / 1001.0, 5});
+        cases.back().input.videoStart = videoStart;
+    }
+    for (const Case &each : cases) {
+        const InputFacts &input = each.input;
+        const double rate = each.rate;
+        const int cycle = each.cycle;
+        QCOMPARE(PlayerEnvelope(input).inputCycle(), cycle);
+        SegmentPlan plan(input, 600, 120, 2, 1000);
+        const auto onAKeptPicture = [&input, rate, cycle](double seek) {
+            const double sourcePicture = (seek - input.videoStart) * rate + 0.5;
             return seek == 0
-                   || (std::abs(sourcePicture - std::round(sourcePicture)) < 1e-6 && std::llround(sourcePicture) % 2 == 0);
+                   || (std::abs(sourcePicture - std::round(sourcePicture)) < 1e-6
+                       && std::llround(sourcePicture) % cycle == 0);
         };
         for (std::size_t i = 1; i < plan.segments().size(); ++i) {
             const SegmentPlan::Segment &segment = plan.segments()[i];
             QVERIFY(onAKeptPicture(segment.seek));
             QVERIFY(segment.seek <= segment.start - 1);
-            QVERIFY(segment.seek > segment.start - 1.1);
+            QVERIFY(segment.seek > segment.start - 1 - (cycle + 1) / rate);
         }
         // A seek that finds its keyframe late starts on the first kept
         // picture from there, while the filters still get their past.
         const double start = plan.segments()[5].start;
-        const double odd = videoStart + 24101.0 / 50;
+        const double odd = input.videoStart + (std::floor(480 * rate / cycle) * cycle + 1) / rate;
         QVERIFY(onAKeptPicture(plan.decodingPoint(5, odd)));
-        QVERIFY(std::abs(plan.decodingPoint(5, odd) - (odd + 0.01)) < 1e-9);
+        QVERIFY(std::abs(plan.decodingPoint(5, odd) - (odd + (cycle - 1.5) / rate)) < 1e-9);
         QCOMPARE(plan.decodingPoint(5, start - 0.02), -1.0);
         // Else decoding starts ever further back on kept pictures, in the end at the start.
         int moves = 0;

@@ -15,7 +15,7 @@ const QString tool = QStringLiteral(TARVELO_PROGRAM_DIR "/tarvelo-transcode");
 
 // A picture whose top strip tells its source picture number (modulo 60) in
 // its brightness, over a moving test pattern, with a tone from 4.0 s on.
-bool makeNumberedClip(const QString &path, int rate, const QStringList &options)
+bool makeNumberedClip(const QString &path, const QString &rate, const QStringList &options)
 {
     // A transport stream starts its sound before its pictures.
     const QStringList codecs = path.endsWith(".ts") ? QStringList{"-c:v", "mpeg2video", "-q:v", "2", "-c:a", "mp2"}
@@ -120,31 +120,41 @@ ProcessRun TestSegments::convert(const QString &input, const QString &output, in
 
 void TestSegments::twoJobsMakeTheFilmOfOne_data()
 {
-    QTest::addColumn<int>("rate");
+    QTest::addColumn<QString>("rate");
     QTest::addColumn<QString>("container");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("segmented");
-    QTest::newRow("25 pictures a second") << 25 << "mkv" << QStringList() << true;
+    QTest::addColumn<int>("step");       // source pictures to an output picture
+    QTest::addColumn<int>("pictures");
+    QTest::newRow("25 pictures a second") << "25" << "mkv" << QStringList() << true << 1 << 150;
     // No sound to time the segments' progress by: their pictures' own.
-    QTest::newRow("without sound") << 25 << "mkv" << QStringList{"-an"} << true;
+    QTest::newRow("without sound") << "25" << "mkv" << QStringList{"-an"} << true << 1 << 150;
     // Halved to 25 by keeping every other source picture, its sound starting
     // before its pictures.
-    QTest::newRow("50 pictures a second, transport stream") << 50 << "ts" << QStringList() << true;
+    QTest::newRow("50 pictures a second, transport stream") << "50" << "ts" << QStringList() << true << 2 << 150;
     // Without an index, a seek lands on the keyframe after its point, and
     // here none comes: the film is made in one go.
-    QTest::newRow("one keyframe, transport stream") << 50 << "ts" << QStringList{"-g", "300"} << false;
+    QTest::newRow("one keyframe, transport stream") << "50" << "ts" << QStringList{"-g", "300"} << false << 2 << 150;
+    // Film telecined to 29.97 comes back to its own pictures, each once,
+    // in cycles of five that every segment starts as the single run does.
+    QTest::newRow("telecined film") << "24000/1001" << "mkv"
+                                    << QStringList{"-vf", "telecine", "-c:v", "mpeg2video", "-q:v", "2",
+                                                   "-flags", "+ildct+ilme", "-top", "1"}
+                                    << true << 1 << 144;
 }
 
 // Six seconds (seven where the container says a little more) in segments of
 // at most two, in a multiple of the two jobs: four of 1.5 or 1.75 s.
 void TestSegments::twoJobsMakeTheFilmOfOne()
 {
-    QFETCH(int, rate);
+    QFETCH(QString, rate);
     QFETCH(QString, container);
     QFETCH(QStringList, options);
     QFETCH(bool, segmented);
+    QFETCH(int, step);
+    QFETCH(int, pictures);
     QVERIFY(TestMedia::available());
-    const QString name = QString::number(rate) + container + options.join("");
+    const QString name = QString(rate).replace('/', '-') + container + options.join("");
     const QString input = work.filePath("numbered" + name + "." + container);
     QVERIFY(makeNumberedClip(input, rate, options));
     const QString single = work.filePath("single" + name + "/out.avi");
@@ -160,9 +170,9 @@ void TestSegments::twoJobsMakeTheFilmOfOne()
     QCOMPARE(TestMedia::readFile(first), TestMedia::readFile(second));
     const QList<int> numbers = pictureNumbers(first);
     QCOMPARE(numbers.size(), pictureNumbers(single).size());
-    QCOMPARE(numbers.size(), 150);
+    QCOMPARE(numbers.size(), pictures);
     for (int i = 0; i < numbers.size(); ++i)
-        QVERIFY2(numbers[i] == i * rate / 25 % 60, qPrintable(QString("picture %1 shows %2").arg(i).arg(numbers[i])));
+        QVERIFY2(numbers[i] == i * step % 60, qPrintable(QString("picture %1 shows %2").arg(i).arg(numbers[i])));
     // A keyframe opens each of the four equal segments, and no other.
     const QList<int> opening = keyframes(first);
     QCOMPARE(opening.size(), segmented ? 4 : 1);
@@ -195,7 +205,7 @@ void TestSegments::twoJobsMakeTheFilmOfOne()
 void TestSegments::picturesKeepTheirTimesAcrossAGap()
 {
     const QString input = work.filePath("gap.mkv");
-    QVERIFY(makeNumberedClip(input, 25, {"-vf", "select='not(between(t,2.6,3.6))'"}));
+    QVERIFY(makeNumberedClip(input, "25", {"-vf", "select='not(between(t,2.6,3.6))'"}));
     const QString single = work.filePath("gapsingle/out.avi");
     const QString segmented = work.filePath("gapsegmented/out.avi");
     QVERIFY(convert(input, single, 1).succeeded());
@@ -214,7 +224,7 @@ void TestSegments::cutShortFileConvertsWhatPlays()
 {
     const QString whole = work.filePath("whole.mkv");
     const QString input = work.filePath("cut.mkv");
-    QVERIFY(makeNumberedClip(whole, 25, {}));
+    QVERIFY(makeNumberedClip(whole, "25", {}));
     const QByteArray bytes = TestMedia::readFile(whole);
     QVERIFY(TestMedia::writeFile(input, bytes.left(bytes.size() / 2)));
     const QString single = work.filePath("cutsingle/out.avi");

@@ -1,5 +1,6 @@
 #include "transcoder/commandline.h"
 #include "transcoder/encoding/ffmpegcommand.h"
+#include "transcoder/encoding/fieldsurvey.h"
 #include "transcoder/encoding/outputbudget.h"
 #include "transcoder/files/partfile.h"
 #include "transcoder/media/playingtime.h"
@@ -54,6 +55,22 @@ InputFacts facts(int width, int height, InputFacts::Rate rate, InputFacts::Rate 
     return facts;
 }
 
+// Five seconds as the detector sees them: telecined film repeats a field in
+// two pictures of five, soft pulldown's decoder gives 23.976 pictures a second.
+const InputFacts::FieldSample hardFilm{150, 149 / 29.97, 60, 150, 0};
+const InputFacts::FieldSample softFilm{120, 119 / 23.976, 0, 0, 0, 59};
+const InputFacts::FieldSample interlacedVideo{150, 149 / 29.97, 2, 150, 0};
+const InputFacts::FieldSample stillOrProgressive{150, 149 / 29.97, 0, 0, 0};
+
+InputFacts sampled(InputFacts::Rate rate, std::vector<InputFacts::FieldSample> samples,
+                   InputFacts::Scan scan = InputFacts::Scan::Unknown)
+{
+    InputFacts input = facts(720, 480, rate, {8, 9});
+    input.fieldSamples = std::move(samples);
+    input.scan = scan;
+    return input;
+}
+
 QString valueAfter(const std::vector<std::string> &arguments, const char *option)
 {
     for (std::size_t i = 0; i + 1 < arguments.size(); ++i) {
@@ -102,6 +119,9 @@ private slots:
     void envelopeFitsPicturesShownShape_data();
     void envelopeFitsPicturesShownShape();
     void envelopeTakesOnlyMpeg1SoundRates();
+    void pulldownIsUndoneOnlyWhereAllSamplesAreFilm_data();
+    void pulldownIsUndoneOnlyWhereAllSamplesAreFilm();
+    void fieldSurveyReadsTheDetectorsReportInSamples();
     void ffmpegArgumentsKeepPathsOpaque();
     void chosenSoundIsMapped();
     void ffmpegArgumentsFollowTheCurveWithinThePlayersReach();
@@ -329,6 +349,77 @@ void TestTranscoderCore::envelopeTakesOnlyMpeg1SoundRates()
                 .contains(QLatin1String("sample_rates=44100,")));
 }
 
+Q_DECLARE_METATYPE(Pulldown::Kind)
+
+// Film goes back to 23.976 only where every sample that shows anything
+// shows film, and only where the rate can carry pulldown at all.
+void TestTranscoderCore::pulldownIsUndoneOnlyWhereAllSamplesAreFilm_data()
+{
+    QTest::addColumn<InputFacts>("input");
+    QTest::addColumn<Pulldown::Kind>("kind");
+    QTest::addColumn<int>("outNum");
+    const InputFacts::Rate ntsc{30000, 1001};
+    QTest::newRow("hard") << sampled(ntsc, {hardFilm, stillOrProgressive}) << Pulldown::Kind::Hard << 24000;
+    QTest::newRow("soft") << sampled(ntsc, {softFilm, softFilm}) << Pulldown::Kind::Soft << 24000;
+    QTest::newRow("phone slowing to 24") << sampled(ntsc, {{120, 119 / 23.976, 0, 0, 0, 0}}) << Pulldown::Kind::None
+                                         << 30000;
+    QTest::newRow("soft and hard") << sampled(ntsc, {softFilm, hardFilm}) << Pulldown::Kind::Hard << 24000;
+    QTest::newRow("interlaced video") << sampled(ntsc, {interlacedVideo}) << Pulldown::Kind::None << 30000;
+    QTest::newRow("film, then video") << sampled(ntsc, {hardFilm, interlacedVideo}) << Pulldown::Kind::Mixed
+                                      << 30000;
+    QTest::newRow("soft film, then video") << sampled(ntsc, {softFilm, interlacedVideo}) << Pulldown::Kind::Mixed
+                                           << 30000;
+    QTest::newRow("nothing to tell") << sampled(ntsc, {stillOrProgressive}) << Pulldown::Kind::None << 30000;
+    QTest::newRow("too few pictures") << sampled(ntsc, {{19, 18 / 29.97, 8, 19, 0}}) << Pulldown::Kind::None
+                                      << 30000;
+    QTest::newRow("no pictures") << sampled(ntsc, {{}}) << Pulldown::Kind::None << 30000;
+    QTest::newRow("film found at 25") << sampled({25, 1}, {hardFilm}) << Pulldown::Kind::None << 25;
+    InputFacts uhd = sampled(ntsc, {hardFilm});
+    uhd.width = 3840;
+    QTest::newRow("never telecined at 4K") << uhd << Pulldown::Kind::None << 30000;
+    QTest::newRow("59.94 halved") << sampled({60000, 1001}, {hardFilm}) << Pulldown::Kind::None << 30000;
+}
+
+void TestTranscoderCore::pulldownIsUndoneOnlyWhereAllSamplesAreFilm()
+{
+    QFETCH(InputFacts, input);
+    const PlayerEnvelope envelope(input);
+    QTEST(envelope.pulldown(), "kind");
+    QTEST(envelope.frameRate().num, "outNum");
+    QCOMPARE(envelope.retimes(), envelope.pulldown() == Pulldown::Kind::Soft);
+    QCOMPARE(envelope.inputCycle(), envelope.pulldown() == Pulldown::Kind::Hard ? 5 : envelope.pictureStep());
+}
+
+// ffmpeg's report comes in pieces of any size; lines are put back together
+// and every 150 pictures make a sample of their own.
+void TestTranscoderCore::fieldSurveyReadsTheDetectorsReportInSamples()
+{
+    QByteArray report;
+    for (int i = 0; i < 200; ++i) {
+        // Two fields and three in turn, as soft pulldown shows them.
+        const double time = 0.5 + (5 * (i / 2) + 2 * (i % 2)) * 1001 / 60000.0;
+        report += QStringLiteral("frame:%1    pts:%2     pts_time:%3\n").arg(i).arg(i * 1001).arg(time).toUtf8();
+        report += i % 5 == 2 ? "lavfi.idet.repeated.current_frame=top\n" : "lavfi.idet.repeated.current_frame=neither\n";
+        report += i < 150 ? "lavfi.idet.multiple.current_frame=bff\n" : "lavfi.idet.multiple.current_frame=progressive\n";
+    }
+    FieldSurvey survey;
+    for (qsizetype at = 0; at < report.size(); at += 7)
+        survey.feed(report.constData() + at, std::size_t(std::min<qsizetype>(7, report.size() - at)));
+    const std::vector<InputFacts::FieldSample> samples = survey.samples();
+    QCOMPARE(samples.size(), std::size_t(2));
+    QCOMPARE(samples[0].pictures, 150);
+    QCOMPARE(samples[0].repeatedFields, 30);
+    QCOMPARE(samples[0].combedBottomFirst, 150);
+    QVERIFY(std::abs(samples[0].seconds - 372 * 1001 / 60000.0) < 1e-3);
+    QCOMPARE(samples[0].threeFieldPictures, 74);
+    QCOMPARE(samples[1].pictures, 50);
+    QCOMPARE(samples[1].combed, 0);
+    QVERIFY(std::abs(samples[1].seconds - 122 * 1001 / 60000.0) < 1e-3);
+    // A long film is looked at in stretches spread over it, a short one whole.
+    QCOMPARE(FieldSurvey::stretches(6).size(), std::size_t(1));
+    QCOMPARE(FieldSurvey::stretches(7200).back().from, 7200 * 0.875 - 5);
+}
+
 void TestTranscoderCore::ffmpegArgumentsKeepPathsOpaque()
 {
     const std::vector<std::string> arguments = FfmpegCommand("-i clip.mp4", 50, {}).arguments("/out/x.avi");
@@ -492,6 +583,13 @@ void TestTranscoderCore::ffmpegFiltersFollowTheInput_data()
     // The deinterlacer refuses pictures smaller than 6x8.
     QTest::newRow("too small to deinterlace") << tiny << QStringList{} << QStringList{"bwdif", "idet"};
     QTest::newRow("just large enough") << facts(6, 8, {25, 1}) << QStringList{"bwdif"} << QStringList{};
+    // Hard pulldown is undone in cycles on a steady rate; soft pulldown's
+    // pictures are whole whatever the stream says of its fields.
+    QTest::newRow("hard pulldown") << sampled({30000, 1001}, {hardFilm}, InputFacts::Scan::BottomFieldFirst)
+                                   << QStringList{"fps=30000/1001,fieldmatch=order=bff,", "parity=bff:deint=interlaced,decimate,"}
+                                   << QStringList{"fps=24000", "setfield"};
+    QTest::newRow("soft pulldown") << sampled({30000, 1001}, {softFilm}, InputFacts::Scan::TopFieldFirst)
+                                   << QStringList{"idet=", "fps=24000/1001,"} << QStringList{"setfield", "decimate"};
 }
 
 void TestTranscoderCore::ffmpegFiltersFollowTheInput()

@@ -311,11 +311,30 @@ std::string FfmpegCommand::deinterlaceFilters() const
 {
     if (playerEnvelope.tooSmallToDeinterlace())
         return {};
-    if (playerEnvelope.scan() == InputFacts::Scan::TopFieldFirst)
+    if (playerEnvelope.pulldown() == Pulldown::Kind::Hard)
+        return pulldownFilters();
+    // Soft pulldown's pictures are whole film pictures, whatever the stream
+    // says of its fields; the detector still finds any stretch of video.
+    const bool flagsBelieved = playerEnvelope.pulldown() != Pulldown::Kind::Soft;
+    if (flagsBelieved && playerEnvelope.scan() == InputFacts::Scan::TopFieldFirst)
         return "setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,";
-    if (playerEnvelope.scan() == InputFacts::Scan::BottomFieldFirst)
+    if (flagsBelieved && playerEnvelope.scan() == InputFacts::Scan::BottomFieldFirst)
         return "setfield=bff,bwdif=mode=send_frame:parity=bff:deint=all,";
     return "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
+}
+
+// Each film picture is put back together from the two fields that belong
+// to it (fieldmatch), and the one picture in five that then repeats is
+// dropped (decimate), in cycles of five from the first picture. The rate is
+// made steady at 29.97 first: soft stretches and gaps then become repeated
+// pictures that the cycles take like the rest, and no picture moves off its
+// time. A picture whose fields belong to no film picture (a cut in the
+// pattern) still combs and is deinterlaced.
+std::string FfmpegCommand::pulldownFilters() const
+{
+    const std::string parity = playerEnvelope.pulldownBottomFirst() ? "bff" : "tff";
+    return "fps=30000/1001,fieldmatch=order=" + parity + ",bwdif=mode=send_frame:parity=" + parity
+           + ":deint=interlaced,decimate,";
 }
 
 void FfmpegCommand::addVideo(std::vector<std::string> &arguments, const std::string &moreFilters,

@@ -60,6 +60,7 @@ private:
     // seek: where a segment's decoding starts, 0 for from the start.
     void addCaptionInput(std::vector<std::string> &arguments, bool segmented, double seek) const;
     std::string deinterlaceFilters() const;
+    std::string pulldownFilters() const;
     // bufferBits: what the players' decoder buffer holds at the first picture.
     void addVideo(std::vector<std::string> &arguments, const std::string &moreFilters = {}, bool fromStart = true,
                   long long bufferBits = DecoderBuffer::sizeBits, long long videoRate = 0) const;

@@ -71,6 +71,7 @@ PlayerEnvelope::PlayerEnvelope(const InputFacts &facts)
     : facts(facts)
 {
     fitRate();
+    undoPulldown();
     fitSize();
 }
 
@@ -97,6 +98,29 @@ void PlayerEnvelope::fitRate()
         step = std::max(1, int(std::ceil(input.value() / maximumRate - 1e-9)));
         rate = reduced((long long)input.num, (long long)input.den * step);
     }
+}
+
+// Soft pulldown's pictures come at the film's own times and only need the
+// film's grid; hard pulldown's are matched into film pictures and one in
+// five dropped, which gives the film's rate by itself.
+void PlayerEnvelope::undoPulldown()
+{
+    ntscVideo = rate.num == filmRates[3].num && rate.den == filmRates[3].den && step == 1
+                && facts.frameRate.value() >= minimumRate && !tooSmallToDeinterlace()
+                && std::max(facts.width, facts.height) <= largestTelecined;
+    if (!ntscVideo)
+        return;
+    film = Pulldown::of(facts);
+    if (film == Pulldown::Kind::Soft || film == Pulldown::Kind::Hard) {
+        rate = filmRates[0];
+        retimed = film == Pulldown::Kind::Soft;
+    }
+}
+
+// Hard pulldown is undone in cycles of five pictures counted from the first.
+int PlayerEnvelope::inputCycle() const
+{
+    return film == Pulldown::Kind::Hard ? 5 : step;
 }
 
 int PlayerEnvelope::maximumHeight() const

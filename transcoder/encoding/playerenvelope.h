@@ -1,6 +1,7 @@
 #ifndef PLAYERENVELOPE_H
 #define PLAYERENVELOPE_H
 
+#include "pulldown.h"
 #include "transcoder/media/inputfacts.h"
 
 // What the output must be for DVD players, TVs and set-top boxes that play
@@ -19,6 +20,9 @@ public:
     // The deinterlacer needs this much of a 4:2:0 picture.
     static constexpr int minimumDeinterlacedWidth = 6;
     static constexpr int minimumDeinterlacedHeight = 8;
+    // Film reaches 29.97 by pulldown on discs and in broadcasts, none of
+    // them larger than HD; a larger video (a phone's 4K) is not looked at.
+    static constexpr int largestTelecined = 1920;
     // Players seek and recover by keyframes: one at least this often.
     static constexpr double longestKeyframeGapSeconds = 10;
     static constexpr int longestKeyframeGapPictures = 250;
@@ -32,6 +36,15 @@ public:
     // Every step-th picture of a steady input is kept; 1 where the output
     // is re-timed instead.
     int pictureStep() const { return step; }
+    // The input pictures that the rate filters take as a group: a segment
+    // starts decoding on the first of one, as the single run does.
+    int inputCycle() const;
+    // Whether the input's rate could carry film by pulldown (29.97, kept
+    // picture for picture), so that the detector is worth asking.
+    bool mayCarryFilm() const { return ntscVideo; }
+    // The pulldown found and undone; None where the rate cannot carry any.
+    Pulldown::Kind pulldown() const { return film; }
+    bool pulldownBottomFirst() const { return Pulldown::bottomFirst(facts); }
     // Whether pictures are repeated or dropped to meet the output's rate: a
     // varying rate is made steady, a slideshow is repeated up to a film rate.
     // A steady rate keeps every picture at its own time (or every step-th).
@@ -55,6 +68,7 @@ public:
 
 private:
     void fitRate();
+    void undoPulldown();
     void fitSize();
     int maximumHeight() const;
 
@@ -62,6 +76,8 @@ private:
     InputFacts::Rate rate{0, 1};
     int step = 1;
     bool retimed = false;
+    bool ntscVideo = false;
+    Pulldown::Kind film = Pulldown::Kind::None;
     int outputWidth = 0;
     int outputHeight = 0;
 };

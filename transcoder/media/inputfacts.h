@@ -1,6 +1,8 @@
 #ifndef INPUTFACTS_H
 #define INPUTFACTS_H
 
+#include <vector>
+
 // What a conversion needs to know of its input to fit the output into what
 // hardware players decode. Read with libavformat before ffmpeg starts; plain
 // data, so that the ffmpeg command built from it can be checked without media.
@@ -32,6 +34,23 @@ struct InputFacts
     int sampleRate = 0;
     // The index of the sound stream to convert, -1 for none.
     int soundStream = -1;
+
+    // What the interlace detector saw in one stretch of the pictures.
+    struct FieldSample
+    {
+        int pictures = 0;
+        // From the first picture's time to the last's.
+        double seconds = 0;
+        // Pictures one of whose fields repeats the picture before's.
+        int repeatedFields = 0;
+        // Pictures that comb, and of those the ones whose bottom field comes first.
+        int combed = 0;
+        int combedBottomFirst = 0;
+        // Pictures that last three fields of 59.94 a second, after the one before.
+        int threeFieldPictures = 0;
+    };
+    // Stretches sampled where the rate may carry film at 29.97; none elsewhere.
+    std::vector<FieldSample> fieldSamples;
 };
 
 #endif // INPUTFACTS_H

@@ -90,7 +90,7 @@ SegmentPlan::SegmentPlan(const InputFacts &facts, double durationSeconds, double
 {
     const PlayerEnvelope envelope(facts);
     outputRate = envelope.frameRate();
-    pictureStep = envelope.pictureStep();
+    inputCycle = envelope.inputCycle();
     list.push_back({});
     // Without a rate there is no picture grid to cut on.
     if (jobs <= 1 || mostSegments < 2 || outputRate.num <= 0 || !(segmentSeconds > 0)
@@ -120,15 +120,16 @@ double SegmentPlan::seekPoint(double start) const
     return alignedSeek(start - preroll);
 }
 
-// A source picture that is dropped to halve a rate must be dropped in the
-// segment as in the single run, which keeps every step-th from the first:
-// the segment's decoding starts on such a picture.
+// A source picture that is dropped to halve a rate, or to undo pulldown,
+// must be dropped in the segment as in the single run, which counts its
+// groups (every step-th picture, the cycles of five) from the first: the
+// segment's decoding starts on the first picture of a group.
 double SegmentPlan::alignedSeek(double point) const
 {
     const double inputRate = facts.frameRate.value();
-    if (pictureStep <= 1 || inputRate <= 0)
+    if (inputCycle <= 1 || inputRate <= 0)
         return std::max(0.0, point);
-    const long long picture = (long long)std::floor((point - facts.videoStart) * inputRate / pictureStep) * pictureStep;
+    const long long picture = (long long)std::floor((point - facts.videoStart) * inputRate / inputCycle) * inputCycle;
     if (picture <= 0)
         return 0;
     return facts.videoStart + (picture - 0.5) / inputRate;
@@ -140,8 +141,8 @@ double SegmentPlan::decodingPoint(std::size_t index, double keyframe) const
     const double inputRate = facts.frameRate.value();
     if (keyframe < 0 || inputRate <= 0)
         return -1;
-    const long long picture = (long long)std::ceil((keyframe - facts.videoStart) * inputRate / pictureStep - 1e-6)
-                              * pictureStep;
+    const long long picture = (long long)std::ceil((keyframe - facts.videoStart) * inputRate / inputCycle - 1e-6)
+                              * inputCycle;
     const double point = std::max(0.0, facts.videoStart + (picture - 0.5) / inputRate);
     return point <= segment.start - prerollPictures / inputRate ? point : -1;
 }

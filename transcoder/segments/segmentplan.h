@@ -46,7 +46,7 @@ private:
 
     InputFacts facts;
     InputFacts::Rate outputRate;
-    int pictureStep = 1;
+    int inputCycle = 1;
     double duration = 0;
     std::vector<Segment> list;
 };

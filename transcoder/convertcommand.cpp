@@ -341,8 +341,7 @@ bool ConvertCommand::encodeInSegments(const FfmpegCommand &command, TemporaryOut
     SegmentedConversion::Setup setup = {outputPath, inputFacts.soundStream >= 0, jobs, settings.limits, {}, {}};
     if (captions.exists())
         setup.sharedInputs = {captions.videoFd()};
-    setup.size = {settings.outputLimitBytes, OutputBudget::segmentRate(budget.videoBitsPerSecond, duration, int(plan.segments().size())),
-                  budget.videoBytes};
+    setup.size = {settings.outputLimitBytes, budget.videoBitsPerSecond, budget.videoBytes};
     SegmentedConversion conversion(setup, command, plan, libAv);
     conversion.takeSound(std::move(sound));
     return conversion.run(output, sender) || fail(conversion.error());

@@ -1,7 +1,5 @@
 #include "outputbudget.h"
 
-#include "decoderbuffer.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -105,8 +103,8 @@ OutputBudget::Plan OutputBudget::plan(const Film &film, long long limit)
 }
 
 // What the rate control overshot by is taken as a cost of its own, not a
-// share of the rate: most of it is the decoder buffer it spends at the
-// start (up to 229 KB), which a segment spends again whatever its rate.
+// share of the rate: most of it is what the first pictures took from the
+// buffer the segment started with, which they take again at a lower rate.
 long long OutputBudget::lowered(long long rate, double seconds, long long allowedBytes, long long actualBytes)
 {
     if (actualBytes <= allowedBytes || !(seconds > 0))
@@ -115,14 +113,4 @@ long long OutputBudget::lowered(long long rate, double seconds, long long allowe
     const double wanted = double(allowedBytes) * loweredAim - (double(actualBytes) - planned);
     // The rate control holds a rate much lower than it was asked for no better.
     return std::max(1000LL, std::llround(std::max(wanted, planned / 4) * 8 / seconds));
-}
-
-long long OutputBudget::segmentRate(long long rate, double seconds, int segments)
-{
-    if (rate <= 0 || !(seconds > 0) || segments < 2)
-        return rate;
-    const double planned = double(rate) * seconds / 8;
-    // The second of its rate each segment is started with (see SegmentedConversion).
-    const double spent = double(segments) * std::min(double(rate), double(DecoderBuffer::sizeBits)) / 8;
-    return std::llround(std::max(planned - spent, planned / 2) * 8 / seconds);
 }

@@ -62,9 +62,6 @@ public:
     // A rate lowered so that a picture of so many seconds that took
     // actualBytes at rate takes at most allowedBytes.
     static long long lowered(long long rate, double seconds, long long allowedBytes, long long actualBytes);
-    // The rate of a film's segments: each may spend the second of its rate
-    // it is told the buffer starts with on top of it.
-    static long long segmentRate(long long rate, double seconds, int segments);
     // What the AVI adds to the pictures' own bytes.
     static long long videoOverheadBytes(long long pictures);
 };

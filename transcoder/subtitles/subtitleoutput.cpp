@@ -122,24 +122,18 @@ bool SubtitleOutput::writeTrack()
 bool SubtitleOutput::copySidecar()
 {
     const UniqueFd source(open(sidecarPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!source.isValid()) {
-        Diagnostics::note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
-        return false;
-    }
     char buffer[65536];
-    for (;;) {
-        const ssize_t size = read(source.get(), buffer, sizeof(buffer));
-        if (size == 0)
-            return true;
-        if (size < 0 && errno == EINTR)
-            continue;
-        if (size < 0) {
-            Diagnostics::note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
-            return false;
-        }
-        if (!writeAll(buffer, std::size_t(size)))
+    ssize_t size = -1;
+    while (source.isValid() && (size = read(source.get(), buffer, sizeof(buffer))) != 0) {
+        if (size < 0 && errno != EINTR)
+            break;
+        if (size > 0 && !writeAll(buffer, std::size_t(size)))
             return false;
     }
+    if (size == 0)
+        return true;
+    Diagnostics::note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
+    return false;
 }
 
 bool SubtitleOutput::writeAll(const char *data, std::size_t size)

@@ -33,22 +33,6 @@ bool sameFile(const std::string &a, const std::string &b)
            && first.st_ino == second.st_ino;
 }
 
-// NAME.srt, else NAME.<language>.srt in any of the reader's language's codes.
-std::string sidecarFor(const std::string &inputPath, const std::string &reader)
-{
-    const std::string stem = withoutExtension(inputPath);
-    std::vector<std::string> candidates{subtitlePathFor(inputPath)};
-    for (const std::string &code : LanguageCode::forms(reader)) {
-        if (code.size() == 2 || code.size() == 3)
-            candidates.push_back(stem + "." + code + ".srt");
-    }
-    for (const std::string &candidate : candidates) {
-        if (isRegularFile(candidate) && !sameFile(candidate, inputPath))
-            return candidate;
-    }
-    return {};
-}
-
 } // namespace
 
 SubtitleOutput::SubtitleOutput(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath,
@@ -63,10 +47,22 @@ SubtitleOutput::SubtitleOutput(const LibAv &libAv, const std::string &inputPath,
 
 SubtitleOutput::~SubtitleOutput() = default;
 
+// NAME.srt, else NAME.<language>.srt in any of the reader's language's codes.
 bool SubtitleOutput::findSidecar(const std::string &reader)
 {
-    sidecarPath = sidecarFor(inputPath, reader);
-    return !sidecarPath.empty();
+    const std::string stem = withoutExtension(inputPath);
+    std::vector<std::string> candidates{subtitlePathFor(inputPath)};
+    for (const std::string &code : LanguageCode::forms(reader)) {
+        if (code.size() == 2 || code.size() == 3)
+            candidates.push_back(stem + "." + code + ".srt");
+    }
+    for (const std::string &candidate : candidates) {
+        if (isRegularFile(candidate) && !sameFile(candidate, inputPath)) {
+            sidecarPath = candidate;
+            return true;
+        }
+    }
+    return false;
 }
 
 // Never onto the input or the AVI, nor onto what the user keeps there.

@@ -77,7 +77,6 @@ FfmpegProcess::~FfmpegProcess()
         while (waitpid(pid, nullptr, WNOHANG) == 0 && Clock::now() < giveUp)
             usleep(10000);
     }
-    exitFd.reset();
 }
 
 bool FfmpegProcess::start()

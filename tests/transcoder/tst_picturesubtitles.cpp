@@ -61,27 +61,36 @@ QByteArray segment(char type, double seconds, const QByteArray &payload)
     return bytes + payload;
 }
 
+// How every caption's clearing set is made: the object it names (-1: none)
+// and its flag, and its palette.
+struct Clearing
+{
+    int object = -1;
+    bool forced = false;
+    int palette = 0;
+};
+
 // A Blu-ray subtitle stream (.sup): each caption a white box shown by one
 // display set and cleared by an empty one. damaged: the last caption names
 // a palette the stream never defines.
-QByteArray blurayStream(bool damaged)
+QByteArray blurayStream(bool damaged, Clearing clearing = {})
 {
     QByteArray stream;
     int composition = 0;
     const int count = int(std::size(captions));
     for (int i = 0; i < count; ++i) {
         const Caption &caption = captions[i];
-        const auto presentation = [&](int state, bool withObject) {
+        const auto presentation = [&](int state, int object, bool forced, int palette) {
             QByteArray pcs;
             append16(pcs, 960);
             append16(pcs, 540);
             pcs.append(char(0x10));
             append16(pcs, composition++);
-            pcs.append(char(state)).append(char(0)).append(char(damaged && i == count - 1 ? 5 : 0));
-            pcs.append(char(withObject ? 1 : 0));
-            if (withObject) {
-                append16(pcs, 0);
-                pcs.append(char(0)).append(char(caption.forced ? 0x40 : 0));
+            pcs.append(char(state)).append(char(0)).append(char(damaged && i == count - 1 ? 5 : palette));
+            pcs.append(char(object >= 0 ? 1 : 0));
+            if (object >= 0) {
+                append16(pcs, object);
+                pcs.append(char(0)).append(char(forced ? 0x40 : 0));
                 append16(pcs, 380);
                 append16(pcs, caption.y);
             }
@@ -104,10 +113,11 @@ QByteArray blurayStream(bool damaged)
         append16(object, 200);
         append16(object, 40);
         object += lines;
-        stream += segment(0x16, caption.start, presentation(0x80, true)) + segment(0x17, caption.start, window)
-                  + segment(0x14, caption.start, palette) + segment(0x15, caption.start, object)
+        stream += segment(0x16, caption.start, presentation(0x80, 0, caption.forced, 0))
+                  + segment(0x17, caption.start, window) + segment(0x14, caption.start, palette) + segment(0x15, caption.start, object)
                   + segment(char(0x80), caption.start, {});
-        stream += segment(0x16, caption.end, presentation(0, false)) + segment(0x17, caption.end, window)
+        stream += segment(0x16, caption.end, presentation(0, clearing.object, clearing.forced, clearing.palette))
+                  + segment(0x17, caption.end, window)
                   + segment(char(0x80), caption.end, {});
     }
     return stream;
@@ -129,7 +139,8 @@ QList<QList<double>> brightness(const QString &avi, const QList<QPair<int, int>>
 }
 
 // When the tool's reader shows each caption of a film's picture track, in ms.
-bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForced, QList<QPair<qint64, qint64>> &spans)
+bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForced, QList<QPair<qint64, qint64>> &spans,
+               int *damaged = nullptr)
 {
     LibAv libAv;
     if (!libAv.load())
@@ -139,9 +150,11 @@ bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForce
         return true;
     });
     PictureTrack track(libAv);
-    return track.read(film.toStdString(), stream, forcedOnly, trackForced, std::chrono::seconds(30),
-                      [&](PictureCaption caption) { return timeline.add(std::move(caption)); })
-           && timeline.finish();
+    const bool read = track.read(film.toStdString(), stream, forcedOnly, trackForced, std::chrono::seconds(30),
+                                 [&](PictureCaption caption) { return timeline.add(std::move(caption)); });
+    if (damaged)
+        *damaged = track.damaged();
+    return read && timeline.finish();
 }
 
 } // namespace
@@ -157,6 +170,8 @@ private slots:
     void forcedCaptionsOnly();
     void cuesCountedByWhatShows();
     void captionsWithoutEnds();
+    void clearingSetsNamingWhatIsMissing_data();
+    void clearingSetsNamingWhatIsMissing();
 
 private:
     bool makeFilm(const QString &path, bool damaged, const QString &codec);
@@ -340,6 +355,44 @@ void TestPictureSubtitles::captionsWithoutEnds()
     const QList<QPair<qint64, qint64>> expected{
         {600, 1700}, {1700, 6400}, {6400, 6400 + CaptionTimeline::longestOpen}};
     QCOMPARE(spans, expected);
+}
+
+using Spans = QList<QPair<qint64, qint64>>;
+Q_DECLARE_METATYPE(Clearing)
+
+void TestPictureSubtitles::clearingSetsNamingWhatIsMissing_data()
+{
+    QTest::addColumn<Clearing>("clearing");
+    QTest::addColumn<bool>("forcedOnly");
+    QTest::addColumn<Spans>("expected");
+    QTest::addColumn<int>("damaged");
+    const Spans asShown{{600, 1600}, {1700, 5800}, {6400, 7400}};
+    QTest::newRow("a missing object") << Clearing{7, false, 0} << false << asShown << 0;
+    QTest::newRow("a missing forced object") << Clearing{7, true, 0} << true << Spans{{1700, 5800}} << 0;
+    QTest::newRow("a missing object and palette") << Clearing{7, false, 5} << false << asShown << 0;
+    // A set that would show its object, in a palette it lacks, is left out.
+    QTest::newRow("an object in a missing palette")
+        << Clearing{0, false, 5} << false << Spans{{600, 1700}, {1700, 6400}, {6400, 16400}} << 3;
+}
+
+// A set that shows nothing clears the caption before it, as a player does,
+// though libavcodec refuses it for naming what the track lacks.
+void TestPictureSubtitles::clearingSetsNamingWhatIsMissing()
+{
+    QFETCH(Clearing, clearing);
+    QFETCH(bool, forcedOnly);
+    QFETCH(Spans, expected);
+    QFETCH(int, damaged);
+    const QString sup = work.filePath(QString("clearing-%1.sup").arg(QTest::currentDataTag()));
+    const QString film = work.filePath(QString("clearing-%1.mkv").arg(QTest::currentDataTag()));
+    QVERIFY(TestMedia::writeFile(sup, blurayStream(false, clearing)));
+    QVERIFY(TestMedia::make(film, {"-f", "lavfi", "-i", "color=size=64x64:rate=1:duration=8", "-copyts", "-i", sup,
+                                   "-map", "0", "-map", "1", "-c:v", "libx264", "-c:s", "copy"}));
+    Spans spans;
+    int damagedPieces = -1;
+    QVERIFY(readSpans(film, 1, forcedOnly, false, spans, &damagedPieces));
+    QCOMPARE(spans, expected);
+    QCOMPARE(damagedPieces, damaged);
 }
 
 // Each Blu-ray caption comes as two display sets, one showing it and an

@@ -1,6 +1,7 @@
 #ifndef PICTURETRACK_H
 #define PICTURETRACK_H
 
+#include "bluraydisplayset.h"
 #include "picturecaption.h"
 #include "subtitledecoder.h"
 
@@ -42,9 +43,12 @@ private:
     bool decode(const AVPacket &packet, const Sink &sink);
     bool isRejectedWhole(const AVPacket &packet) const;
     PictureCaption caption(const AVSubtitle &subtitle, std::int64_t shown, std::int64_t duration) const;
+    PictureCaption cleared(std::int64_t shown) const;
+    void countDamaged(std::int64_t shown);
 
     const LibAv &libAv;
     SubtitleDecoder decoder;
+    BlurayDisplaySet displaySet;
     bool forcedOnly = false;
     bool trackForced = false;
     int damagedCount = 0;

@@ -140,7 +140,7 @@ QList<QList<double>> brightness(const QString &avi, const QList<QPair<int, int>>
 
 // When the tool's reader shows each caption of a film's picture track, in ms.
 bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForced, QList<QPair<qint64, qint64>> &spans,
-               int *damaged = nullptr)
+               int *damaged = nullptr, QPair<qint64, qint64> pictures = {INT64_MIN, INT64_MAX})
 {
     LibAv libAv;
     if (!libAv.load())
@@ -150,6 +150,7 @@ bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForce
         return true;
     });
     PictureTrack track(libAv);
+    track.setFilm(pictures.first, pictures.second);
     const bool read = track.read(film.toStdString(), stream, forcedOnly, trackForced, std::chrono::seconds(30),
                                  [&](PictureCaption caption) { return timeline.add(std::move(caption)); });
     if (damaged)
@@ -170,6 +171,7 @@ private slots:
     void forcedCaptionsOnly();
     void cuesCountedByWhatShows();
     void captionsWithoutEnds();
+    void captionsOutsideTheFilmAreSkipped();
     void clearingSetsNamingWhatIsMissing_data();
     void clearingSetsNamingWhatIsMissing();
 
@@ -359,6 +361,23 @@ void TestPictureSubtitles::captionsWithoutEnds()
 
 using Spans = QList<QPair<qint64, qint64>>;
 Q_DECLARE_METATYPE(Clearing)
+
+// Pictures from 2 s to 6 s: the last caption starts after them and is never
+// decoded; the first ends before them, which only a DVD picture tells
+// before it is decoded.
+void TestPictureSubtitles::captionsOutsideTheFilmAreSkipped()
+{
+    for (const QString codec : {"copy", "dvdsub"}) {
+        const QString film = work.filePath(QString("film-%1-0.mkv").arg(codec));
+        QVERIFY(QFile::exists(film) || makeFilm(film, false, codec));
+        Spans spans;
+        QVERIFY(readSpans(film, 2, false, false, spans, nullptr, {2000, 6000}));
+        QList<qint64> starts;
+        for (const auto &span : spans)
+            starts.append(span.first);
+        QCOMPARE(starts, codec == "copy" ? QList<qint64>({600, 1700}) : QList<qint64>({1700}));
+    }
+}
 
 void TestPictureSubtitles::clearingSetsNamingWhatIsMissing_data()
 {

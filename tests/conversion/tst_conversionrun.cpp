@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "modalanswerer.h"
+#include "oddnames.h"
 #include "systemstate.h"
 #include "testhome.h"
 #include "testmedia.h"
@@ -14,7 +15,6 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <QTimer>
 #include <QTest>
 
@@ -61,16 +61,6 @@ private:
     QStringList summaryColours;
     QStringList summaryTips;
 };
-
-// What a tool tip shows of its text, which it may take for markup.
-static QString shownText(const QString &toolTip)
-{
-    if (!Qt::mightBeRichText(toolTip))
-        return toolTip;
-    QTextDocument document;
-    document.setHtml(toolTip);
-    return document.toPlainText();
-}
 
 void TestConversionRun::initTestCase()
 {
@@ -252,7 +242,7 @@ void TestConversionRun::tracksAreWordedInTheToolTip()
     QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileCompleted", Q_ARG(int, 0), Q_ARG(bool, true)));
     auto *table = widget<QTableWidget>("tblFiles");
     for (int column = 0; column < 3; ++column)
-        QCOMPARE(shownText(table->item(1, column)->toolTip()), path + "\nConverted\n" + tracks);
+        QCOMPARE(OddNames::shownText(table->item(1, column)->toolTip()), path + "\nConverted\n" + tracks);
     QCOMPARE(table->item(1, 0)->data(Qt::AccessibleDescriptionRole).toString(), path + "\nConverted\n" + tracks);
     // A row the tool told nothing of keeps its plain outcome.
     QCOMPARE(table->item(0, 0)->toolTip(), media + "/a.mp4\nConverted");

@@ -134,13 +134,18 @@ void MainWindow::OnFileFitted(int index, qint64 megabytes)
     outputTracks.insert(index, tracks.isEmpty() ? text : tracks + QLatin1Char('\n') + text);
 }
 
-// Below the path and the outcome, in the row's tool tip.
+// Below the path and the outcome, in the row's tool tip, and told to a
+// screen reader as well.
 void MainWindow::showTracks(int row, const QString &tracks)
 {
-    const QString tip = toolTipFor(inputPaths.at(row), tr("Converted") + QLatin1Char('\n') + tracks);
+    const QString outcome = tr("Converted") + QLatin1Char('\n') + tracks;
+    const QString path = inputPaths.at(row);
+    const QString tip = toolTipFor(path, outcome);
     for (int column = 0; column < ui->tblFiles->columnCount(); ++column) {
-        if (QTableWidgetItem *item = ui->tblFiles->item(row, column))
+        if (QTableWidgetItem *item = ui->tblFiles->item(row, column)) {
             item->setToolTip(tip);
+            item->setData(Qt::AccessibleDescriptionRole, column == 0 ? path + QLatin1Char('\n') + outcome : outcome);
+        }
     }
 }
 

@@ -86,14 +86,16 @@ QString MainWindow::estimateDuration(const QString &path, uint *duration) const
 
 QString MainWindow::toolTipFor(const QString &path, const QString &outcome)
 {
-    // Tool tips guess their format: a path that looks like markup is escaped
-    // and marked as rich text, so that it shows exactly as it is.
-    if (!Qt::mightBeRichText(path))
-        return outcome.isEmpty() ? path : path + QLatin1Char('\n') + outcome;
-    QString tip = QLatin1String("<p style='white-space:pre'>") + path.toHtmlEscaped() + QLatin1String("</p>");
-    if (!outcome.isEmpty())
-        tip += QLatin1String("<p>") + outcome.toHtmlEscaped() + QLatin1String("</p>");
-    return tip;
+    const QString plain = outcome.isEmpty() ? path : path + QLatin1Char('\n') + outcome;
+    // Tool tips guess their format: one that looks like markup is escaped
+    // and marked as rich text, so that it shows exactly as it is, where a
+    // line break in the text would otherwise be a mere space.
+    if (!Qt::mightBeRichText(plain))
+        return plain;
+    QStringList lines = plain.split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = line.toHtmlEscaped();
+    return QLatin1String("<p style='white-space:pre'>") + lines.join(QLatin1String("<br>")) + QLatin1String("</p>");
 }
 
 // The row's colour tells the outcome only to those who can see and tell the

@@ -320,7 +320,7 @@ bool ConvertCommand::burnCaptions(FfmpegCommand &command)
     sizes.pictureHeight = inputFacts.quarterTurn ? inputFacts.width : inputFacts.height;
     sizes.outputWidth = command.envelope().width();
     sizes.outputHeight = command.envelope().height();
-    if (!captions.write(sizes, command.captionShift()))
+    if (!captions.write(sizes, command.captionShift(), duration))
         return false;
     if (captions.exists())
         command.burnCaptions(captions.videoPath(), captions.shown());

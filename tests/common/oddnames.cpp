@@ -1,6 +1,7 @@
 #include "oddnames.h"
 
 #include <QTest>
+#include <QTextDocument>
 
 namespace {
 
@@ -37,6 +38,15 @@ void addRows(const QString &extension)
 {
     for (const auto &name : names)
         QTest::newRow(name.tag) << QString::fromUtf8(name.stem) + extension;
+}
+
+QString shownText(const QString &toolTip)
+{
+    if (!Qt::mightBeRichText(toolTip))
+        return toolTip;
+    QTextDocument document;
+    document.setHtml(toolTip);
+    return document.toPlainText();
 }
 
 } // namespace OddNames

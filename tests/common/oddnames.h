@@ -13,6 +13,8 @@ QStringList all(const QString &extension);
 // Adds one data row per odd name, extension appended, to a test whose
 // first column is the QString "name".
 void addRows(const QString &extension);
+// What a tool tip shows of its text, which it may take for markup.
+QString shownText(const QString &toolTip);
 
 } // namespace OddNames
 

@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "modalanswerer.h"
+#include "oddnames.h"
 #include "systemstate.h"
 #include "testhome.h"
 #include "testmedia.h"
@@ -209,29 +210,40 @@ void TestConversionRun::corruptFileFailsAndTheRunGoesOn()
 
 void TestConversionRun::tracksAreWordedInTheToolTip_data()
 {
+    QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("words");   // as the tool sends them
     QTest::addColumn<QString>("tracks");
-    QTest::newRow("burned in") << QStringList{"en", "picture", "de"}
+    const QString odd = QStringLiteral("it's $x ##y");
+    QTest::newRow("burned in") << odd << QStringList{"en", "picture", "de"}
                                << "Sound: English. Subtitles: Deutsch, in the picture";
-    QTest::newRow("beside the AVI") << QStringList{"ger", "file", "fr"}
+    QTest::newRow("beside the AVI") << odd << QStringList{"ger", "file", "fr"}
                                     << "Sound: Deutsch. Subtitles: français, it's $x ##y.srt";
-    QTest::newRow("nothing known") << QStringList{"-", "file", "und"} << "Sound: none. Subtitles: it's $x ##y.srt";
+    QTest::newRow("nothing known") << odd << QStringList{"-", "file", "und"}
+                                   << "Sound: none. Subtitles: it's $x ##y.srt";
+    // Shown as rich text, whose line breaks would otherwise be spaces.
+    QTest::newRow("markup name") << "<b>x<b> &amp;" << QStringList{"ger", "file", "fr"}
+                                 << "Sound: Deutsch. Subtitles: français, <b>x<b> &amp;.srt";
 }
 
-// What the worker hands over from the tool, worded below the row's path.
+// What the worker hands over from the tool, worded below the row's path,
+// each on its own line, as a screen reader tells it too.
 void TestConversionRun::tracksAreWordedInTheToolTip()
 {
+    QFETCH(QString, name);
     QFETCH(QStringList, words);
     QFETCH(QString, tracks);
+    const QString path = media + '/' + name + ".mp4";
+    QVERIFY(QFile::exists(path) || QFile::copy(media + "/a.mp4", path));
     // A third row, so that no summary ends the run and clears the list.
-    addFiles(media, {"a.mp4", "it's $x ##y.mp4", "long.mp4"});
+    addFiles(media, {"a.mp4", name + ".mp4", "long.mp4"});
     QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileTracks", Q_ARG(int, 1), Q_ARG(QString, words.at(0)),
                                       Q_ARG(QString, words.at(1)), Q_ARG(QString, words.at(2))));
     QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileCompleted", Q_ARG(int, 1), Q_ARG(bool, true)));
     QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileCompleted", Q_ARG(int, 0), Q_ARG(bool, true)));
     auto *table = widget<QTableWidget>("tblFiles");
     for (int column = 0; column < 3; ++column)
-        QCOMPARE(table->item(1, column)->toolTip(), media + "/it's $x ##y.mp4\nConverted\n" + tracks);
+        QCOMPARE(OddNames::shownText(table->item(1, column)->toolTip()), path + "\nConverted\n" + tracks);
+    QCOMPARE(table->item(1, 0)->data(Qt::AccessibleDescriptionRole).toString(), path + "\nConverted\n" + tracks);
     // A row the tool told nothing of keeps its plain outcome.
     QCOMPARE(table->item(0, 0)->toolTip(), media + "/a.mp4\nConverted");
 }

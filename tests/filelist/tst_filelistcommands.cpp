@@ -22,7 +22,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocument>
 #include <QUrl>
 
 #include <sys/stat.h>
@@ -120,16 +119,6 @@ void TestFileListCommands::useRealTool()
     QVERIFY(QDir::setCurrent(folder));
 }
 
-// What a tool tip shows of its text, which it may take for markup.
-static QString shownText(const QString &toolTip)
-{
-    if (!Qt::mightBeRichText(toolTip))
-        return toolTip;
-    QTextDocument document;
-    document.setHtml(toolTip);
-    return document.toPlainText();
-}
-
 static QStringList sizeColumn(const QTableWidget *table)
 {
     QStringList texts;
@@ -148,7 +137,7 @@ void TestFileListCommands::checkRowsMatchLists(const MainWindow &window)
         const QString path = window.paths().at(row);
         QCOMPARE(window.names().at(row), path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
         QCOMPARE(table->item(row, 0)->text(), window.names().at(row));
-        QCOMPARE(shownText(table->item(row, 0)->toolTip()), path);
+        QCOMPARE(OddNames::shownText(table->item(row, 0)->toolTip()), path);
         QCOMPARE(table->item(row, 1)->textAlignment(), int(Qt::AlignCenter));
         QCOMPARE(table->item(row, 2)->textAlignment(), int(Qt::AlignCenter));
     }

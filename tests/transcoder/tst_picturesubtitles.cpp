@@ -61,27 +61,36 @@ QByteArray segment(char type, double seconds, const QByteArray &payload)
     return bytes + payload;
 }
 
+// How every caption's clearing set is made: the object it names (-1: none)
+// and its flag, and its palette.
+struct Clearing
+{
+    int object = -1;
+    bool forced = false;
+    int palette = 0;
+};
+
 // A Blu-ray subtitle stream (.sup): each caption a white box shown by one
 // display set and cleared by an empty one. damaged: the last caption names
 // a palette the stream never defines.
-QByteArray blurayStream(bool damaged)
+QByteArray blurayStream(bool damaged, Clearing clearing = {})
 {
     QByteArray stream;
     int composition = 0;
     const int count = int(std::size(captions));
     for (int i = 0; i < count; ++i) {
         const Caption &caption = captions[i];
-        const auto presentation = [&](int state, bool withObject) {
+        const auto presentation = [&](int state, int object, bool forced, int palette) {
             QByteArray pcs;
             append16(pcs, 960);
             append16(pcs, 540);
             pcs.append(char(0x10));
             append16(pcs, composition++);
-            pcs.append(char(state)).append(char(0)).append(char(damaged && i == count - 1 ? 5 : 0));
-            pcs.append(char(withObject ? 1 : 0));
-            if (withObject) {
-                append16(pcs, 0);
-                pcs.append(char(0)).append(char(caption.forced ? 0x40 : 0));
+            pcs.append(char(state)).append(char(0)).append(char(damaged && i == count - 1 ? 5 : palette));
+            pcs.append(char(object >= 0 ? 1 : 0));
+            if (object >= 0) {
+                append16(pcs, object);
+                pcs.append(char(0)).append(char(forced ? 0x40 : 0));
                 append16(pcs, 380);
                 append16(pcs, caption.y);
             }
@@ -104,10 +113,11 @@ QByteArray blurayStream(bool damaged)
         append16(object, 200);
         append16(object, 40);
         object += lines;
-        stream += segment(0x16, caption.start, presentation(0x80, true)) + segment(0x17, caption.start, window)
-                  + segment(0x14, caption.start, palette) + segment(0x15, caption.start, object)
+        stream += segment(0x16, caption.start, presentation(0x80, 0, caption.forced, 0))
+                  + segment(0x17, caption.start, window) + segment(0x14, caption.start, palette) + segment(0x15, caption.start, object)
                   + segment(char(0x80), caption.start, {});
-        stream += segment(0x16, caption.end, presentation(0, false)) + segment(0x17, caption.end, window)
+        stream += segment(0x16, caption.end, presentation(0, clearing.object, clearing.forced, clearing.palette))
+                  + segment(0x17, caption.end, window)
                   + segment(char(0x80), caption.end, {});
     }
     return stream;
@@ -129,7 +139,8 @@ QList<QList<double>> brightness(const QString &avi, const QList<QPair<int, int>>
 }
 
 // When the tool's reader shows each caption of a film's picture track, in ms.
-bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForced, QList<QPair<qint64, qint64>> &spans)
+bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForced, QList<QPair<qint64, qint64>> &spans,
+               QPair<qint64, qint64> pictures = {INT64_MIN, INT64_MAX})
 {
     LibAv libAv;
     if (!libAv.load())
@@ -139,6 +150,7 @@ bool readSpans(const QString &film, int stream, bool forcedOnly, bool trackForce
         return true;
     });
     PictureTrack track(libAv);
+    track.setFilm(pictures.first, pictures.second);
     return track.read(film.toStdString(), stream, forcedOnly, trackForced, std::chrono::seconds(30),
                       [&](PictureCaption caption) { return timeline.add(std::move(caption)); })
            && timeline.finish();
@@ -157,6 +169,8 @@ private slots:
     void forcedCaptionsOnly();
     void cuesCountedByWhatShows();
     void captionsWithoutEnds();
+    void captionsOutsideTheFilmAreSkipped();
+    void clearingSetsNamingWhatIsMissing();
 
 private:
     bool makeFilm(const QString &path, bool damaged, const QString &codec);
@@ -340,6 +354,51 @@ void TestPictureSubtitles::captionsWithoutEnds()
     const QList<QPair<qint64, qint64>> expected{
         {600, 1700}, {1700, 6400}, {6400, 6400 + CaptionTimeline::longestOpen}};
     QCOMPARE(spans, expected);
+}
+
+using Spans = QList<QPair<qint64, qint64>>;
+
+// Pictures from 2 s to 6 s: the last caption starts after them and is never
+// decoded; the first ends before them, which only a DVD picture tells
+// before it is decoded.
+void TestPictureSubtitles::captionsOutsideTheFilmAreSkipped()
+{
+    for (const QString codec : {"copy", "dvdsub"}) {
+        const QString film = work.filePath(QString("film-%1-0.mkv").arg(codec));
+        QVERIFY(QFile::exists(film) || makeFilm(film, false, codec));
+        Spans spans;
+        QVERIFY(readSpans(film, 2, false, false, spans, {2000, 6000}));
+        QList<qint64> starts;
+        for (const auto &span : spans)
+            starts.append(span.first);
+        QCOMPARE(starts, codec == "copy" ? QList<qint64>({600, 1700}) : QList<qint64>({1700}));
+    }
+}
+
+// A set that shows nothing clears the caption before it, as a player does,
+// though libavcodec refuses it for naming what the track lacks; one that
+// would show an object in a palette it lacks is left out.
+void TestPictureSubtitles::clearingSetsNamingWhatIsMissing()
+{
+    const Spans asShown{{600, 1600}, {1700, 5800}, {6400, 7400}};
+    const struct
+    {
+        int object, palette;
+        bool forcedOnly;
+        Spans expected;
+    } cases[] = {{7, 0, false, asShown}, {7, 0, true, {{1700, 5800}}}, {7, 5, false, asShown},
+                 {0, 5, false, {{600, 1700}, {1700, 6400}, {6400, 16400}}}};
+    const QString sup = work.filePath("clearing.sup");
+    int made = 0;
+    for (const auto &one : cases) {
+        const QString film = work.filePath(QString("clearing-%1.mkv").arg(made++));
+        QVERIFY(TestMedia::writeFile(sup, blurayStream(false, {one.object, one.forcedOnly, one.palette})));
+        QVERIFY(TestMedia::make(film, {"-f", "lavfi", "-i", "color=size=64x64:rate=1:duration=8", "-copyts", "-i",
+                                       sup, "-map", "0", "-map", "1", "-c:v", "libx264", "-c:s", "copy"}));
+        Spans spans;
+        QVERIFY(readSpans(film, 1, one.forcedOnly, false, spans));
+        QCOMPARE(spans, one.expected);
+    }
 }
 
 // Each Blu-ray caption comes as two display sets, one showing it and an

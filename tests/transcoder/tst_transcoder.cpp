@@ -141,6 +141,14 @@ void TestTranscoder::initTestCase()
                                                        "2\n00:00:02,500 --> 1193:02:47,295\nForever\n\n"));
     QVERIFY(TestMedia::make(media("forever.mkv"), {"-i", media("clip.mkv"), "-i", media("forever.srt"),
                                                     "-map", "0", "-map", "1", "-c", "copy", "-c:s", "srt"}));
+    // More captions after the film than the check of its end reads packets.
+    QByteArray captions;
+    for (int second = 10; second < 6010; ++second)
+        captions += QString("%1\n%2:%3:%4,000 --> %2:%3:%4,500\nLater\n\n").arg(second).arg(second / 3600, 2, 10, QChar('0'))
+                        .arg(second / 60 % 60, 2, 10, QChar('0')).arg(second % 60, 2, 10, QChar('0')).toUtf8();
+    QVERIFY(TestMedia::writeFile(media("later.srt"), captions));
+    QVERIFY(TestMedia::make(media("later.mkv"), {"-i", media("clip.mkv"), "-i", media("later.srt"),
+                                                  "-map", "0", "-map", "1", "-c", "copy", "-c:s", "srt"}));
     // Sound that begins five seconds into the film and plays one.
     QVERIFY(TestMedia::make(media("late.mp4"), {"-f", "lavfi", "-i", "testsrc=size=176x144:rate=25:duration=0.4",
                                                  "-itsoffset", "5", "-f", "lavfi", "-i", "sine=duration=1",
@@ -261,6 +269,7 @@ void TestTranscoder::probe_data()
     QTest::newRow("audio only, just over 3 s") << media("audio.mp3") << "$4$\n";
     // Only pictures and sound play.
     QTest::newRow("subtitle open for 49 days") << media("forever.mkv") << "$3$\n";
+    QTest::newRow("captions for 100 minutes after the film") << media("later.mkv") << "$3$\n";
     QTest::newRow("header claims 136 years") << media("years.mp4") << "$1$\n";
     QTest::newRow("header claims 136 years, pictures start late") << media("lateyears.mkv") << "$1$\n";
     QTest::newRow("sound from 5 s to 6 s") << media("late.mp4") << "$6$\n";

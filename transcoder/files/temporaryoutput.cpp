@@ -45,10 +45,18 @@ bool TemporaryOutput::create()
 }
 
 // A hidden sibling of the output, so it is on the same file system and the
-// final rename is atomic.
-std::string TemporaryOutput::uniqueSibling() const
+// final rename is atomic. make() puts the file under a fresh name; the name
+// it took, or empty when it failed for another reason than a name taken.
+std::string TemporaryOutput::claimSibling(const std::function<bool(const std::string &)> &make) const
 {
-    return directory + "/" + PartFile::name(PathName::fileName(outputPath));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string path = directory + "/" + PartFile::name(PathName::fileName(outputPath));
+        if (make(path))
+            return path;
+        if (errno != EEXIST)
+            break;
+    }
+    return {};
 }
 
 // A named part outlives a tool that is killed; the next conversion into the
@@ -56,17 +64,11 @@ std::string TemporaryOutput::uniqueSibling() const
 bool TemporaryOutput::createNamed()
 {
     PartFile::removeStale(directory);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = uniqueSibling();
+    namedPath = claimSibling([this](const std::string &path) {
         file.reset(open(path.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666));
-        if (file.isValid()) {
-            namedPath = path;
-            return true;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    return fail("cannot write into the output folder");
+        return file.isValid();
+    });
+    return !namedPath.empty() || fail("cannot write into the output folder");
 }
 
 std::string TemporaryOutput::path() const
@@ -74,19 +76,13 @@ std::string TemporaryOutput::path() const
     return namedPath.empty() ? fdPath() : namedPath;
 }
 
-bool TemporaryOutput::linkUnnamed(std::string *linkedPath)
+bool TemporaryOutput::linkUnnamed()
 {
-    const std::string source = path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = uniqueSibling();
-        if (linkat(AT_FDCWD, source.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-            *linkedPath = path;
-            return true;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    return fail("cannot give the output its name");
+    const std::string source = fdPath();
+    namedPath = claimSibling([&source](const std::string &path) {
+        return linkat(AT_FDCWD, source.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    });
+    return !namedPath.empty() || fail("cannot give the output its name");
 }
 
 bool TemporaryOutput::write(const char *data, std::size_t size)
@@ -110,7 +106,7 @@ bool TemporaryOutput::commit()
 {
     // No fsync, as ffmpeg writing the file directly would not sync either:
     // on large files it would add a wait the user notices.
-    if (namedPath.empty() && !linkUnnamed(&namedPath))
+    if (namedPath.empty() && !linkUnnamed())
         return false;
     if (rename(namedPath.c_str(), outputPath.c_str()) != 0)
         return fail("cannot give the output its name");

@@ -3,6 +3,7 @@
 
 #include "posix/uniquefd.h"
 
+#include <functional>
 #include <string>
 
 // The file ffmpeg writes into, in the output's folder. Preferably unnamed
@@ -30,8 +31,8 @@ public:
 
 private:
     bool createNamed();
-    bool linkUnnamed(std::string *linkedPath);
-    std::string uniqueSibling() const;
+    bool linkUnnamed();
+    std::string claimSibling(const std::function<bool(const std::string &)> &make) const;
     bool fail(const std::string &what);
 
     std::string outputPath;

@@ -80,7 +80,10 @@ double endOfPlayingPackets(MediaFile &file, const PlayingTime &time)
     const double from = std::clamp(time.seconds() - endCheckLead, 0.0, endCheckFarthest);
     const double start = playingStart(file);
     const std::int64_t target = std::int64_t((start + from) * AV_TIME_BASE);
-    if (!file.seek(target, std::min(file.timeLimit(), MediaFile::Clock::now() + endCheckTimeLimit)))
+    // Only the playing streams count: a subtitle track holding thousands of
+    // captions past the film's end would use up the packets checked.
+    if (!file.seek(target, std::min(file.timeLimit(), MediaFile::Clock::now() + endCheckTimeLimit),
+                   [&file](int index) { return plays(file.stream(index)); }))
         return PlayingTime::unknown;
     double end = PlayingTime::unknown;
     bool confirmed = false;

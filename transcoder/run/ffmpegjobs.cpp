@@ -2,10 +2,11 @@
 
 #include "stopsignals.h"
 
+#include "posix/stopsignalpipe.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <poll.h>
 #include <unistd.h>
 
@@ -52,7 +53,7 @@ void FfmpegJobs::followOnce()
 {
     constexpr int count = FfmpegProcess::pollCount;
     std::vector<pollfd> fds(1 + running.size() * count);
-    fds[0] = {StopSignals::readFd(), POLLIN, 0};
+    fds[0] = {StopSignals::pipe().readFd(), POLLIN, 0};
     const FfmpegProcess::Clock::time_point now = FfmpegProcess::Clock::now();
     int timeout = INT_MAX;
     for (std::size_t i = 0; i < running.size(); ++i) {
@@ -61,11 +62,8 @@ void FfmpegJobs::followOnce()
     }
     if (poll(fds.data(), nfds_t(fds.size()), timeout) < 0 && errno != EINTR)
         usleep(10000);
-    if (fds[0].revents & POLLIN) {
-        char bytes[64];
-        while (read(StopSignals::readFd(), bytes, sizeof(bytes)) > 0) {
-        }
-    }
+    if (fds[0].revents & POLLIN)
+        StopSignals::pipe().drain();
     std::vector<Running> stillRunning;
     std::vector<std::string> failures;
     for (std::size_t i = 0; i < running.size(); ++i) {

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -78,7 +77,6 @@ FfmpegProcess::~FfmpegProcess()
         while (waitpid(pid, nullptr, WNOHANG) == 0 && Clock::now() < giveUp)
             usleep(10000);
     }
-    exitFd.reset();
 }
 
 bool FfmpegProcess::start()

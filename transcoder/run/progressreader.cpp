@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 bool ProgressReader::feed(const char *data, std::size_t size)
 {
@@ -20,14 +21,9 @@ bool ProgressReader::feed(const char *data, std::size_t size)
 bool ProgressReader::readLine(const std::string &line)
 {
     // ffmpeg 5.1 writes microseconds under both names.
-    std::size_t valueStart;
-    if (line.rfind("out_time_us=", 0) == 0)
-        valueStart = 12;
-    else if (line.rfind("out_time_ms=", 0) == 0)
-        valueStart = 12;
-    else
+    if (line.rfind("out_time_us=", 0) != 0 && line.rfind("out_time_ms=", 0) != 0)
         return false;
-    const char *text = line.c_str() + valueStart;
+    const char *text = line.c_str() + std::strlen("out_time_us=");
     char *end = nullptr;
     const long long microseconds = std::strtoll(text, &end, 10);
     if (end == text || microseconds <= 0)

@@ -4,16 +4,12 @@
 
 #include <cstring>
 
-namespace {
-
 // Installed by the first call and kept for the life of the process.
-StopSignalPipe &pipe()
+StopSignalPipe &StopSignals::pipe()
 {
     static StopSignalPipe signalPipe;
     return signalPipe;
 }
-
-} // namespace
 
 bool StopSignals::install()
 {
@@ -23,11 +19,6 @@ bool StopSignals::install()
     // has cleaned up.
     std::signal(SIGPIPE, SIG_IGN);
     return true;
-}
-
-int StopSignals::readFd()
-{
-    return pipe().readFd();
 }
 
 bool StopSignals::requested()

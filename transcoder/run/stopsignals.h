@@ -3,6 +3,8 @@
 
 #include <string>
 
+class StopSignalPipe;
+
 // The tool's one StopSignalPipe, so the conversion loop can wait for ffmpeg and
 // for a stop request in one poll(). There is one stop request per process:
 // functions say that plainly, where an object would pretend there could be
@@ -10,7 +12,8 @@
 namespace StopSignals {
 
 bool install();
-int readFd();
+// Its readFd() wakes a poll() when a stop is requested.
+StopSignalPipe &pipe();
 bool requested();
 int signalNumber();
 // "stopped by <the signal's name>", the reason every part of a stopped conversion gives.

@@ -128,7 +128,7 @@ void BurnedCaptions::discard()
     spans.clear();
 }
 
-bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSeconds)
+bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSeconds, double filmSeconds)
 {
     if (track.index < 0)
         return true;
@@ -152,6 +152,9 @@ bool BurnedCaptions::write(const CaptionPlacement::Sizes &sizes, double shiftSec
         return writer.show(caption, start, end);
     });
     PictureTrack reader(libAv);
+    // The first picture lies at 0 on the filters' timeline.
+    if (filmSeconds > 0)
+        reader.setFilm(std::llround(-shiftSeconds * 1000), std::llround(filmSeconds * 1000));
     const bool read = reader.read(inputPath, track.index, forcedOnly, track.forced, stallLimit,
                                   [&timeline](PictureCaption caption) { return timeline.add(std::move(caption)); });
     if (StopSignals::requested()) {

@@ -37,9 +37,10 @@ public:
     void choose(const StreamDescription &track, bool forcedOnly);
     // Decodes and writes the captions for pictures of sizes' picture and
     // output size (its canvas fields unused); shiftSeconds is where the
-    // output's time 0 lies on the filters' timeline. False only when a stop
-    // request ended the work; without any caption to burn, exists() is false.
-    bool write(const CaptionPlacement::Sizes &sizes, double shiftSeconds);
+    // output's time 0 lies on the filters' timeline, filmSeconds how long the
+    // output plays (0: not known). False only when a stop request ended the
+    // work; without any caption to burn, exists() is false.
+    bool write(const CaptionPlacement::Sizes &sizes, double shiftSeconds, double filmSeconds);
     bool exists() const { return video != nullptr; }
     // Valid while exists(): the file for ffmpeg, and its descriptor for it to inherit.
     std::string videoPath() const;

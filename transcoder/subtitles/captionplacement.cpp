@@ -26,7 +26,8 @@ CaptionPlacement::CaptionPlacement(const Sizes &sizes, const PictureCaption &cap
         bottom = first ? piece.y + piece.height : std::max<double>(bottom, piece.y + piece.height);
         first = false;
     }
-    bounds = {left, top, right - left, bottom - top};
+    // The caption's pieces together, on the canvas.
+    const Box bounds{left, top, right - left, bottom - top};
 
     // The whole caption on the picture: shrunk if it is larger, then moved inside.
     const double width = bounds.width * scale;
@@ -45,18 +46,8 @@ CaptionPlacement::CaptionPlacement(const Sizes &sizes, const PictureCaption &cap
     offsetY = y - bounds.y * scale;
 }
 
-CaptionPlacement::Box CaptionPlacement::onPicture(double x, double y, double width, double height) const
-{
-    return {(offsetX + x * scale) * outputX, (offsetY + y * scale) * outputY, width * scale * outputX,
-            height * scale * outputY};
-}
-
 CaptionPlacement::Box CaptionPlacement::place(const PictureCaption::Piece &piece) const
 {
-    return onPicture(piece.x, piece.y, piece.width, piece.height);
-}
-
-CaptionPlacement::Box CaptionPlacement::whole() const
-{
-    return onPicture(bounds.x, bounds.y, bounds.width, bounds.height);
+    return {(offsetX + piece.x * scale) * outputX, (offsetY + piece.y * scale) * outputY,
+            piece.width * scale * outputX, piece.height * scale * outputY};
 }

@@ -35,18 +35,13 @@ public:
 
     // A piece's box in output pixels.
     Box place(const PictureCaption::Piece &piece) const;
-    // The whole caption's box in output pixels.
-    Box whole() const;
 
 private:
-    Box onPicture(double x, double y, double width, double height) const;
-
     double scale = 1;        // canvas to picture
     double offsetX = 0;      // where the canvas's corner lies on the picture
     double offsetY = 0;
     double outputX = 1;      // picture to output
     double outputY = 1;
-    Box bounds;              // the caption's pieces together, on the canvas
 };
 
 #endif // CAPTIONPLACEMENT_H

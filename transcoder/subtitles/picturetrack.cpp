@@ -19,11 +19,18 @@ PictureTrack::PictureTrack(const LibAv &libAv)
     decoder.setReportDamage(true);
 }
 
+void PictureTrack::setFilm(std::int64_t firstPicture, std::int64_t end)
+{
+    filmFirst = firstPicture;
+    filmEnd = end;
+}
+
 bool PictureTrack::read(const std::string &path, int streamIndex, bool forcedOnly, bool trackForced,
                         std::chrono::milliseconds stallLimit, const Sink &sink)
 {
     this->forcedOnly = forcedOnly;
     this->trackForced = trackForced;
+    displaySet = BlurayDisplaySet();
     return decoder.read(path, streamIndex, stallLimit, [&](const AVPacket &packet) { return decode(packet, sink); });
 }
 
@@ -31,19 +38,25 @@ bool PictureTrack::decode(const AVPacket &packet, const Sink &sink)
 {
     const std::int64_t timestamp = SubtitleDecoder::timestamp(packet);
     const std::int64_t shown = timestamp == AV_NOPTS_VALUE ? 0 : decoder.outputTime(timestamp);
+    if (timestamp != AV_NOPTS_VALUE && isNeverSeen(packet, shown))
+        return true;
+    if (decoder.codecId() == AV_CODEC_ID_HDMV_PGS_SUBTITLE)
+        displaySet.read(packet.data, packet.size);
     AVSubtitle subtitle;
     int got = 0;
     const int result = decoder.decode(packet, subtitle, got);
     if (result < 0 || (got && timestamp == AV_NOPTS_VALUE)) {
         if (got)
             libAv.avsubtitle_free(&subtitle);
-        if (damagedCount++ == 0)
-            firstDamagedAt = std::max<std::int64_t>(shown, 0);
+        // Refused for what it lacks, a set that would show nothing still clears.
+        if (result < 0 && timestamp != AV_NOPTS_VALUE && displaySet.endedEmpty(forcedOnly, trackForced))
+            return sink(cleared(shown));
+        countDamaged(shown);
         return true;
     }
     if (!got) {
-        if (isRejectedWhole(packet) && damagedCount++ == 0)
-            firstDamagedAt = std::max<std::int64_t>(shown, 0);
+        if (isRejectedWhole(packet))
+            countDamaged(shown);
         return true;
     }
     std::int64_t duration = packet.duration > 0 ? decoder.length(packet.duration) : 0;
@@ -69,6 +82,32 @@ bool PictureTrack::isRejectedWhole(const AVPacket &packet) const
     if (announced == 0 && packet.size >= 6)
         announced = (std::int64_t(data[2]) << 24) | (data[3] << 16) | (data[4] << 8) | data[5];
     return announced > 0 && announced <= packet.size;
+}
+
+// A track may hold thousands of captions beyond a short film: they cost
+// nothing. Before the film only a DVD picture, which stands alone and tells
+// its end, is passed over; the others' sets build on those before them.
+bool PictureTrack::isNeverSeen(const AVPacket &packet, std::int64_t shown) const
+{
+    if (shown >= filmEnd)
+        return true;
+    return decoder.codecId() == AV_CODEC_ID_DVD_SUBTITLE && packet.duration > 0
+           && shown + decoder.length(packet.duration) <= filmFirst;
+}
+
+void PictureTrack::countDamaged(std::int64_t shown)
+{
+    if (damagedCount++ == 0)
+        firstDamagedAt = std::max<std::int64_t>(shown, 0);
+}
+
+PictureCaption PictureTrack::cleared(std::int64_t shown) const
+{
+    PictureCaption caption;
+    caption.start = shown;
+    caption.canvasWidth = decoder.canvasWidth();
+    caption.canvasHeight = decoder.canvasHeight();
+    return caption;
 }
 
 PictureCaption PictureTrack::caption(const AVSubtitle &subtitle, std::int64_t shown, std::int64_t duration) const

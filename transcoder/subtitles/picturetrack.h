@@ -1,6 +1,7 @@
 #ifndef PICTURETRACK_H
 #define PICTURETRACK_H
 
+#include "bluraydisplayset.h"
 #include "picturecaption.h"
 #include "subtitledecoder.h"
 
@@ -27,6 +28,9 @@ public:
     PictureTrack(const PictureTrack &) = delete;
     PictureTrack &operator=(const PictureTrack &) = delete;
 
+    // Where the film's pictures start and end, in milliseconds on the
+    // output's timeline: captions wholly outside are never seen.
+    void setFilm(std::int64_t firstPicture, std::int64_t end);
     // forcedOnly, trackForced: see CaptionTimeline::keeps. False when the
     // track cannot be opened, or on a stop request, or when sink refused;
     // a read that breaks off later keeps what came before and tells it in
@@ -41,12 +45,18 @@ public:
 private:
     bool decode(const AVPacket &packet, const Sink &sink);
     bool isRejectedWhole(const AVPacket &packet) const;
+    bool isNeverSeen(const AVPacket &packet, std::int64_t shown) const;
     PictureCaption caption(const AVSubtitle &subtitle, std::int64_t shown, std::int64_t duration) const;
+    PictureCaption cleared(std::int64_t shown) const;
+    void countDamaged(std::int64_t shown);
 
     const LibAv &libAv;
     SubtitleDecoder decoder;
+    BlurayDisplaySet displaySet;
     bool forcedOnly = false;
     bool trackForced = false;
+    std::int64_t filmFirst = INT64_MIN;
+    std::int64_t filmEnd = INT64_MAX;
     int damagedCount = 0;
     std::int64_t firstDamagedAt = 0;
 };

@@ -33,22 +33,6 @@ bool sameFile(const std::string &a, const std::string &b)
            && first.st_ino == second.st_ino;
 }
 
-// NAME.srt, else NAME.<language>.srt in any of the reader's language's codes.
-std::string sidecarFor(const std::string &inputPath, const std::string &reader)
-{
-    const std::string stem = withoutExtension(inputPath);
-    std::vector<std::string> candidates{subtitlePathFor(inputPath)};
-    for (const std::string &code : LanguageCode::forms(reader)) {
-        if (code.size() == 2 || code.size() == 3)
-            candidates.push_back(stem + "." + code + ".srt");
-    }
-    for (const std::string &candidate : candidates) {
-        if (isRegularFile(candidate) && !sameFile(candidate, inputPath))
-            return candidate;
-    }
-    return {};
-}
-
 } // namespace
 
 SubtitleOutput::SubtitleOutput(const LibAv &libAv, const std::string &inputPath, const std::string &outputPath,
@@ -63,10 +47,22 @@ SubtitleOutput::SubtitleOutput(const LibAv &libAv, const std::string &inputPath,
 
 SubtitleOutput::~SubtitleOutput() = default;
 
+// NAME.srt, else NAME.<language>.srt in any of the reader's language's codes.
 bool SubtitleOutput::findSidecar(const std::string &reader)
 {
-    sidecarPath = sidecarFor(inputPath, reader);
-    return !sidecarPath.empty();
+    const std::string stem = withoutExtension(inputPath);
+    std::vector<std::string> candidates{subtitlePathFor(inputPath)};
+    for (const std::string &code : LanguageCode::forms(reader)) {
+        if (code.size() == 2 || code.size() == 3)
+            candidates.push_back(stem + "." + code + ".srt");
+    }
+    for (const std::string &candidate : candidates) {
+        if (isRegularFile(candidate) && !sameFile(candidate, inputPath)) {
+            sidecarPath = candidate;
+            return true;
+        }
+    }
+    return false;
 }
 
 // Never onto the input or the AVI, nor onto what the user keeps there.
@@ -122,24 +118,18 @@ bool SubtitleOutput::writeTrack()
 bool SubtitleOutput::copySidecar()
 {
     const UniqueFd source(open(sidecarPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!source.isValid()) {
-        Diagnostics::note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
-        return false;
-    }
     char buffer[65536];
-    for (;;) {
-        const ssize_t size = read(source.get(), buffer, sizeof(buffer));
-        if (size == 0)
-            return true;
-        if (size < 0 && errno == EINTR)
-            continue;
-        if (size < 0) {
-            Diagnostics::note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
-            return false;
-        }
-        if (!writeAll(buffer, std::size_t(size)))
+    ssize_t size = -1;
+    while (source.isValid() && (size = read(source.get(), buffer, sizeof(buffer))) != 0) {
+        if (size < 0 && errno != EINTR)
+            break;
+        if (size > 0 && !writeAll(buffer, std::size_t(size)))
             return false;
     }
+    if (size == 0)
+        return true;
+    Diagnostics::note(sidecarPath + ": cannot read the subtitles: " + std::strerror(errno));
+    return false;
 }
 
 bool SubtitleOutput::writeAll(const char *data, std::size_t size)

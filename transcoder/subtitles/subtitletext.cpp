@@ -76,11 +76,10 @@ std::string SubtitleText::fromAssText(const std::string &text)
             i = close;
         } else if (styling.drawing || c == '\r') {
             continue;
-        } else if (c == '\\' && i + 1 < text.size() && (text[i + 1] == 'N' || text[i + 1] == 'n')) {
-            result += '\n';
-            ++i;
-        } else if (c == '\\' && i + 1 < text.size() && text[i + 1] == 'h') {
-            result += ' ';
+        } else if (c == '\\' && i + 1 < text.size()
+                   && (text[i + 1] == 'N' || text[i + 1] == 'n' || text[i + 1] == 'h')) {
+            // A hard space, or a line break.
+            result += text[i + 1] == 'h' ? ' ' : '\n';
             ++i;
         } else {
             // Italics open at the first letter, so that no line holds an empty pair.

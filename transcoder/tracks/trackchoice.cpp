@@ -43,28 +43,19 @@ bool isUsableSubtitle(const StreamDescription &stream)
 // Films often carry the translation of lines spoken in another language as
 // an ordinary track: one with at most a tenth of the cues of the fullest
 // track in its language is such a track, whatever its flags say.
-class ForcedTracks
+bool isForcedTrack(const Streams &streams, const StreamDescription &track)
 {
-public:
-    explicit ForcedTracks(const Streams &streams) : streams(streams) {}
-
-    bool operator()(const StreamDescription &track) const
-    {
-        if (track.forced)
-            return true;
-        if (track.cueCount < 0)
-            return false;
-        int fullest = 0;
-        for (const StreamDescription &other : streams) {
-            if (isUsableSubtitle(other) && LanguageCode::same(other.language, track.language))
-                fullest = std::max(fullest, other.cueCount);
-        }
-        return fullest > 0 && track.cueCount * 10 <= fullest;
+    if (track.forced)
+        return true;
+    if (track.cueCount < 0)
+        return false;
+    int fullest = 0;
+    for (const StreamDescription &other : streams) {
+        if (isUsableSubtitle(other) && LanguageCode::same(other.language, track.language))
+            fullest = std::max(fullest, other.cueCount);
     }
-
-private:
-    const Streams &streams;
-};
+    return fullest > 0 && track.cueCount * 10 <= fullest;
+}
 
 // A reader who does not understand the sound wants every line: a full track
 // beats one for the hearing impaired, which beats the forced lines (signs
@@ -96,7 +87,7 @@ TrackChoice::Subtitles chosen(const StreamDescription *track, bool forcedOnly)
 // rank, since the viewer can switch it off.
 TrackChoice::Subtitles fullSubtitles(const Streams &streams, const std::string &reader)
 {
-    const ForcedTracks isForced(streams);
+    const auto isForced = [&](const StreamDescription &s) { return isForcedTrack(streams, s); };
     const auto inReaderLanguage = [&](const StreamDescription &s) { return LanguageCode::same(s.language, reader); };
     const StreamDescription *track = best(
         streams,
@@ -116,7 +107,7 @@ TrackChoice::Subtitles fullSubtitles(const Streams &streams, const std::string &
 // sound's language serves, and a track flagged default qualifies too.
 TrackChoice::Subtitles forcedSubtitles(const Streams &streams, const std::string &language, bool readerKnown)
 {
-    const ForcedTracks isForced(streams);
+    const auto isForced = [&](const StreamDescription &s) { return isForcedTrack(streams, s); };
     const auto inLanguage = [&](const StreamDescription &s) { return LanguageCode::same(s.language, language); };
     const StreamDescription *track = best(
         streams,

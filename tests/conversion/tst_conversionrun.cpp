@@ -213,16 +213,20 @@ void TestConversionRun::tracksAreWordedInTheToolTip_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("words");   // as the tool sends them
     QTest::addColumn<QString>("tracks");
+    QTest::addColumn<qint64>("fitted");   // the MB the picture was fitted to, 0: not
     const QString odd = QStringLiteral("it's $x ##y");
     QTest::newRow("burned in") << odd << QStringList{"en", "picture", "de"}
-                               << "Sound: English. Subtitles: Deutsch, in the picture";
+                               << "Sound: English. Subtitles: Deutsch, in the picture" << 0LL;
     QTest::newRow("beside the AVI") << odd << QStringList{"ger", "file", "fr"}
-                                    << "Sound: Deutsch. Subtitles: français, it's $x ##y.srt";
+                                    << "Sound: Deutsch. Subtitles: français, it's $x ##y.srt" << 0LL;
     QTest::newRow("nothing known") << odd << QStringList{"-", "file", "und"}
-                                   << "Sound: none. Subtitles: it's $x ##y.srt";
+                                   << "Sound: none. Subtitles: it's $x ##y.srt" << 0LL;
     // Shown as rich text, whose line breaks would otherwise be spaces.
     QTest::newRow("markup name") << "<b>x<b> &amp;" << QStringList{"ger", "file", "fr"}
-                                 << "Sound: Deutsch. Subtitles: français, <b>x<b> &amp;.srt";
+                                 << "Sound: Deutsch. Subtitles: français, <b>x<b> &amp;.srt" << 0LL;
+    // The size the tool fitted the file to, grouped as people write it.
+    QTest::newRow("fitted") << odd << QStringList{"en", "-", "-"}
+                            << "Sound: English. Subtitles: none\nFitted to 4,096 MB" << 4096LL;
 }
 
 // What the worker hands over from the tool, worded below the row's path,
@@ -232,12 +236,15 @@ void TestConversionRun::tracksAreWordedInTheToolTip()
     QFETCH(QString, name);
     QFETCH(QStringList, words);
     QFETCH(QString, tracks);
+    QFETCH(qint64, fitted);
     const QString path = media + '/' + name + ".mp4";
     QVERIFY(QFile::exists(path) || QFile::copy(media + "/a.mp4", path));
     // A third row, so that no summary ends the run and clears the list.
     addFiles(media, {"a.mp4", name + ".mp4", "long.mp4"});
     QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileTracks", Q_ARG(int, 1), Q_ARG(QString, words.at(0)),
                                       Q_ARG(QString, words.at(1)), Q_ARG(QString, words.at(2))));
+    if (fitted > 0)
+        QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileFitted", Q_ARG(int, 1), Q_ARG(qint64, fitted)));
     QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileCompleted", Q_ARG(int, 1), Q_ARG(bool, true)));
     QVERIFY(QMetaObject::invokeMethod(window.get(), "OnFileCompleted", Q_ARG(int, 0), Q_ARG(bool, true)));
     auto *table = widget<QTableWidget>("tblFiles");

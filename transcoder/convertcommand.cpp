@@ -1,9 +1,11 @@
 #include "convertcommand.h"
 
+#include "transcoder/encoding/colourconversion.h"
 #include "transcoder/encoding/ffmpegcommand.h"
 #include "transcoder/encoding/fieldsurvey.h"
 #include "transcoder/encoding/outputbudget.h"
 #include "transcoder/run/ffmpegjobs.h"
+#include "transcoder/media/colourreader.h"
 #include "transcoder/media/inputfactsreader.h"
 #include "transcoder/media/mediafile.h"
 #include "transcoder/media/playingtimereader.h"
@@ -167,6 +169,13 @@ std::string ConvertCommand::readInput()
     const std::string &reader = settings.readerLanguage;
     const int sound = TrackChoice::sound(streams, reader);
     inputFacts = readInputFacts(input, sound);
+    const ColourConversion colour(inputFacts);
+    if (!colour.refusal().empty())
+        return inputPath + ": " + colour.refusal();
+    // Read before anything else moves the file on from its first pictures.
+    if (colour.isHdr() && inputFacts.colour.masteringPeak <= 0 && inputFacts.colour.maxContentLight <= 0)
+        ColourReader(libAv).addFirstPictureLight(input, input.videoStream().index, MediaFile::openTimeLimit,
+                                                 inputFacts.colour);
     // Without a duration the conversion still runs; only progress is not sent.
     duration = readPlayingSeconds(input);
     if (TrackChoice::needsCueCounts(streams))
@@ -375,6 +384,7 @@ bool ConvertCommand::publish(TemporaryOutput &output)
     subtitles.publish();
     // What was done is told of a file that was converted; a failed one has
     // its reason alone.
+    Diagnostics::note(ColourConversion(inputFacts).summary());
     Diagnostics::note(pulldownNote);
     tellTracks();
     if (budget.verdict == OutputBudget::Plan::Verdict::Fitted)

@@ -200,6 +200,7 @@ FfmpegCommand::FfmpegCommand(const std::string &inputPath, int quality, const In
     , soundStream(facts.soundStream)
     , videoStart(facts.videoStart)
     , playerEnvelope(facts)
+    , colour(facts)
 {
 }
 
@@ -231,7 +232,7 @@ std::string FfmpegCommand::scaledFilters(bool fromStart) const
 {
     // The encoder needs 4:2:0 pictures; so does the detector's measure,
     // which misses the combs of 4:2:2 ones.
-    std::string filters = "format=yuv420p," + deinterlaceFilters();
+    std::string filters = "format=" + colour.workingFormat() + "," + deinterlaceFilters();
     if (playerEnvelope.pictureStep() > 1)
         filters += "framestep=" + std::to_string(playerEnvelope.pictureStep()) + ",";
     // The first picture goes onto the output's grid of picture times, a
@@ -257,7 +258,9 @@ std::string FfmpegCommand::scaledFilters(bool fromStart) const
                    + std::to_string(PlayerEnvelope::maximumHeightAbove25)
                    + ",ih)':force_original_aspect_ratio=decrease:force_divisible_by=2,";
     }
-    return filters;
+    // The captions laid over these pictures come after the colours are
+    // brought to SDR, so that they are as bright as on any other film.
+    return filters + colour.filters();
 }
 
 void FfmpegCommand::burnCaptions(const std::string &videoPath, const TimeSpans &shown)

@@ -2,6 +2,7 @@
 #define FFMPEGCOMMAND_H
 
 #include "captionswitch.h"
+#include "colourconversion.h"
 #include "decoderbuffer.h"
 #include "playerenvelope.h"
 #include "qualitycurve.h"
@@ -17,9 +18,10 @@
 // ffmpeg starts: the coded picture size, the pixels' shape and whether the
 // picture is shown turned, the picture rate and whether it varies,
 // interlacing and its field order, and the sound stream chosen for the
-// reader and its sample rate. From them the output is fitted to what DVD
-// players and TVs decode (PlayerEnvelope). Every path goes in as "file:"
-// plus an absolute path, so no file name reads as an option or a protocol.
+// reader and its sample rate, and how the pictures' colours are coded.
+// From them the output is fitted to what DVD players and TVs decode
+// (PlayerEnvelope, ColourConversion). Every path goes in as "file:" plus an
+// absolute path, so no file name reads as an option or a protocol.
 class FfmpegCommand
 {
 public:
@@ -71,6 +73,7 @@ private:
     int soundStream;
     double videoStart;
     PlayerEnvelope playerEnvelope;
+    ColourConversion colour;
     std::string captionVideo;
     std::string captionShown;   // the overlay's switch (CaptionSwitch)
 };

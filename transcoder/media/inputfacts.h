@@ -51,6 +51,30 @@ struct InputFacts
     };
     // Stretches sampled where the rate may carry film at 29.97; none elsewhere.
     std::vector<FieldSample> fieldSamples;
+
+    // How the pictures' colours are coded, as the file tells it. The tags
+    // keep libav's numbering (AVColorSpace, AVColorTransferCharacteristic,
+    // AVColorPrimaries), in which 2 stands for "not told", so that what a
+    // tag means is decided in one place (ColourConversion).
+    struct Colour
+    {
+        int matrix = 2;
+        int transfer = 2;
+        int primaries = 2;
+        // Bits per component of the coded picture; 0 when not known.
+        int bitDepth = 0;
+        // Coded as red, green and blue, with no matrix of its own.
+        bool rgb = false;
+        // The brightest light of the display the film was mastered on, and
+        // the brightest the film holds (MaxCLL), in cd/m2; 0 when not told.
+        double masteringPeak = 0;
+        double maxContentLight = 0;
+        // Dolby Vision's configuration record: the profile (-1 without one)
+        // and what its base layer is coded as (0: nothing a player shows).
+        int doviProfile = -1;
+        int doviCompatibility = 0;
+    };
+    Colour colour;
 };
 
 #endif // INPUTFACTS_H

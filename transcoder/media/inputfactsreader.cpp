@@ -1,5 +1,6 @@
 #include "inputfactsreader.h"
 
+#include "colourreader.h"
 #include "libav.h"
 #include "mediafile.h"
 
@@ -60,6 +61,7 @@ void addVideoFacts(const MediaFile &file, InputFacts &facts)
                                                                   : codec->sample_aspect_ratio);
     facts.quarterTurn = turnedByAQuarter(stream);
     facts.scan = scan(codec->field_order);
+    facts.colour = ColourReader(file.library()).fromStream(stream);
     // The base rate (r_frame_rate) is the one every timestamp fits; an
     // average that differs from it means the pictures come unevenly, or as
     // fields (then the average is the frame rate).

@@ -99,7 +99,10 @@ bool LibAv::resolveAll()
         && LIBAV_RESOLVE(avformat, av_write_frame)
         && LIBAV_RESOLVE(avformat, av_write_trailer)
         && LIBAV_RESOLVE(avformat, avio_open)
-        && LIBAV_RESOLVE(avformat, avio_closep);
+        && LIBAV_RESOLVE(avformat, avio_closep)
+        && LIBAV_RESOLVE(avutil, av_pix_fmt_desc_get)
+        && LIBAV_RESOLVE(avcodec, avcodec_send_packet)
+        && LIBAV_RESOLVE(avcodec, avcodec_receive_frame);
 }
 
 #undef LIBAV_RESOLVE

@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/frame.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include <string>
@@ -78,6 +79,11 @@ public:
     decltype(&::av_write_trailer) av_write_trailer = nullptr;
     decltype(&::avio_open) avio_open = nullptr;
     decltype(&::avio_closep) avio_closep = nullptr;
+    // Reading how the pictures' colours are coded, and the light the first
+    // picture says it holds.
+    decltype(&::av_pix_fmt_desc_get) av_pix_fmt_desc_get = nullptr;
+    decltype(&::avcodec_send_packet) avcodec_send_packet = nullptr;
+    decltype(&::avcodec_receive_frame) avcodec_receive_frame = nullptr;
 
 private:
     void *open(const char *soname);

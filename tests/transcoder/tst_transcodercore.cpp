@@ -1,4 +1,5 @@
 #include "transcoder/commandline.h"
+#include "transcoder/encoding/colourconversion.h"
 #include "transcoder/encoding/ffmpegcommand.h"
 #include "transcoder/encoding/fieldsurvey.h"
 #include "transcoder/encoding/outputbudget.h"
@@ -10,6 +11,10 @@
 #include "transcoder/encoding/qualitycurve.h"
 
 #include "protocol/toolarguments.h"
+
+extern "C" {
+#include <libavutil/pixfmt.h>
+}
 
 #include <QDir>
 #include <QFile>
@@ -131,6 +136,10 @@ private slots:
     void ffmpegFiltersFollowTheInput_data();
     void ffmpegFiltersFollowTheInput();
     void ffmpegSegmentsKeepTheSingleRunsTimeline();
+    void coloursAreReadByTagElseBySize_data();
+    void coloursAreReadByTagElseBySize();
+    void hdrHighlightsRollOffInOrder_data();
+    void hdrHighlightsRollOffInOrder();
     void sceneCutThresholdFollowsQuantiserAndSize_data();
     void sceneCutThresholdFollowsQuantiserAndSize();
     void partNamesAreHiddenDistinctAndBounded();
@@ -250,6 +259,9 @@ void TestTranscoderCore::commandLineRefusalsSayWhy()
 }
 
 Q_DECLARE_METATYPE(InputFacts)
+Q_DECLARE_METATYPE(InputFacts::Colour)
+Q_DECLARE_METATYPE(ColourConversion::Matrix)
+Q_DECLARE_METATYPE(ColourConversion::Transfer)
 
 // A steady rate is divided by the smallest whole number that brings it to
 // 30 or below; a varying one becomes a film rate at or above its average,
@@ -590,6 +602,9 @@ void TestTranscoderCore::ffmpegFiltersFollowTheInput_data()
                                    << QStringList{"fps=24000", "setfield"};
     QTest::newRow("soft pulldown") << sampled({30000, 1001}, {softFilm}, InputFacts::Scan::TopFieldFirst)
                                    << QStringList{"idet=", "fps=24000/1001,"} << QStringList{"setfield", "decimate"};
+    // SD's own colours pass untouched, as before colours were converted.
+    QTest::newRow("BT.601 SDR") << facts(720, 576, {25, 1}) << QStringList{"format=yuv420p,"}
+                                << QStringList{"colorspace", "zscale", "lutrgb"};
 }
 
 void TestTranscoderCore::ffmpegFiltersFollowTheInput()
@@ -624,6 +639,124 @@ void TestTranscoderCore::ffmpegSegmentsKeepTheSingleRunsTimeline()
     const std::vector<std::string> withSound =
         FfmpegCommand("in.mp4", 50, late).segmentArguments(second, 1835008, true, "/out.avi");
     QCOMPARE(valueAfter(withSound, "-to"), QString("220.000000"));
+}
+
+using Matrix = ColourConversion::Matrix;
+using Transfer = ColourConversion::Transfer;
+
+InputFacts::Colour tags(int matrix, int transfer = AVCOL_TRC_UNSPECIFIED, int bitDepth = 10)
+{
+    InputFacts::Colour colour;
+    colour.matrix = matrix;
+    colour.transfer = transfer;
+    colour.bitDepth = bitDepth;
+    return colour;
+}
+
+void TestTranscoderCore::coloursAreReadByTagElseBySize_data()
+{
+    QTest::addColumn<int>("height");
+    QTest::addColumn<InputFacts::Colour>("colour");
+    QTest::addColumn<Matrix>("matrix");
+    QTest::addColumn<Transfer>("transfer");
+    QTest::addColumn<QString>("said");   // in the line on standard error, or the refusal
+    QTest::newRow("untagged SD") << 576 << tags(AVCOL_SPC_UNSPECIFIED) << Matrix::Bt601 << Transfer::Sdr
+                                 << "BT.601 (untagged, by its 576 lines) SDR, kept";
+    QTest::newRow("untagged HD") << 578 << tags(AVCOL_SPC_UNSPECIFIED) << Matrix::Bt709 << Transfer::Sdr
+                                 << "converted to BT.601";
+    QTest::newRow("BT.709 on SD") << 480 << tags(AVCOL_SPC_BT709) << Matrix::Bt709 << Transfer::Sdr
+                                  << "colours: BT.709 SDR, converted";
+    QTest::newRow("SMPTE 170M on HD") << 1080 << tags(AVCOL_SPC_SMPTE170M) << Matrix::Bt601 << Transfer::Sdr
+                                      << "kept";
+    QTest::newRow("BT.470BG") << 576 << tags(AVCOL_SPC_BT470BG) << Matrix::Bt601 << Transfer::Sdr << "kept";
+    QTest::newRow("FCC") << 480 << tags(AVCOL_SPC_FCC) << Matrix::Fcc << Transfer::Sdr << "FCC";
+    QTest::newRow("SMPTE 240M") << 1035 << tags(AVCOL_SPC_SMPTE240M) << Matrix::Smpte240m << Transfer::Sdr << "240M";
+    QTest::newRow("reserved") << 1080 << tags(AVCOL_SPC_RESERVED) << Matrix::Bt709 << Transfer::Sdr << "untagged";
+    QTest::newRow("constant luminance") << 480 << tags(AVCOL_SPC_BT2020_CL) << Matrix::Bt601 << Transfer::Sdr
+                                        << "untagged";
+    InputFacts::Colour rgb = tags(AVCOL_SPC_UNSPECIFIED);
+    rgb.rgb = true;
+    QTest::newRow("RGB") << 1080 << rgb << Matrix::Bt601 << Transfer::Sdr << "RGB SDR, kept";
+    InputFacts::Colour wide = tags(AVCOL_SPC_BT2020_NCL);
+    wide.primaries = AVCOL_PRI_BT2020;
+    QTest::newRow("BT.2020 SDR") << 2160 << wide << Matrix::Bt2020 << Transfer::Sdr << "in BT.709's gamut";
+    QTest::newRow("PQ, matrix untagged") << 2160 << tags(AVCOL_SPC_UNSPECIFIED, AVCOL_TRC_SMPTE2084) << Matrix::Bt2020
+                                         << Transfer::Pq << "BT.2020 (untagged, as HDR is) PQ HDR, brought to SDR";
+    QTest::newRow("HLG") << 1080 << tags(AVCOL_SPC_BT2020_NCL, AVCOL_TRC_ARIB_STD_B67) << Matrix::Bt2020
+                         << Transfer::Hlg << "HLG HDR";
+    QTest::newRow("HDR tags on 8 bits") << 1080 << tags(AVCOL_SPC_BT2020_NCL, AVCOL_TRC_SMPTE2084, 8)
+                                        << Matrix::Bt2020 << Transfer::Pq << "on 8-bit pictures, read by the tags";
+    InputFacts::Colour dolby = tags(AVCOL_SPC_BT2020_NCL);
+    dolby.doviProfile = 8;
+    for (const auto &[compatibility, transfer, name] :
+         {std::tuple{1, Transfer::Pq, "8.1"}, {4, Transfer::Hlg, "8.4"}, {6, Transfer::Pq, "7.6"}}) {
+        dolby.doviCompatibility = compatibility;
+        QTest::newRow(qPrintable(QString("Dolby Vision %1, base untagged").arg(name)))
+            << 2160 << dolby << Matrix::Bt2020 << transfer << "Dolby Vision profile 8 shown by its base";
+    }
+    dolby.doviProfile = 5;
+    dolby.doviCompatibility = 0;
+    QTest::newRow("Dolby Vision 5") << 2160 << dolby << Matrix::Bt2020 << Transfer::Sdr << "profile 5 has no";
+}
+
+void TestTranscoderCore::coloursAreReadByTagElseBySize()
+{
+    QFETCH(int, height);
+    QFETCH(InputFacts::Colour, colour);
+    InputFacts input = facts(height * 16 / 9, height, {25, 1});
+    input.colour = colour;
+    const ColourConversion conversion(input);
+    QTEST(conversion.matrix(), "matrix");
+    QTEST(conversion.transfer(), "transfer");
+    QFETCH(QString, said);
+    const std::string text = conversion.refusal().empty() ? conversion.summary() : conversion.refusal();
+    QVERIFY2(QString::fromStdString(text).contains(said), text.c_str());
+}
+
+// The greys of a PQ film at 100, 203, 1000 and 4000 cd/m2 as their luma
+// codes come out, whatever peak the film tells: what lies at reference
+// white stays near SDR's, highlights above it stay apart and in order, and
+// nothing passes TV white.
+void TestTranscoderCore::hdrHighlightsRollOffInOrder_data()
+{
+    QTest::addColumn<double>("maxContentLight");
+    QTest::addColumn<double>("masteringPeak");
+    QTest::addColumn<double>("peak");
+    QTest::newRow("told nothing") << 0.0 << 0.0 << 1000.0;
+    QTest::newRow("MaxCLL") << 4000.0 << 0.0 << 4000.0;
+    QTest::newRow("mastering display") << 0.0 << 10000.0 << 10000.0;
+    QTest::newRow("the lower of both") << 4000.0 << 1000.0 << 1000.0;
+    QTest::newRow("dim film") << 250.0 << 0.0 << 406.0;
+}
+
+void TestTranscoderCore::hdrHighlightsRollOffInOrder()
+{
+    QFETCH(double, maxContentLight);
+    QFETCH(double, masteringPeak);
+    InputFacts input = facts(3840, 2160, {24, 1});
+    input.colour = tags(AVCOL_SPC_BT2020_NCL, AVCOL_TRC_SMPTE2084);
+    input.colour.maxContentLight = maxContentLight;
+    input.colour.masteringPeak = masteringPeak;
+    const ColourConversion conversion(input);
+    QTEST(conversion.peak(), "peak");
+    const ColourConversion::ToneCurve curve = conversion.toneCurve();
+    const auto code = [&](double candelas) {
+        return 16 + 219 * std::pow(curve(candelas / ColourConversion::referenceWhite), 1 / 2.4);
+    };
+    const double grey100 = code(100), grey203 = code(203), grey1000 = code(1000), grey4000 = code(4000);
+    const QString codes = QString("%1 %2 %3 %4").arg(grey100).arg(grey203).arg(grey1000).arg(grey4000);
+    QVERIFY2(grey100 >= 130 && grey100 <= 215 && grey203 >= 160 && grey203 <= 235, qPrintable(codes));
+    QVERIFY2(grey1000 >= grey203 + 8 && grey4000 >= grey1000 && grey4000 <= 235, qPrintable(codes));
+    // No step where the roll-off begins.
+    const double knee = ColourConversion::knee;
+    QCOMPARE(curve(knee * 0.999), knee * 0.999);
+    QVERIFY(std::abs(curve(knee * 1.001) - knee * 1.001) < 1e-4);
+
+    // Captions are laid over pictures already brought to SDR.
+    FfmpegCommand command("in.mkv", 50, input);
+    command.burnCaptions("/captions.mkv", {{0, 1}});
+    const QString graph = valueAfter(command.arguments("/out.avi"), "-filter_complex");
+    QVERIFY2(graph.indexOf("lutrgb") >= 0 && graph.indexOf("lutrgb") < graph.indexOf("overlay"), qPrintable(graph));
 }
 
 // Measured on grainy footage: at each quantiser the range of thresholds that

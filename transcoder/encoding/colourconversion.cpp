@@ -179,11 +179,34 @@ std::string ColourConversion::filters() const
            + ":primaries=bt709:itrc=" + transfer + ":trc=bt709:irange=tv:range=tv,";
 }
 
-// Linear light with SDR's white at 1, in BT.709's primaries, where the
-// roll-off scales each pixel as a whole (no hue shifts); the curve
-// (Moebius) is the identity up to the knee and reaches white at the peak.
-// What lies beyond a peak the film told wrongly is held at TV white, and
-// the ten bits become eight with error diffusion.
+// The curve (Moebius') is the identity up to the knee, in light relative
+// to reference white, and reaches TV white at the peak with its slope
+// falling smoothly; light beyond a peak the film told wrongly is held at
+// white.
+ColourConversion::ToneCurve ColourConversion::toneCurve() const
+{
+    const double j = knee, top = peak() / referenceWhite;
+    ToneCurve curve;
+    curve.a = -j * j * (top - 1) / (j * j - 2 * j + top);
+    curve.b = (j * j - 2 * j * top + top) / (top - 1);
+    curve.scale = (curve.b + j) * (curve.b + j) / (curve.b - curve.a);
+    return curve;
+}
+
+double ColourConversion::ToneCurve::operator()(double light) const
+{
+    if (light <= knee)
+        return light;
+    return std::min(scale * (light + a) / (light + b), 1.0);
+}
+
+// zimg brings the pictures into BT.709's primaries in linear light (no hue
+// shifts) and codes them as PQ at sixteen bits, which holds every light
+// finely; each channel then passes the tone curve through a table, and
+// the scaler codes them as BT.601 with dithering, so that skies do not
+// band. A curve on each channel lets saturated highlights pale towards
+// white as film does; one that scales each pixel as a whole (ffmpeg's
+// tonemap) costs three times all the rest of the colour work.
 std::string ColourConversion::hdrFilters() const
 {
     std::string primaries = "2020";
@@ -192,11 +215,19 @@ std::string ColourConversion::hdrFilters() const
     else if (colour.primaries == AVCOL_PRI_SMPTE432)
         primaries = "smpte432";
     const std::string transfer = this->transfer() == Transfer::Pq ? "smpte2084" : "arib-std-b67";
+    const ToneCurve curve = toneCurve();
+    // PQ's code to light relative to reference white, the curve, then
+    // BT.1886's code for it.
+    const std::string channel =
+        "'st(0,pow(val/65535,1/78.84375));"
+        "st(1,pow(max(ld(0)-0.8359375,0)/(18.8515625-18.6875*ld(0)),1/0.1593017578125)*"
+        + number("%.6f", 10000 / referenceWhite) + ");st(2,if(lte(ld(1)," + number("%g", knee) + "),ld(1),min("
+        + number("%.6f", curve.scale) + "*(ld(1)+" + number("%.6f", curve.a) + ")/(ld(1)+"
+        + number("%.6f", curve.b) + "),1)));65535*pow(ld(2),1/2.4)'";
     return std::string("zscale=min=") + names(matrix()).zscale + ":pin=" + primaries + ":tin=" + transfer
-           + ":rin=tv:t=linear:npl=" + number("%g", referenceWhite) + ":p=709,format=gbrpf32le,"
-           + "tonemap=mobius:param=" + number("%g", knee) + ":desat=0:peak="
-           + number("%.4f", peak() / referenceWhite) + ","
-           + "zscale=t=bt709:m=170m:r=tv:dither=error_diffusion,format=yuv420p,limiter=max=235:planes=1,";
+           + ":rin=tv:t=smpte2084:npl=" + number("%g", referenceWhite) + ":p=709,format=gbrp16le,"
+           + "lutrgb=r=" + channel + ":g=" + channel + ":b=" + channel + ","
+           + "scale=out_color_matrix=bt601:out_range=tv,format=yuv420p,";
 }
 
 std::string ColourConversion::summary() const
@@ -204,7 +235,8 @@ std::string ColourConversion::summary() const
     const Matrix from = matrix();
     std::string text = std::string("colours: ") + (colour.rgb ? "RGB" : names(from).shown);
     if (!matrixTagged())
-        text += " (untagged, by its " + std::to_string(height) + " lines)";
+        text += isHdr() ? std::string(" (untagged, as HDR is)")
+                        : " (untagged, by its " + std::to_string(height) + " lines)";
     static const char *const transfers[] = {"SDR", "PQ HDR", "HLG HDR"};
     text += std::string(" ") + transfers[int(transfer())];
     if (colour.doviProfile >= 0)

@@ -37,6 +37,16 @@ public:
     std::string refusal() const;
     // The highlight that the roll-off brings to TV white, in cd/m2.
     double peak() const;
+    // Light relative to reference white, in linear terms, to light
+    // relative to TV white.
+    struct ToneCurve
+    {
+        double a = 0;
+        double b = 0;
+        double scale = 1;
+        double operator()(double light) const;
+    };
+    ToneCurve toneCurve() const;
     // The pixel format the pictures keep up to the colour filters.
     std::string workingFormat() const;
     // The filters that follow the scaler, each with its closing comma;

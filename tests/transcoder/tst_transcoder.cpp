@@ -1,3 +1,5 @@
+#include "mediameasure.h"
+#include "mediaread.h"
 #include "oddnames.h"
 #include "processrun.h"
 #include "systemstate.h"
@@ -68,6 +70,9 @@ private slots:
     void refusesOutputOntoInput();
     void ignoresLibrariesInWorkingFolder();
     void qualityRaisesSizeAndFidelity();
+    void coloursAsAnSdPlayerReadsThem_data();
+    void coloursAsAnSdPlayerReadsThem();
+    void pqGreysKeepTheirOrderBelowWhite();
     void progressLines_data();
     void progressLines();
 
@@ -506,6 +511,65 @@ void TestTranscoder::qualityRaisesSizeAndFidelity()
         lastSize = size;
         lastPsnr = psnr;
     }
+}
+
+// Films made from one SDR master (ffmpeg's colour bars and ramps) in other
+// colours, read back as an SD player reads them (BT.601, TV range) and
+// compared with the master (over all planes, the bars' saturated edges
+// halved in colour twice): left as they were, they come out at 24 and 18 dB.
+void TestTranscoder::coloursAsAnSdPlayerReadsThem_data()
+{
+    QTest::addColumn<QString>("toward");   // zimg's transfer, primaries and matrix
+    QTest::addColumn<QStringList>("tags");
+    QTest::addColumn<double>("least");
+    QTest::newRow("BT.709") << "t=bt709:p=709:m=709" << QStringList{"bt709", "bt709", "bt709"} << 32.0;
+    QTest::newRow("HLG at reference white") << "t=arib-std-b67:p=2020:m=2020_ncl"
+                                            << QStringList{"bt2020nc", "bt2020", "arib-std-b67"} << 25.0;
+}
+
+void TestTranscoder::coloursAsAnSdPlayerReadsThem()
+{
+    QFETCH(QString, toward);
+    QFETCH(QStringList, tags);
+    const QString master = media("master.mkv");
+    if (!QFileInfo::exists(master))
+        QVERIFY(TestMedia::make(master, {"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=25:duration=0.4",
+                                         "-pix_fmt", "gbrp", "-c:v", "ffv1"}));
+    const QString input = work.filePath(QTest::currentDataTag() + QString(".mkv"));
+    QVERIFY(TestMedia::make(input, {"-i", master, "-vf", "zscale=tin=bt709:pin=709:min=gbr:rin=full:npl=203:r=tv:"
+                                        + toward + ",format=yuv420p10le", "-c:v", "ffv1", "-colorspace", tags[0],
+                                    "-color_primaries", tags[1], "-color_trc", tags[2]}));
+    const QString output = freshFolder("colours") + "/out.avi";
+    const Outcome outcome = run(convertArguments(input, output, 90));
+    QVERIFY2(converted(outcome), outcome.err.constData());
+    const double psnr = MediaMeasure::psnr(output, master);
+    QFETCH(double, least);
+    QVERIFY2(psnr >= least, qPrintable(QString::number(psnr)));
+}
+
+// PQ greys at 100, 203, 1000 and 4000 cd/m2 (a film that tells no peak):
+// the first two near SDR's, the highlights apart, in order and within white.
+void TestTranscoder::pqGreysKeepTheirOrderBelowWhite()
+{
+    const QString input = media("greys.mkv");
+    QVERIFY(TestMedia::make(input, {"-f", "lavfi", "-i", "color=size=320x240:rate=25:duration=0.2,format=yuv420p10le",
+                                    "-vf", "geq=lum='if(lt(X,80),509,if(lt(X,160),573,if(lt(X,240),723,855)))'"
+                                           ":cb=512:cr=512",
+                                    "-c:v", "ffv1", "-colorspace", "bt2020nc", "-color_primaries", "bt2020",
+                                    "-color_trc", "smpte2084"}));
+    const QString output = freshFolder("greys") + "/out.avi";
+    const Outcome outcome = run(convertArguments(input, output, 90));
+    QVERIFY2(converted(outcome), outcome.err.constData());
+    QList<double> greys;
+    QVERIFY(MediaRead::pictures(output, [&](const MediaRead::Picture &picture) {
+        greys.clear();
+        for (int stripe = 0; stripe < 4; ++stripe)
+            greys.append(MediaMeasure::meanLuma(picture, QRect(stripe * 80 + 20, 40, 40, 160)));
+    }));
+    QCOMPARE(greys.size(), 4);
+    const QString codes = QString("%1 %2 %3 %4").arg(greys[0]).arg(greys[1]).arg(greys[2]).arg(greys[3]);
+    QVERIFY2(greys[0] >= 130 && greys[0] <= 215 && greys[1] >= 160 && greys[1] <= 235, qPrintable(codes));
+    QVERIFY2(greys[2] >= greys[1] + 8 && greys[3] >= greys[2] - 0.5 && greys[3] <= 240, qPrintable(codes));
 }
 
 void TestTranscoder::progressLines_data()

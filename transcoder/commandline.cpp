@@ -1,6 +1,7 @@
 #include "commandline.h"
 
 #include "convertcommand.h"
+#include "transcoder/encoding/colourconversion.h"
 #include "transcoder/encoding/decoderbuffer.h"
 #include "transcoder/encoding/outputbudget.h"
 #include "transcoder/encoding/playerenvelope.h"
@@ -209,6 +210,17 @@ std::string usage(const char *programName)
            "    repeat-field flags (soft), as the detector finds it in stretches of\n"
            "    the file; a file that mixes film with interlaced video keeps every\n"
            "    moment at 29.97; standard error says which pulldown was found;\n"
+           "  - colours in BT.601 at TV range, as SD players decode them: IN is\n"
+           "    read by its matrix tag (BT.709, BT.601, BT.2020, FCC, SMPTE 240M;\n"
+           "    others count as none), else by its size (more than 576 lines:\n"
+           "    BT.709); HDR (PQ, HLG) is brought to SDR, up to reference white\n"
+           "    (" + std::to_string(int(ColourConversion::referenceWhite))
+           + " cd/m2) as its SDR master would look, its highlights rolled\n"
+           "    off towards white from the film's MaxCLL or mastering peak, else\n"
+           "    " + std::to_string(int(ColourConversion::assumedPeak))
+           + " cd/m2; Dolby Vision plays as its HDR10, HLG or SDR base, and\n"
+           "    profile 5, which has none, fails. A line on standard error tells\n"
+           "    what was found and done;\n"
            "  - at most " + grouped(DecoderBuffer::averageBitsPerSecond / 1000)
            + " kb/s on average, and never more than a decoder buffer\n"
            "    of " + grouped(DecoderBuffer::sizeBits) + " bits refilled at "

@@ -567,7 +567,7 @@ void TestTranscoder::pqGreysKeepTheirOrderBelowWhite()
             greys.append(MediaMeasure::meanLuma(picture, QRect(stripe * 80 + 20, 40, 40, 160)));
     }));
     QCOMPARE(greys.size(), 4);
-    const QString codes = QString("%1 %2 %3 %4").arg(greys[0]).arg(greys[1]).arg(greys[2]).arg(greys[3]);
+    const QString codes = QString::asprintf("%g %g %g %g", greys[0], greys[1], greys[2], greys[3]);
     QVERIFY2(greys[0] >= 130 && greys[0] <= 215 && greys[1] >= 160 && greys[1] <= 235, qPrintable(codes));
     QVERIFY2(greys[2] >= greys[1] + 8 && greys[3] >= greys[2] - 0.5 && greys[3] <= 240, qPrintable(codes));
 }

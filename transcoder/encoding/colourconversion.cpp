@@ -201,8 +201,8 @@ double ColourConversion::ToneCurve::operator()(double light) const
 }
 
 // zimg brings the pictures into BT.709's primaries in linear light (no hue
-// shifts) and codes them as PQ at sixteen bits, which holds every light
-// finely; each channel then passes the tone curve through a table, and
+// shifts) and codes them as PQ at twelve bits, finer than eight bits of
+// SDR anywhere; each channel then passes the tone curve through a table, and
 // the scaler codes them as BT.601 with dithering, so that skies do not
 // band. A curve on each channel lets saturated highlights pale towards
 // white as film does; one that scales each pixel as a whole (ffmpeg's
@@ -217,15 +217,16 @@ std::string ColourConversion::hdrFilters() const
     const std::string transfer = this->transfer() == Transfer::Pq ? "smpte2084" : "arib-std-b67";
     const ToneCurve curve = toneCurve();
     // PQ's code to light relative to reference white, the curve, then
-    // BT.1886's code for it.
+    // BT.1886's code for it. The table is worked out for every 16-bit value
+    // whatever the depth; those past twelve bits cost nothing.
     const std::string channel =
-        "'st(0,pow(val/65535,1/78.84375));"
+        "'if(gt(val,maxval),0,st(0,pow(val/maxval,1/78.84375));"
         "st(1,pow(max(ld(0)-0.8359375,0)/(18.8515625-18.6875*ld(0)),1/0.1593017578125)*"
         + number("%.6f", 10000 / referenceWhite) + ");st(2,if(lte(ld(1)," + number("%g", knee) + "),ld(1),min("
         + number("%.6f", curve.scale) + "*(ld(1)+" + number("%.6f", curve.a) + ")/(ld(1)+"
-        + number("%.6f", curve.b) + "),1)));65535*pow(ld(2),1/2.4)'";
+        + number("%.6f", curve.b) + "),1)));maxval*pow(ld(2),1/2.4))'";
     return std::string("zscale=min=") + names(matrix()).zscale + ":pin=" + primaries + ":tin=" + transfer
-           + ":rin=tv:t=smpte2084:npl=" + number("%g", referenceWhite) + ":p=709,format=gbrp16le,"
+           + ":rin=tv:t=smpte2084:npl=" + number("%g", referenceWhite) + ":p=709,format=gbrp12le,"
            + "lutrgb=r=" + channel + ":g=" + channel + ":b=" + channel + ","
            + "scale=out_color_matrix=bt601:out_range=tv,format=yuv420p,";
 }

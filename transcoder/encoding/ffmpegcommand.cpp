@@ -323,6 +323,10 @@ std::string FfmpegCommand::deinterlaceFilters() const
         return "setfield=tff,bwdif=mode=send_frame:parity=tff:deint=all,";
     if (flagsBelieved && playerEnvelope.scan() == InputFacts::Scan::BottomFieldFirst)
         return "setfield=bff,bwdif=mode=send_frame:parity=bff:deint=all,";
+    // HDR (BT.2100) has progressive pictures only: the detector, four times
+    // as slow at ten bits, would look for combs that cannot be there.
+    if (colour.isHdr())
+        return {};
     return "idet=intl_thres=1.5,bwdif=mode=send_frame:parity=auto:deint=interlaced,";
 }
 

@@ -605,6 +605,10 @@ void TestTranscoderCore::ffmpegFiltersFollowTheInput_data()
     // SD's own colours pass untouched, as before colours were converted.
     QTest::newRow("BT.601 SDR") << facts(720, 576, {25, 1}) << QStringList{"format=yuv420p,"}
                                 << QStringList{"colorspace", "zscale", "lutrgb"};
+    // HDR keeps its ten bits to the tone curve, and is never interlaced.
+    InputFacts hdr = facts(3840, 2160, {24, 1});
+    hdr.colour.transfer = AVCOL_TRC_ARIB_STD_B67;
+    QTest::newRow("HDR") << hdr << QStringList{"format=yuv420p10le,"} << QStringList{"idet", "bwdif"};
 }
 
 void TestTranscoderCore::ffmpegFiltersFollowTheInput()

@@ -254,12 +254,14 @@ void TestTranscoderFaults::firstOfTwoStopSignalsDecides()
 {
     const QString folder = freshFolder("two-stops");
     // ffmpeg keeps the tool at its stop until the test lets it end.
-    const QString bin = standIn("two-stops", "trap 'touch \"$0.stopping\"' TERM; "
+    const QString bin = standIn("two-stops", "trap 'touch \"$0.stopping\"' TERM; : > \"$0.ready\"; "
                                              "until [ -e \"$0.go\" ]; do echo out_time_us=1000000; sleep 0.05; done");
     QProcessEnvironment patient = environment(bin, TemporaryFile::Unnamed);
     patient.insert("TARVELO_STOP_GRACE_SECONDS", "60");
     QProcess process;
     QVERIFY(startAndWaitForFfmpeg(process, convertArguments(media("clip.mkv"), folder + "/two.avi"), patient));
+    // A stop before the stand-in has set its trap would end it at once.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(bin + "/ffmpeg.ready"), 10000);
     const pid_t pid = pid_t(process.processId());
     QVERIFY(pid > 0);
     ::kill(pid, SIGINT);

@@ -73,19 +73,14 @@ QStringList processesMentioning(const QString &text)
 bool endProcessesMentioning(const QString &text)
 {
     // An empty text would match every process.
-    if (text.isEmpty())
-        return false;
-    QDeadlineTimer deadline(10000);
-    QList<qint64> found = processIdsMentioning(text);
-    while (!found.isEmpty() && !deadline.hasExpired()) {
-        for (qint64 pid : std::as_const(found)) {
-            if (pid > 1)
-                ::kill(pid_t(pid), SIGKILL);
-        }
-        QThread::msleep(20);
-        found = processIdsMentioning(text);
+    QList<qint64> found;
+    for (QDeadlineTimer deadline(10000); !text.isEmpty() && !deadline.hasExpired(); QThread::msleep(20)) {
+        if ((found = processIdsMentioning(text)).isEmpty())
+            return true;
+        for (qint64 pid : std::as_const(found))
+            ::kill(pid_t(qMax(pid, qint64(2))), SIGKILL);   // never 0 (the group) or 1 (init)
     }
-    return found.isEmpty();
+    return false;
 }
 
 bool ffmpegIsReading(const QString &path)

@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTime>
 #include <QtTest>
 
 
@@ -146,9 +147,10 @@ void TestTranscoder::initTestCase()
                                                     "-map", "0", "-map", "1", "-c", "copy", "-c:s", "srt"}));
     // More captions after the film than the check of its end reads packets.
     QByteArray captions;
-    for (int second = 10; second < 6010; ++second)
-        captions += QString("%1\n%2:%3:%4,000 --> %2:%3:%4,500\nLater\n\n").arg(second).arg(second / 3600, 2, 10, QChar('0'))
-                        .arg(second / 60 % 60, 2, 10, QChar('0')).arg(second % 60, 2, 10, QChar('0')).toUtf8();
+    for (int second = 10; second < 6010; ++second) {
+        const QString at = QTime(0, 0).addSecs(second).toString("hh:mm:ss");
+        captions += QString("%1\n%2,000 --> %2,500\nLater\n\n").arg(second).arg(at).toUtf8();
+    }
     QVERIFY(TestMedia::writeFile(media("later.srt"), captions));
     QVERIFY(TestMedia::make(media("later.mkv"), {"-i", media("clip.mkv"), "-i", media("later.srt"),
                                                   "-map", "0", "-map", "1", "-c", "copy", "-c:s", "srt"}));
